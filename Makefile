@@ -1,0 +1,25 @@
+# make test: install what is missing, build, run every test.
+# make run:  install what is missing, build, start Quillon.
+BUILD ?= build
+JOBS  ?= $(shell nproc)
+
+.PHONY: deps configure build test bench run clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_store
+	@$(BUILD)/bench/bench_store
+
+clean:
+	rm -rf $(BUILD)

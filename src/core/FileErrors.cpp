@@ -1,0 +1,27 @@
+#include "core/FileErrors.h"
+
+namespace quillon::core {
+
+namespace {
+std::string fileError(const char* what, const std::string& path, const platform::Status& status)
+{
+    return std::string(what) + " \"" + path + "\". " + status.reason();
+}
+} // namespace
+
+std::string cannotOpenFile(const std::string& path, const platform::Status& status)
+{
+    return fileError("Cannot open file", path, status);
+}
+
+std::string cannotCreateFile(const std::string& path, const platform::Status& status)
+{
+    return fileError("Cannot create file", path, status);
+}
+
+std::string cannotReplaceFile(const std::string& path, const platform::Status& status)
+{
+    return fileError("Cannot replace file", path, status);
+}
+
+} // namespace quillon::core

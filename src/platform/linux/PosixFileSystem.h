@@ -1,0 +1,21 @@
+#pragma once
+// FileSystem over POSIX calls.
+
+#include "platform/FileSystem.h"
+
+namespace quillon::platform {
+
+class PosixFileSystem final : public FileSystem {
+public:
+    bool fileExists(const std::string& path) override;
+    FileStamp stamp(const std::string& path) override;
+    Status readFile(const std::string& path, std::string& out) override;
+    Status writeFile(const std::string& path, std::string_view data) override;
+    Status removeFile(const std::string& path) override;
+    Status renameFile(const std::string& from, const std::string& to) override;
+    Status linkFile(const std::string& from, const std::string& to) override;
+    Status copyOwnerAndMode(const std::string& from, const std::string& to) override;
+    Status syncDirectory(const std::string& dir) override;
+};
+
+} // namespace quillon::platform
