@@ -138,10 +138,12 @@ Status PosixFileSystem::copyOwnerAndMode(const std::string& from, const std::str
     struct stat target {};
     if (::stat(to.c_str(), &target) != 0)
         return Status::fromErrno(errno);
+    // The mode first: where the owner cannot be given (not root), the
+    // permission bits still are.
+    if (::chmod(to.c_str(), st.st_mode & 07777) != 0)
+        return Status::fromErrno(errno);
     if ((target.st_uid != st.st_uid || target.st_gid != st.st_gid)
         && ::chown(to.c_str(), st.st_uid, st.st_gid) != 0)
-        return Status::fromErrno(errno);
-    if (::chmod(to.c_str(), st.st_mode & 07777) != 0)
         return Status::fromErrno(errno);
     return Status::ok();
 }

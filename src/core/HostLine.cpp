@@ -1,0 +1,170 @@
+#include "core/HostLine.h"
+
+#include "core/HostName.h"
+
+#include <charconv>
+
+namespace quillon::core {
+
+namespace {
+
+constexpr std::string_view MarkerWord = "Quillon";
+
+inline bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Copy(s, first, count) with 1-based first, clipped to the text as the marker
+// positions are defined.
+std::string_view field(std::string_view s, std::size_t first, std::size_t count)
+{
+    if (first < 1 || first > s.size())
+        return {};
+    return s.substr(first - 1, count);
+}
+
+void readMarker(std::string_view m, TRecHost& r)
+{
+    std::int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    const bool fieldsRead = parseInt32(field(m, 2, 4), year) && parseInt32(field(m, 7, 2), month)
+        && parseInt32(field(m, 10, 2), day) && parseInt32(field(m, 13, 2), hour)
+        && parseInt32(field(m, 16, 2), minute) && parseInt32(field(m, 19, 2), second);
+    r.Date = 0;
+    if (fieldsRead) {
+        if (const auto v = encodeDateTime({ year, month, day, hour, minute, second, 0 }))
+            r.Date = *v;
+    }
+
+    const std::string_view status = field(m, 22, 1);
+    if (status.size() == 1 && status[0] >= '0' && status[0] <= '9')
+        r.Status = status[0] - '0';
+
+    std::int32_t freq = 0;
+    if (m.size() >= 25 && parseInt32(m.substr(23, m.size() - 24), freq))
+        r.Freq = freq;
+    else
+        r.Freq = 0;
+}
+
+void appendPadded(std::string& out, int value, int width)
+{
+    char buf[16];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    for (int n = static_cast<int>(end - buf); n < width; ++n)
+        out.push_back('0');
+    out.append(buf, end);
+}
+
+void appendInt(std::string& out, std::int32_t value)
+{
+    char buf[16];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, end);
+}
+
+} // namespace
+
+bool parseInt32(std::string_view text, std::int32_t& value)
+{
+    if (text.empty())
+        return false;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (*first == '+') {
+        ++first;
+        if (first == last || *first == '-')
+            return false;
+    }
+    std::int32_t v = 0;
+    const auto [ptr, ec] = std::from_chars(first, last, v);
+    if (ec != std::errc() || ptr != last)
+        return false;
+    value = v;
+    return true;
+}
+
+TRecHost readHostLine(std::string_view line, std::int32_t defaultStatus)
+{
+    TRecHost r;
+    r.Status = defaultStatus;
+    int state = 1;
+    std::size_t pos = 0;
+    const std::size_t n = line.size();
+    for (;;) {
+        while (pos < n && isBlank(line[pos]))
+            ++pos;
+        if (pos >= n)
+            break;
+        std::size_t end = pos;
+        while (end < n && !isBlank(line[end]))
+            ++end;
+        const std::string_view token = line.substr(pos, end - pos);
+        pos = end;
+
+        if (token[0] == '#') {
+            state = 0;
+            if (token.substr(1, MarkerWord.size()) == MarkerWord)
+                readMarker(token.substr(1 + MarkerWord.size()), r);
+            continue;
+        }
+        switch (state) {
+        case 1:
+            r.IP.assign(token);
+            state = 2;
+            break;
+        case 2:
+            r.HostName.assign(token);
+            state = 3;
+            break;
+        case 3:
+            // An alias word that holds "#" or a control character would change
+            // what the system reads from the written line: leave it out.
+            if (isUnsafeHostName(token))
+                break;
+            if (!r.Alias.empty())
+                r.Alias.push_back(' ');
+            r.Alias.append(token);
+            break;
+        default:
+            break;
+        }
+    }
+    return r;
+}
+
+void appendHostLine(std::string& out, const TRecHost& r, std::int32_t status)
+{
+    if (r.IP.empty())
+        out.push_back('0');
+    else
+        out.append(r.IP);
+    out.push_back(' ');
+    out.append(r.HostName);
+    out.push_back(' ');
+    out.append(r.Alias);
+    out.append(" #Quillon|");
+    const DateTimeFields f = decodeDateTime(r.Date);
+    appendPadded(out, f.year, 4);
+    out.push_back('/');
+    appendPadded(out, f.month, 2);
+    out.push_back('/');
+    appendPadded(out, f.day, 2);
+    out.push_back('|');
+    appendPadded(out, f.hour, 2);
+    out.push_back('.');
+    appendPadded(out, f.minute, 2);
+    out.push_back('.');
+    appendPadded(out, f.second, 2);
+    out.push_back('|');
+    appendInt(out, status);
+    out.push_back('|');
+    appendInt(out, r.Freq);
+    out.push_back('#');
+}
+
+std::string formatHostLine(const TRecHost& r)
+{
+    std::string out;
+    appendHostLine(out, r);
+    return out;
+}
+
+} // namespace quillon::core

@@ -1,0 +1,204 @@
+#include "core/HostSequence.h"
+
+#include "core/ListObserver.h"
+#include "core/NameIndex.h"
+
+#include <stdexcept>
+
+namespace quillon::core {
+
+HostSequence::HostSequence(ListPage page, NameIndex& index, const std::vector<ListObserver*>& observers)
+    : m_page(page)
+    , m_index(index)
+    , m_observers(observers)
+{
+}
+
+void HostSequence::insert(std::size_t row, RecordPtr record)
+{
+    if (row > m_items.size())
+        throw std::out_of_range("HostSequence::insert");
+    const int r = static_cast<int>(row);
+    for (ListObserver* o : m_observers)
+        o->rowsAboutToBeInserted(m_page, r, r);
+    m_index.insert(record.get());
+    if (row == 0)
+        m_items.push_front(std::move(record));
+    else
+        m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(row), std::move(record));
+    for (ListObserver* o : m_observers)
+        o->rowsInserted(m_page);
+}
+
+void HostSequence::insertRange(std::size_t row, RecordList records)
+{
+    if (records.empty())
+        return;
+    if (row > m_items.size())
+        throw std::out_of_range("HostSequence::insertRange");
+    const int first = static_cast<int>(row);
+    const int last = first + static_cast<int>(records.size()) - 1;
+    for (ListObserver* o : m_observers)
+        o->rowsAboutToBeInserted(m_page, first, last);
+    for (const RecordPtr& r : records)
+        m_index.insert(r.get());
+    m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(row), std::make_move_iterator(records.begin()),
+                   std::make_move_iterator(records.end()));
+    for (ListObserver* o : m_observers)
+        o->rowsInserted(m_page);
+}
+
+std::size_t HostSequence::appendNewNames(RecordList records)
+{
+    // The index learns each kept name at once, so a later duplicate in the
+    // same batch is caught; the views hear of the rows in one go afterwards.
+    m_index.reserve(m_index.size() + records.size());
+    std::size_t kept = 0;
+    for (RecordPtr& r : records) {
+        if (m_index.findExact(r->HostName)) {
+            r.reset();
+            continue;
+        }
+        m_index.insert(r.get());
+        records[kept++] = std::move(r);
+    }
+    records.resize(kept);
+    if (kept == 0)
+        return 0;
+    const int first = static_cast<int>(m_items.size());
+    for (ListObserver* o : m_observers)
+        o->rowsAboutToBeInserted(m_page, first, first + static_cast<int>(kept) - 1);
+    m_items.insert(m_items.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+    for (ListObserver* o : m_observers)
+        o->rowsInserted(m_page);
+    return kept;
+}
+
+RecordPtr HostSequence::take(std::size_t row)
+{
+    if (row >= m_items.size())
+        throw std::out_of_range("HostSequence::take");
+    const int r = static_cast<int>(row);
+    for (ListObserver* o : m_observers)
+        o->rowsAboutToBeRemoved(m_page, r, r);
+    RecordPtr record = std::move(m_items[row]);
+    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(row));
+    m_index.erase(record.get());
+    for (ListObserver* o : m_observers)
+        o->rowsRemoved(m_page);
+    return record;
+}
+
+RecordList HostSequence::takeRows(const std::vector<int>& rows)
+{
+    RecordList taken;
+    if (rows.empty())
+        return taken;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i] < 0 || static_cast<std::size_t>(rows[i]) >= m_items.size() || (i > 0 && rows[i] <= rows[i - 1]))
+            throw std::invalid_argument("HostSequence::takeRows: rows must ascend within the list");
+    }
+    // Many scattered rows are cheaper for a view to rebuild than to remove
+    // range by range.
+    constexpr std::size_t MaxRangeNotifications = 64;
+    std::vector<std::pair<int, int>> ranges;
+    for (const int r : rows) {
+        if (!ranges.empty() && ranges.back().second + 1 == r)
+            ranges.back().second = r;
+        else
+            ranges.emplace_back(r, r);
+    }
+    const bool asReset = ranges.size() > MaxRangeNotifications;
+    if (asReset) {
+        for (ListObserver* o : m_observers)
+            o->aboutToReset(m_page);
+    }
+
+    taken.reserve(rows.size());
+    for (const int r : rows)
+        taken.push_back(std::move(m_items[static_cast<std::size_t>(r)]));
+    for (const RecordPtr& r : taken)
+        m_index.erase(r.get());
+
+    if (asReset) {
+        std::size_t write = 0;
+        for (std::size_t read = 0; read < m_items.size(); ++read) {
+            if (m_items[read])
+                m_items[write++] = std::move(m_items[read]);
+        }
+        m_items.resize(write);
+        for (ListObserver* o : m_observers)
+            o->reset(m_page);
+        return taken;
+    }
+    // Remove from the bottom up so that the row numbers of the ranges still
+    // to come stay valid.
+    for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
+        for (ListObserver* o : m_observers)
+            o->rowsAboutToBeRemoved(m_page, it->first, it->second);
+        m_items.erase(m_items.begin() + it->first, m_items.begin() + it->second + 1);
+        for (ListObserver* o : m_observers)
+            o->rowsRemoved(m_page);
+    }
+    return taken;
+}
+
+RecordList HostSequence::takeAll()
+{
+    for (ListObserver* o : m_observers)
+        o->aboutToReset(m_page);
+    RecordList taken;
+    taken.reserve(m_items.size());
+    for (RecordPtr& r : m_items) {
+        m_index.erase(r.get());
+        taken.push_back(std::move(r));
+    }
+    m_items.clear();
+    for (ListObserver* o : m_observers)
+        o->reset(m_page);
+    return taken;
+}
+
+RecordList HostSequence::takeForReorder()
+{
+    // The records stay indexed: they come back through reorder().
+    for (ListObserver* o : m_observers)
+        o->aboutToReset(m_page);
+    RecordList taken(std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()));
+    m_items.clear();
+    return taken;
+}
+
+void HostSequence::reorder(RecordList records)
+{
+    m_items.assign(std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+    for (ListObserver* o : m_observers)
+        o->reset(m_page);
+}
+
+int HostSequence::rowOf(const TRecHost* record) const
+{
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].get() == record)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void HostSequence::notifyChanged(std::size_t first, std::size_t last) const
+{
+    if (m_items.empty() || first > last || last >= m_items.size())
+        return;
+    for (ListObserver* o : m_observers)
+        o->rowsChanged(m_page, static_cast<int>(first), static_cast<int>(last));
+}
+
+void HostSequence::notifyRebuilt() const
+{
+    for (ListObserver* o : m_observers)
+        o->aboutToReset(m_page);
+    for (ListObserver* o : m_observers)
+        o->reset(m_page);
+}
+
+} // namespace quillon::core

@@ -1,0 +1,163 @@
+#include "core/HostStore.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace quillon::core {
+
+HostStore::HostStore()
+    : m_hosts(ListPage::Hosts, m_activeIndex, m_observers)
+    , m_wait(ListPage::Wait, m_activeIndex, m_observers)
+    , m_trash(ListPage::Trash, m_trashIndex, m_observers)
+{
+}
+
+void HostStore::addObserver(ListObserver* observer)
+{
+    if (std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
+        m_observers.push_back(observer);
+}
+
+void HostStore::removeObserver(ListObserver* observer)
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
+}
+
+HostSequence& HostStore::page(ListPage p)
+{
+    return p == ListPage::Hosts ? m_hosts : p == ListPage::Wait ? m_wait : m_trash;
+}
+
+const HostSequence& HostStore::page(ListPage p) const
+{
+    return p == ListPage::Hosts ? m_hosts : p == ListPage::Wait ? m_wait : m_trash;
+}
+
+TRecHost& HostStore::active(std::size_t x)
+{
+    return x < m_hosts.size() ? m_hosts.at(x) : m_wait.at(x - m_hosts.size());
+}
+
+const TRecHost& HostStore::active(std::size_t x) const
+{
+    return x < m_hosts.size() ? m_hosts.at(x) : m_wait.at(x - m_hosts.size());
+}
+
+int HostStore::firstInOrder(const HostSequence& seq, const NameIndex& index, std::string_view name, int offset)
+{
+    std::vector<const TRecHost*> matches;
+    index.forEachMatch(name, [&](const TRecHost* r) { matches.push_back(r); });
+    if (matches.empty())
+        return -1;
+    // Names differing only in letter case are rare (hand-edited files); the
+    // scan keeps "first in list order" right when they occur.
+    for (std::size_t i = 0; i < seq.size(); ++i) {
+        if (std::find(matches.begin(), matches.end(), seq.get(i)) != matches.end())
+            return offset + static_cast<int>(i);
+    }
+    return -1;
+}
+
+int HostStore::activeIndexOf(std::string_view name) const
+{
+    if (!m_activeIndex.containsIgnoreCase(name))
+        return -1;
+    const int inHosts = firstInOrder(m_hosts, m_activeIndex, name, 0);
+    if (inHosts >= 0)
+        return inHosts;
+    return firstInOrder(m_wait, m_activeIndex, name, static_cast<int>(m_hosts.size()));
+}
+
+int HostStore::trashIndexOf(std::string_view name) const
+{
+    return firstInOrder(m_trash, m_trashIndex, name, 0);
+}
+
+void HostStore::insertTopOfHosts(RecordPtr record)
+{
+    m_hosts.pushFront(std::move(record));
+    ++m_pendingChanges;
+}
+
+void HostStore::insertTopOfWait(RecordPtr record)
+{
+    m_wait.pushFront(std::move(record));
+}
+
+void HostStore::insertTopOfTrash(RecordPtr record)
+{
+    m_trash.pushFront(std::move(record));
+}
+
+void HostStore::moveRowsToTrash(ListPage source, std::vector<int> rows)
+{
+    if (source == ListPage::Trash)
+        throw std::invalid_argument("moveRowsToTrash: the Trash is not a source");
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    RecordList moved = page(source).takeRows(rows);
+    if (moved.empty())
+        return;
+    if (source == ListPage::Hosts)
+        m_pendingChanges += static_cast<int>(moved.size());
+    // Each row in turn goes to the top of the Trash: the last one ends on top.
+    std::reverse(moved.begin(), moved.end());
+    m_trash.insertRange(0, std::move(moved));
+}
+
+void HostStore::deleteTrashRows(std::vector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    m_trash.takeRows(rows);
+}
+
+void HostStore::emptyTrash()
+{
+    m_trash.clear();
+}
+
+void HostStore::removeActiveRecord(std::size_t x)
+{
+    const std::size_t h = m_hosts.size();
+    if (x < h) {
+        m_hosts.take(x);
+        ++m_pendingChanges;
+    } else {
+        m_wait.take(x - h);
+    }
+}
+
+void HostStore::restoreMove(std::size_t r)
+{
+    RecordPtr t = m_trash.take(r);
+    if (t->Status != StatusWaiting) {
+        t->Status = StatusVerified;
+        insertTopOfHosts(std::move(t));
+    } else {
+        insertTopOfWait(std::move(t));
+    }
+}
+
+void HostStore::setAlias(ListPage p, std::size_t r, const std::string& text)
+{
+    HostSequence& seq = page(p);
+    seq.at(r).Alias = text;
+    seq.notifyChanged(r);
+    if (p == ListPage::Hosts)
+        ++m_pendingChanges;
+}
+
+void HostStore::clearActive()
+{
+    m_hosts.clear();
+    m_wait.clear();
+}
+
+std::string HostStore::hostCountText(ListPage p) const
+{
+    const std::size_t n = page(p).size();
+    return n > 0 ? "Hosts: " + std::to_string(n) : "No Hosts";
+}
+
+} // namespace quillon::core

@@ -1,0 +1,154 @@
+#include "core/ListFile.h"
+
+#include "core/FileErrors.h"
+#include "core/HostLine.h"
+#include "core/HostName.h"
+
+#include <cerrno>
+
+namespace quillon::core {
+
+RecordList parseListText(std::string_view text, std::int32_t forcedStatus)
+{
+    RecordList records;
+    forEachLine(text, [&](std::string_view line) {
+        TRecHost r = readHostLine(line, forcedStatus);
+        if (r.HostName.empty() || isUnsafeHostName(r.HostName))
+            return;
+        if (r.IP == "0")
+            r.IP.clear();
+        if (forcedStatus >= 0)
+            r.Status = forcedStatus;
+        records.push_back(std::make_unique<TRecHost>(std::move(r)));
+    });
+    return records;
+}
+
+Outcome readListFileText(platform::FileSystem& fs, const std::string& path, std::string& text)
+{
+    const platform::Status s = fs.readFile(path, text);
+    if (s.isOk())
+        return Outcome::success();
+    text.clear();
+    if (s.code() == ENOENT)
+        return Outcome::success();
+    return Outcome::failure(cannotOpenFile(path, s));
+}
+
+Outcome loadIntoActive(platform::FileSystem& fs, const std::string& path, HostStore& store, std::int32_t forcedStatus)
+{
+    std::string text;
+    if (Outcome o = readListFileText(fs, path, text); !o)
+        return o;
+    RecordList records = parseListText(text, forcedStatus);
+    text.clear();
+    text.shrink_to_fit();
+    HostSequence& target = forcedStatus == StatusWaiting ? store.wait() : store.hosts();
+    target.appendNewNames(std::move(records));
+    return Outcome::success();
+}
+
+Outcome loadIntoTrash(platform::FileSystem& fs, const std::string& path, HostStore& store)
+{
+    std::string text;
+    if (Outcome o = readListFileText(fs, path, text); !o)
+        return o;
+    RecordList records = parseListText(text, -1);
+    for (RecordPtr& r : records) {
+        if (!isValidStatus(r->Status))
+            r->Status = StatusWaiting;
+    }
+    store.trash().append(std::move(records));
+    return Outcome::success();
+}
+
+std::string formatListFile(const std::vector<const HostSequence*>& parts, StatusFilter filter,
+                           std::int32_t newStatus)
+{
+    std::size_t estimate = 0;
+    for (const HostSequence* seq : parts) {
+        for (const RecordPtr& r : *seq)
+            estimate += r->IP.size() + r->HostName.size() + r->Alias.size() + 48;
+    }
+    std::string out;
+    out.reserve(estimate);
+    for (const HostSequence* seq : parts) {
+        for (const RecordPtr& r : *seq) {
+            if (!filter.accepts(*r))
+                continue;
+            appendHostLine(out, *r, newStatus >= 0 ? newStatus : r->Status);
+            out.append("\r\n");
+        }
+    }
+    return out;
+}
+
+void markWritten(const std::vector<HostSequence*>& parts, StatusFilter filter, std::int32_t newStatus)
+{
+    for (HostSequence* seq : parts) {
+        bool changed = false;
+        for (const RecordPtr& r : *seq) {
+            if (!filter.accepts(*r))
+                continue;
+            if (newStatus >= 0 && r->Status != newStatus) {
+                r->Status = newStatus;
+                changed = true;
+            }
+            if (r->IP.empty()) {
+                r->IP.assign(1, '0'); // assign("0") trips a false -Wrestrict in g++ 12
+                changed = true;
+            }
+        }
+        if (changed && !seq->empty())
+            seq->notifyChanged(0, seq->size() - 1);
+    }
+}
+
+Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, std::string_view text)
+{
+    const std::string tmp = path + ".tmp";
+    if (platform::Status s = fs.writeFile(tmp, text); !s) {
+        fs.removeFile(tmp);
+        return Outcome::failure(cannotCreateFile(path, s));
+    }
+    if (platform::Status s = fs.renameFile(tmp, path); !s) {
+        fs.removeFile(tmp);
+        return Outcome::failure(cannotCreateFile(path, s));
+    }
+    return Outcome::success();
+}
+
+Outcome writeListFile(platform::FileSystem& fs, const std::string& path, const std::vector<HostSequence*>& parts,
+                      StatusFilter filter, std::int32_t newStatus)
+{
+    const std::string text = formatListFile({ parts.begin(), parts.end() }, filter, newStatus);
+    if (Outcome o = writeFileReplacing(fs, path, text); !o)
+        return o;
+    markWritten(parts, filter, newStatus);
+    return Outcome::success();
+}
+
+Outcome loadIgnoreFile(platform::FileSystem& fs, const std::string& path, std::vector<std::string>& names)
+{
+    std::string text;
+    if (Outcome o = readListFileText(fs, path, text); !o)
+        return o;
+    names.clear();
+    forEachLine(text, [&](std::string_view line) {
+        if (!line.empty())
+            names.emplace_back(line);
+    });
+    return Outcome::success();
+}
+
+Outcome writeIgnoreFile(platform::FileSystem& fs, const std::string& path, const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const std::string& name : names) {
+        text.append(name);
+        text.append("\r\n");
+    }
+    return writeFileReplacing(fs, path, text);
+}
+
+} // namespace quillon::core

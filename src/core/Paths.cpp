@@ -1,0 +1,53 @@
+#include "core/Paths.h"
+
+namespace quillon::core {
+
+std::string windowsHostsFolder(platform::WindowsSystem& system)
+{
+    std::string folder = system.windowsDirectory().value_or(std::string());
+    if (system.platformId() == platform::WindowsSystem::PlatformWin32NT)
+        folder += "\\system32\\drivers\\etc";
+    return folder;
+}
+
+HostsFilePaths windowsHostsFilePaths(const std::string& folder)
+{
+    HostsFilePaths p;
+    p.folder = folder;
+    p.hosts = folder + "\\Hosts";
+    p.bak = folder + "\\Hosts.bak";
+    p.tmp = folder + "\\Hosts.tmp";
+    p.orig = folder + "\\Hosts.orig";
+    return p;
+}
+
+HostsFilePaths hostsFilePaths(const std::string& folder)
+{
+    std::string base = folder;
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    const std::string prefix = base == "/" ? base : base + "/";
+    HostsFilePaths p;
+    p.folder = base;
+    p.hosts = prefix + "hosts";
+    p.bak = prefix + "hosts.bak";
+    p.tmp = prefix + "hosts.tmp";
+    p.orig = prefix + "hosts.orig";
+    return p;
+}
+
+void setProgramPaths(Paths& paths, const std::string& programFolder)
+{
+    paths.programFolder = programFolder;
+    paths.help00 = programFolder + "Help00.htm";
+    paths.ini = programFolder + "Quillon.ini";
+    paths.a01 = programFolder + "Quillon.a01";
+    paths.d01 = programFolder + "Quillon.d01";
+    paths.d02 = programFolder + "Quillon.d02";
+    paths.d03 = programFolder + "Quillon.d03";
+    paths.n01 = programFolder + "Quillon.n01";
+    paths.n02 = programFolder + "Quillon.n02";
+    paths.ipHistory = programFolder + "iphist.dat";
+}
+
+} // namespace quillon::core

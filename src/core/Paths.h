@@ -1,0 +1,39 @@
+#pragma once
+// Where the program's files live: the hosts-file folder (hosts, hosts.bak,
+// hosts.tmp and the kept original hosts.orig) and the program folder (the
+// executable's own folder: settings, list files, pictures, help).
+
+#include "core/HostsFile.h"
+#include "platform/WindowsSystem.h"
+
+#include <string>
+
+namespace quillon::core {
+
+struct Paths {
+    HostsFilePaths hostsFile;
+    std::string programFolder; // with its trailing separator
+    std::string help00;
+    std::string ini;
+    std::string a01;
+    std::string d01;
+    std::string d02;
+    std::string d03;
+    std::string n01;
+    std::string n02;
+    std::string ipHistory;
+};
+
+// The Windows rule for the hosts-file folder: the Windows directory (empty
+// when the call fails), followed by "\system32\drivers\etc" on the NT family.
+std::string windowsHostsFolder(platform::WindowsSystem& system);
+// The three hosts-file paths under that rule: folder, a backslash, and
+// "Hosts", "Hosts.bak" or "Hosts.tmp".
+HostsFilePaths windowsHostsFilePaths(const std::string& folder);
+
+// The Linux hosts-file paths: folder/hosts, hosts.bak, hosts.tmp, hosts.orig.
+HostsFilePaths hostsFilePaths(const std::string& folder);
+// The program-folder paths; programFolder ends with a separator.
+void setProgramPaths(Paths& paths, const std::string& programFolder);
+
+} // namespace quillon::core

@@ -1,0 +1,28 @@
+#pragma once
+// What the routines ask of the main window: the interface lock, the timers,
+// the activity display, the host count and the current page. The window
+// implements it; tests use a double that records the calls.
+
+namespace quillon::core {
+
+enum class Timer { DDE, Files, Check };
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // The interface lock: false locks (timers, connection watch, main menu
+    // and pages disabled), true unlocks.
+    virtual void setInterfaceUnlocked(bool unlocked) = 0;
+    virtual void setTimerEnabled(Timer timer, bool enabled) = 0;
+    // Shows a new activity indicator value (status light, tray icon).
+    virtual void showActivity(int indicator) = 0;
+    // Writes the current page's host count into the status bar.
+    virtual void showHostCount() = 0;
+    virtual int currentPage() const = 0;
+    virtual void setCurrentPage(int page) = 0;
+    // Lets the window handle pending events (paint, clicks on Cancel).
+    virtual void processEvents() = 0;
+};
+
+} // namespace quillon::core

@@ -1,0 +1,245 @@
+#include "core/HostLine.h"
+#include "core/ListFile.h"
+
+#include "fakes/FaultyFileSystem.h"
+#include "fakes/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+using namespace quillon::core;
+using quillon::test::FaultyFileSystem;
+using quillon::test::TempDir;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names names(const HostSequence& seq)
+{
+    Names out;
+    for (const auto& r : seq)
+        out.push_back(r->HostName);
+    return out;
+}
+
+class ListFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    FaultyFileSystem fs;
+    HostStore store;
+};
+
+} // namespace
+
+TEST(ListLines, lineEnds_crCrLfAndLoneLfAndCtrlZ)
+{
+    Names lines;
+    forEachLine("a\r\nb\rc\nd\r\n\r\ne\x1a"
+                "f\r\ng",
+                [&](std::string_view l) { lines.emplace_back(l); });
+    EXPECT_EQ(lines, (Names { "a", "b", "c", "d", "", "e" }));
+    lines.clear();
+    forEachLine("no final newline", [&](std::string_view l) { lines.emplace_back(l); });
+    EXPECT_EQ(lines, (Names { "no final newline" }));
+    lines.clear();
+    forEachLine("\n\r", [&](std::string_view l) { lines.emplace_back(l); });
+    EXPECT_EQ(lines, (Names { "", "" }));
+}
+
+TEST_F(ListFileTest, loadActive_forcesStatusAndDropsExactDuplicates)
+{
+    dir.write("hosts", "# header\r\n"
+                       "10.0.0.1 alpha #Quillon|2001/03/05|14.07.09|3|4#\r\n"
+                       "10.0.0.2 Beta b2\r\n"
+                       "10.0.0.3 alpha\r\n"  // same name, same case: dropped
+                       "10.0.0.4 ALPHA\r\n"  // other case: kept
+                       "0 zero\r\n"
+                       "10.0.0.5\r\n"
+                       "\r\n");
+    dir.write("d01", "0 gamma  #Quillon|1899/12/30|00.00.00|3|1#\r\n"
+                     "0 beta\r\n" // not the same as Beta: kept
+                     "0 Beta\r\n" // already in the Hosts list: dropped
+                     "0 gamma\r\n");
+    ASSERT_TRUE(loadIntoActive(fs, dir.file("hosts"), store, StatusSaved));
+    ASSERT_TRUE(loadIntoActive(fs, dir.file("d01"), store, StatusWaiting));
+    EXPECT_EQ(names(store.hosts()), (Names { "alpha", "Beta", "ALPHA", "zero" }));
+    EXPECT_EQ(names(store.wait()), (Names { "gamma", "beta" }));
+    EXPECT_EQ(store.hosts().at(0).Status, StatusSaved);
+    EXPECT_EQ(store.hosts().at(0).Freq, 4);
+    EXPECT_EQ(store.hosts().at(1).Alias, "b2");
+    EXPECT_EQ(store.hosts().at(3).IP, ""); // "0" reads as no address
+    EXPECT_EQ(store.wait().at(0).Status, StatusWaiting);
+    EXPECT_EQ(store.activeIndexOf("alpha"), 0); // the list search finds only the first
+}
+
+TEST_F(ListFileTest, loadTrash_keepsStatusAndDuplicates_invalidStatusBecomesWaiting)
+{
+    dir.write("d02", "1.1.1.1 a  #Quillon|2001/03/05|14.07.09|2|1#\n"
+                     "1.1.1.1 a  #Quillon|2001/03/05|14.07.09|2|1#\n"
+                     "1.1.1.1 b  #Quillon|2001/03/05|14.07.09|X|1#\n"
+                     "1.1.1.1 c  #Quillon|2001/03/05|14.07.09|7|1#\n"
+                     "1.1.1.1 d\n");
+    ASSERT_TRUE(loadIntoTrash(fs, dir.file("d02"), store));
+    ASSERT_EQ(store.trash().size(), 5u);
+    EXPECT_EQ(store.trash().at(0).Status, StatusVisited);
+    EXPECT_EQ(store.trash().at(1).Status, StatusVisited);
+    for (int i = 2; i < 5; ++i)
+        EXPECT_EQ(store.trash().at(i).Status, StatusWaiting) << i;
+}
+
+TEST_F(ListFileTest, load_missingFileIsEmpty_unreadableIsAnErrorWithReason)
+{
+    EXPECT_TRUE(loadIntoActive(fs, dir.file("nothing"), store, StatusSaved));
+    EXPECT_EQ(store.activeSize(), 0u);
+
+    std::filesystem::create_directory(dir.file("adir"));
+    const Outcome asDir = loadIntoActive(fs, dir.file("adir"), store, StatusSaved);
+    ASSERT_FALSE(asDir);
+    EXPECT_EQ(asDir.message(), "Cannot open file \"" + dir.file("adir") + "\". Is a directory");
+
+    dir.write("locked", "1.2.3.4 a\r\n");
+    fs.fail(FaultyFileSystem::Op::Read, dir.file("locked"), EACCES);
+    const Outcome denied = loadIntoActive(fs, dir.file("locked"), store, StatusSaved);
+    ASSERT_FALSE(denied);
+    EXPECT_EQ(denied.message(), "Cannot open file \"" + dir.file("locked") + "\". Permission denied");
+    EXPECT_EQ(store.activeSize(), 0u);
+}
+
+TEST_F(ListFileTest, load_unsafeNamesAreNoNames)
+{
+    dir.write("hosts", std::string("1.1.1.1 ok\r\n1.1.1.1 bad\x01name\r\n1.1.1.1 has#hash\r\n1.1.1.1 nul\0l\r\n", 53));
+    ASSERT_TRUE(loadIntoActive(fs, dir.file("hosts"), store, StatusSaved));
+    EXPECT_EQ(names(store.hosts()), (Names { "ok" }));
+}
+
+TEST_F(ListFileTest, load_binaryGarbageDoesNotCrash)
+{
+    std::string garbage;
+    for (int i = 0; i < 200000; ++i)
+        garbage.push_back(static_cast<char>((i * 7919) % 256));
+    dir.write("hosts", garbage);
+    EXPECT_TRUE(loadIntoActive(fs, dir.file("hosts"), store, StatusSaved));
+    for (const auto& r : store.hosts())
+        EXPECT_FALSE(r->HostName.empty());
+}
+
+TEST_F(ListFileTest, write_crLfFilteredAndMarksRecordsWritten)
+{
+    dir.write("hosts", "10.0.0.1 a\n0 b\n");
+    ASSERT_TRUE(loadIntoActive(fs, dir.file("hosts"), store, StatusSaved));
+    store.hosts().at(0).Status = StatusVerified;
+    auto w = std::make_unique<TRecHost>();
+    w->HostName = "w";
+    store.insertTopOfWait(std::move(w));
+
+    ASSERT_TRUE(writeListFile(fs, dir.file("out"), { &store.hosts(), &store.wait() }, { 0, false }, StatusSaved));
+    EXPECT_EQ(dir.read("out"), "10.0.0.1 a  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+                               "0 b  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+    EXPECT_EQ(store.hosts().at(0).Status, StatusSaved);
+    EXPECT_EQ(store.hosts().at(1).IP, "0");  // stored as written
+    EXPECT_EQ(store.wait().at(0).IP, "");    // not written, not touched
+    EXPECT_FALSE(dir.exists("out.tmp"));
+}
+
+TEST_F(ListFileTest, write_failureLeavesOldFileAndRecordsAlone)
+{
+    dir.write("d01", "old text\r\n");
+    auto r = std::make_unique<TRecHost>();
+    r->HostName = "x";
+    store.insertTopOfWait(std::move(r));
+    fs.fail(FaultyFileSystem::Op::Write, dir.file("d01.tmp"), ENOSPC);
+    const Outcome o = writeListFile(fs, dir.file("d01"), { &store.hosts(), &store.wait() }, { 0, true }, -1);
+    ASSERT_FALSE(o);
+    EXPECT_EQ(o.message(), "Cannot create file \"" + dir.file("d01") + "\". No space left on device");
+    EXPECT_EQ(dir.read("d01"), "old text\r\n");
+    EXPECT_EQ(store.wait().at(0).IP, "");
+}
+
+TEST_F(ListFileTest, ignoreFile_roundTripSkipsBlankLines)
+{
+    dir.write("d03", "Alpha\r\n\r\nbeta\ngamma");
+    std::vector<std::string> ignore;
+    ASSERT_TRUE(loadIgnoreFile(fs, dir.file("d03"), ignore));
+    EXPECT_EQ(ignore, (Names { "Alpha", "beta", "gamma" }));
+    ASSERT_TRUE(writeIgnoreFile(fs, dir.file("d03"), ignore));
+    EXPECT_EQ(dir.read("d03"), "Alpha\r\nbeta\r\ngamma\r\n");
+}
+
+// The loader over real public hosts files, its counts checked against a
+// separate, simple reading of the same lines.
+namespace {
+
+std::size_t independentCount(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::set<std::string> seen;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::istringstream words(line);
+        std::string ip, name;
+        if (!(words >> ip >> name) || ip[0] == '#' || name[0] == '#')
+            continue;
+        bool unsafe = false;
+        for (unsigned char c : name)
+            unsafe |= c < 32 || c == 127 || c == '#';
+        if (!unsafe)
+            seen.insert(name);
+    }
+    return seen.size();
+}
+
+class RealHostsFiles : public ::testing::TestWithParam<const char*> {};
+
+} // namespace
+
+TEST_P(RealHostsFiles, load_countsMatchAnIndependentReading)
+{
+    const std::string path = std::string(QUILLON_TEST_DATA) + "/hosts/" + GetParam();
+    ASSERT_TRUE(std::filesystem::exists(path)) << path;
+    FaultyFileSystem fs;
+    HostStore store;
+    ASSERT_TRUE(loadIntoActive(fs, path, store, StatusSaved));
+    EXPECT_EQ(store.hosts().size(), independentCount(path));
+    EXPECT_GT(store.hosts().size(), 0u);
+
+    // Written and read again, the list is the same.
+    TempDir dir;
+    ASSERT_TRUE(writeListFile(fs, dir.file("copy"), { &store.hosts(), &store.wait() }, { 0, false }, StatusSaved));
+    HostStore again;
+    ASSERT_TRUE(loadIntoActive(fs, dir.file("copy"), again, StatusSaved));
+    ASSERT_EQ(again.hosts().size(), store.hosts().size());
+    for (std::size_t i = 0; i < store.hosts().size(); ++i) {
+        ASSERT_EQ(formatHostLine(again.hosts().at(i)), formatHostLine(store.hosts().at(i))) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, RealHostsFiles,
+                         ::testing::Values("386bsd__386bsd@0.1/etc/hosts", "AdAway__adaway.github.io/hosts.txt",
+                                           "StevenBlack__hosts@2.1.21/hosts", "golang__go/src/net/testdata/hosts",
+                                           "golang__go/src/net/testdata/hosts_singleline",
+                                           "golang__go/src/net/testdata/ipv4-hosts",
+                                           "golang__go/src/net/testdata/ipv6-hosts",
+                                           "jonhadfield__python-hosts/test_files/hosts2",
+                                           "jonhadfield__python-hosts/test_files/hosts_invalid",
+                                           "openbsd__src/etc/hosts",
+                                           "FadeMind__hosts.extras/GoodbyeAds-YouTube-Adblock-Extension/hosts"));
+
+TEST(RealHostsFilesKnownCounts, goodbyeAds_everyEntryIsOneRecord)
+{
+    // 97,615 address-and-name lines, no final newline; localhost stands three
+    // times (IPv4 and IPv6 lines) and loads once.
+    FaultyFileSystem fs;
+    HostStore store;
+    ASSERT_TRUE(loadIntoActive(
+        fs, std::string(QUILLON_TEST_DATA) + "/hosts/FadeMind__hosts.extras/GoodbyeAds-YouTube-Adblock-Extension/hosts",
+        store, StatusSaved));
+    EXPECT_EQ(store.hosts().size(), 97613u);
+}

@@ -1,0 +1,72 @@
+#include "fakes/FaultyFileSystem.h"
+
+namespace quillon::test {
+
+void FaultyFileSystem::fail(Op op, const std::string& path, int code, int times)
+{
+    m_rules.push_back({ op, path, code, times });
+}
+
+platform::Status FaultyFileSystem::check(Op op, const std::string& path, const char* name)
+{
+    m_log.push_back(std::string(name) + " " + path);
+    for (Rule& r : m_rules) {
+        if (r.op != op || (!r.path.empty() && r.path != path) || r.times == 0)
+            continue;
+        if (r.times > 0)
+            --r.times;
+        return platform::Status::fromErrno(r.code);
+    }
+    return platform::Status::ok();
+}
+
+platform::Status FaultyFileSystem::readFile(const std::string& path, std::string& out)
+{
+    if (auto s = check(Op::Read, path, "read"); !s)
+        return s;
+    return m_real.readFile(path, out);
+}
+
+platform::Status FaultyFileSystem::writeFile(const std::string& path, std::string_view data)
+{
+    if (auto s = check(Op::Write, path, "write"); !s)
+        return s;
+    return m_real.writeFile(path, data);
+}
+
+platform::Status FaultyFileSystem::removeFile(const std::string& path)
+{
+    if (auto s = check(Op::Remove, path, "remove"); !s)
+        return s;
+    return m_real.removeFile(path);
+}
+
+platform::Status FaultyFileSystem::renameFile(const std::string& from, const std::string& to)
+{
+    if (auto s = check(Op::Rename, to, "rename"); !s)
+        return s;
+    return m_real.renameFile(from, to);
+}
+
+platform::Status FaultyFileSystem::linkFile(const std::string& from, const std::string& to)
+{
+    if (auto s = check(Op::Link, to, "link"); !s)
+        return s;
+    return m_real.linkFile(from, to);
+}
+
+platform::Status FaultyFileSystem::copyOwnerAndMode(const std::string& from, const std::string& to)
+{
+    if (auto s = check(Op::Owner, to, "owner"); !s)
+        return s;
+    return m_real.copyOwnerAndMode(from, to);
+}
+
+platform::Status FaultyFileSystem::syncDirectory(const std::string& dir)
+{
+    if (auto s = check(Op::SyncDir, dir, "syncdir"); !s)
+        return s;
+    return m_real.syncDirectory(dir);
+}
+
+} // namespace quillon::test

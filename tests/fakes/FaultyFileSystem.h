@@ -1,0 +1,48 @@
+#pragma once
+// The real file system, with chosen operations failing on purpose: a rule
+// names the operation, the path it applies to (any path when empty) and the
+// errno to fail with. Every call is logged as "op path".
+
+#include "platform/linux/PosixFileSystem.h"
+
+#include <string>
+#include <vector>
+
+namespace quillon::test {
+
+class FaultyFileSystem final : public platform::FileSystem {
+public:
+    enum class Op { Read, Write, Remove, Rename, Link, Owner, SyncDir };
+
+    // Fails op on path (or on every path when path is empty) with code, for
+    // the given number of calls (-1: always).
+    void fail(Op op, const std::string& path, int code, int times = -1);
+    void clearFailures() { m_rules.clear(); }
+    const std::vector<std::string>& log() const { return m_log; }
+
+    bool fileExists(const std::string& path) override { return m_real.fileExists(path); }
+    platform::FileStamp stamp(const std::string& path) override { return m_real.stamp(path); }
+    platform::Status readFile(const std::string& path, std::string& out) override;
+    platform::Status writeFile(const std::string& path, std::string_view data) override;
+    platform::Status removeFile(const std::string& path) override;
+    platform::Status renameFile(const std::string& from, const std::string& to) override;
+    platform::Status linkFile(const std::string& from, const std::string& to) override;
+    platform::Status copyOwnerAndMode(const std::string& from, const std::string& to) override;
+    platform::Status syncDirectory(const std::string& dir) override;
+
+private:
+    struct Rule {
+        Op op;
+        std::string path;
+        int code;
+        int times;
+    };
+    // The failure for this call, or ok.
+    platform::Status check(Op op, const std::string& path, const char* name);
+
+    platform::PosixFileSystem m_real;
+    std::vector<Rule> m_rules;
+    std::vector<std::string> m_log;
+};
+
+} // namespace quillon::test
