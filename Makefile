@@ -18,8 +18,9 @@ test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target bench_store
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory
 	@$(BUILD)/bench/bench_store
+	@$(BUILD)/bench/bench_memory
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,82 @@
+// The host store on the 177,767-line benchmark blocklist: loading with the
+// duplicate check, saving all of it, and a look-up by name with letter case
+// ignored.
+
+#include "BlocklistFixture.h"
+
+#include "core/HostName.h"
+#include "core/HostsFile.h"
+#include "core/ListFile.h"
+#include "core/Paths.h"
+#include "platform/linux/PosixFileSystem.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <random>
+
+using namespace quillon;
+
+namespace {
+
+void BM_LoadBlocklist(benchmark::State& state)
+{
+    platform::PosixFileSystem fs;
+    const std::string path = bench::blocklistPath();
+    std::size_t loaded = 0;
+    for (auto _ : state) {
+        core::HostStore store;
+        if (!core::loadIntoActive(fs, path, store, core::StatusSaved))
+            state.SkipWithError("load failed");
+        loaded = store.hosts().size();
+        benchmark::DoNotOptimize(loaded);
+    }
+    state.counters["records"] = static_cast<double>(loaded);
+}
+BENCHMARK(BM_LoadBlocklist)->Unit(benchmark::kMillisecond);
+
+void BM_SaveAllBlocklist(benchmark::State& state)
+{
+    platform::PosixFileSystem fs;
+    core::HostStore store;
+    core::loadIntoActive(fs, bench::blocklistPath(), store, core::StatusSaved);
+    const std::string folder = bench::blocklistFolder() + "/save";
+    std::filesystem::create_directories(folder);
+    const core::HostsFilePaths paths = core::hostsFilePaths(folder);
+    platform::FileStamp own;
+    for (auto _ : state) {
+        const std::string text = core::formatListFile({ &store.hosts(), &store.wait() }, { 0, false }, 1);
+        if (!core::replaceHostsFile(fs, paths, text, own, own))
+            state.SkipWithError("save failed");
+        core::markWritten({ &store.hosts(), &store.wait() }, { 0, false }, 1);
+    }
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(paths.hosts));
+}
+BENCHMARK(BM_SaveAllBlocklist)->Unit(benchmark::kMillisecond);
+
+void BM_LookupIgnoringCase(benchmark::State& state)
+{
+    platform::PosixFileSystem fs;
+    core::HostStore store;
+    core::loadIntoActive(fs, bench::blocklistPath(), store, core::StatusSaved);
+    // Names as a person might type them: upper case, half of them absent.
+    std::vector<std::string> queries;
+    std::mt19937 rng(1);
+    for (int i = 0; i < 4096; ++i) {
+        std::string name = store.hosts().at(rng() % store.hosts().size()).HostName;
+        for (char& c : name)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (i % 2)
+            name += ".absent";
+        queries.push_back(std::move(name));
+    }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(store.activeContains(queries[i++ & 4095]));
+    }
+}
+BENCHMARK(BM_LookupIgnoringCase)->Unit(benchmark::kNanosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

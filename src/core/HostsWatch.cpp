@@ -1,0 +1,36 @@
+#include "core/HostsWatch.h"
+
+#include "core/Interface.h"
+#include "core/SaveAll.h"
+#include "core/Startup.h"
+
+namespace quillon::core {
+
+void TimerFilesTick(App& app)
+{
+    ProgramState& s = app.state;
+    app.shell.setTimerEnabled(Timer::Files, false);
+    const platform::FileStamp age = app.fs.stamp(s.paths.hostsFile.hosts);
+    if (age == s.hostsAge) {
+        app.shell.setTimerEnabled(Timer::Files, true);
+    } else {
+        if (app.dialogs.ask(ReloadQuestion, MessageKind::QuestionDefaultNo) == Answer::Yes) {
+            setInterfaceLock(app, false);
+            reloadHostsAndWaitLists(app);
+        }
+        s.hostsAge = age;
+        setInterfaceLock(app, true);
+    }
+    autoSaveStep(app);
+}
+
+void autoSaveStep(App& app)
+{
+    ProgramState& s = app.state;
+    if (!s.settings.AutoSave)
+        s.store.setPendingChanges(0);
+    else if (s.store.pendingChanges() >= s.settings.AutoSaveCount)
+        saveAndRefresh(app);
+}
+
+} // namespace quillon::core

@@ -1,0 +1,54 @@
+#pragma once
+// Everything the main window keeps for the whole run, as one plain object:
+// paths, settings, the lists, the hosts file age, the due flags, the
+// activity indicator and the cancel flag.
+
+#include "core/DateTimeText.h"
+#include "core/HostStore.h"
+#include "core/Paths.h"
+#include "core/Settings.h"
+#include "platform/FileSystem.h"
+
+namespace quillon::core {
+
+// Activity indicator values.
+enum Activity : int {
+    ActivityNone = 0,
+    ActivityVerifying = 1,
+    ActivitySaving = 2,
+};
+
+// Files this run must not write: an existing list file that could not be
+// read in full is never saved over from a partial list.
+struct WriteBlocks {
+    bool hosts = false;
+    bool d01 = false;
+    bool d02 = false;
+    bool d03 = false;
+};
+
+struct ProgramState {
+    explicit ProgramState(const platform::DateTimeFormats& formats = {})
+        : dateText(formats)
+    {
+    }
+
+    Paths paths;
+    Settings settings;
+    DateTimeText dateText;
+    HostStore store;
+
+    // The hosts file as last seen (start-up, our saves, changes noticed).
+    platform::FileStamp hostsAge;
+    // The hosts file as this program last wrote it.
+    platform::FileStamp ownHostsStamp;
+
+    bool hostsListDue = false;
+    bool waitListDue = false;
+    int activity = ActivityNone;
+    bool cancel = false;
+    bool unlocked = false;
+    WriteBlocks blocked;
+};
+
+} // namespace quillon::core

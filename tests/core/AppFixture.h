@@ -1,0 +1,44 @@
+#pragma once
+// A whole program state over a fresh temporary program folder and hosts
+// folder, with the person and the window played by doubles.
+
+#include "core/App.h"
+#include "core/Startup.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FaultyFileSystem.h"
+#include "fakes/ScriptedDialogs.h"
+#include "fakes/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace quillon::test {
+
+class AppFixture : public ::testing::Test {
+protected:
+    AppFixture()
+    {
+        programDir.write("Quillon.ini", "[Settings]\r\nHostsFolder=" + hostsDir.path() + "\r\n");
+    }
+    // Reads the settings and paths (call after writing files).
+    void start()
+    {
+        core::readSettingsAndPaths(fs, state, programDir.folder());
+    }
+    void startAndLoad()
+    {
+        start();
+        core::loadLists(app);
+    }
+
+    TempDir programDir;
+    TempDir hostsDir;
+    FaultyFileSystem fs;
+    FakeClock clock;
+    ScriptedDialogs dialogs;
+    FakeShell shell;
+    core::ProgramState state;
+    core::App app { state, fs, clock, dialogs, shell };
+};
+
+} // namespace quillon::test

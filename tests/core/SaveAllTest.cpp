@@ -1,0 +1,291 @@
+#include "core/SaveAll.h"
+
+#include "AppFixture.h"
+#include "core/HostsWatch.h"
+#include "core/ProgramExit.h"
+
+#include <cerrno>
+#include <filesystem>
+
+using namespace quillon::core;
+using namespace quillon::test;
+using Op = FaultyFileSystem::Op;
+
+namespace {
+
+const std::string Foreign = "# comment\r\n\r\n10.0.0.1 alpha a1 a2\r\n10.0.0.2 beta\r\n";
+
+RecordPtr host(const std::string& name, int status, const std::string& ip = "1.2.3.4")
+{
+    auto r = std::make_unique<TRecHost>();
+    r->HostName = name;
+    r->Status = status;
+    r->IP = ip;
+    return r;
+}
+
+class SaveAllTest : public AppFixture {};
+
+} // namespace
+
+TEST_F(SaveAllTest, firstSave_rewritesForeignFileOneLinePerHost_keepsBackupAndOriginal)
+{
+    hostsDir.write("hosts", Foreign);
+    startAndLoad();
+    ASSERT_TRUE(saveAll(app));
+    EXPECT_EQ(hostsDir.read("hosts"), "10.0.0.1 alpha a1 a2 #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+                                      "10.0.0.2 beta  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+    EXPECT_EQ(hostsDir.read("hosts.bak"), Foreign);
+    EXPECT_EQ(hostsDir.read("hosts.orig"), Foreign);
+    EXPECT_EQ(shell.activity, (std::vector<int> { ActivitySaving, ActivityNone }));
+    EXPECT_TRUE(programDir.exists("Quillon.d01"));
+    EXPECT_TRUE(programDir.exists("Quillon.d02"));
+}
+
+TEST_F(SaveAllTest, save_writesEachListToItsFileAndMarksHostsSaved)
+{
+    startAndLoad();
+    state.store.insertTopOfHosts(host("verified", StatusVerified));
+    state.store.insertTopOfHosts(host("visited", StatusVisited, ""));
+    state.store.insertTopOfWait(host("waiting", StatusWaiting, ""));
+    state.store.insertTopOfTrash(host("trashed", StatusVisited));
+    ASSERT_EQ(state.store.pendingChanges(), 2);
+
+    ASSERT_TRUE(saveAll(app));
+    EXPECT_EQ(hostsDir.read("hosts"), "0 visited  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+                                      "1.2.3.4 verified  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+    EXPECT_EQ(programDir.read("Quillon.d01"), "0 waiting  #Quillon|1899/12/30|00.00.00|0|0#\r\n");
+    EXPECT_EQ(programDir.read("Quillon.d02"), "1.2.3.4 trashed  #Quillon|1899/12/30|00.00.00|2|0#\r\n");
+    EXPECT_EQ(state.store.hosts().at(0).Status, StatusSaved);
+    EXPECT_EQ(state.store.hosts().at(0).IP, "0");
+    EXPECT_EQ(state.store.trash().at(0).Status, StatusVisited);
+    EXPECT_EQ(state.store.pendingChanges(), 0);
+    EXPECT_FALSE(hostsDir.exists("hosts.orig")); // there was no foreign file
+}
+
+TEST_F(SaveAllTest, failedHostsReplace_reportsReasonAndKeepsStatusesAndCount)
+{
+    hostsDir.write("hosts", Foreign);
+    startAndLoad();
+    state.store.insertTopOfHosts(host("new", StatusVerified));
+    fs.fail(Op::Rename, state.paths.hostsFile.hosts, EROFS);
+
+    EXPECT_FALSE(saveAll(app));
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].text,
+              "Cannot replace file \"" + state.paths.hostsFile.hosts + "\". Read-only file system");
+    EXPECT_EQ(dialogs.asked[0].kind, MessageKind::Warning);
+    EXPECT_EQ(hostsDir.read("hosts"), Foreign);
+    EXPECT_EQ(state.store.hosts().at(0).Status, StatusVerified);
+    EXPECT_EQ(state.store.pendingChanges(), 1);
+    EXPECT_EQ(state.activity, ActivityNone);
+    EXPECT_FALSE(programDir.exists("Quillon.d01")); // the save stopped at the hosts file
+}
+
+TEST_F(SaveAllTest, saveAndRefresh_unlocksAfterAFailure)
+{
+    startAndLoad();
+    fs.fail(Op::Write, state.paths.hostsFile.tmp, ENOSPC);
+    EXPECT_FALSE(saveAndRefresh(app));
+    EXPECT_EQ(shell.lockCalls, (std::vector<std::string> { "lock", "unlock" }));
+    EXPECT_TRUE(shell.unlocked);
+    EXPECT_EQ(dialogs.asked.size(), 1u);
+}
+
+TEST_F(SaveAllTest, hostsPathIsADirectory_startupReportsAndSaveNeverTouchesIt)
+{
+    std::filesystem::create_directory(hostsDir.file("hosts"));
+    startAndLoad();
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_NE(dialogs.asked[0].text.find("Is a directory"), std::string::npos);
+    state.store.insertTopOfHosts(host("new", StatusVerified));
+    EXPECT_TRUE(saveAll(app));
+    EXPECT_TRUE(std::filesystem::is_directory(hostsDir.file("hosts")));
+    EXPECT_TRUE(programDir.exists("Quillon.d01"));
+}
+
+TEST_F(SaveAllTest, unreadableHostsFile_isNeverSavedOverFromAPartialList)
+{
+    hostsDir.write("hosts", Foreign);
+    fs.fail(Op::Read, hostsDir.file("hosts"), EIO);
+    startAndLoad();
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].text.rfind("Cannot open file \"" + hostsDir.file("hosts") + "\". Input/output error", 0), 0u);
+    EXPECT_TRUE(state.blocked.hosts);
+
+    state.store.insertTopOfHosts(host("new", StatusVerified));
+    fs.clearFailures();
+    EXPECT_TRUE(saveAll(app));
+    EXPECT_EQ(hostsDir.read("hosts"), Foreign);
+    EXPECT_FALSE(hostsDir.exists("hosts.tmp"));
+}
+
+TEST_F(SaveAllTest, unreadableWaitFile_goesOnWithTheRestAndKeepsTheFile)
+{
+    programDir.write("Quillon.d01", "0 w  #Quillon|1899/12/30|00.00.00|0|0#\r\n");
+    programDir.write("Quillon.d02", "0 t  #Quillon|1899/12/30|00.00.00|2|0#\r\n");
+    hostsDir.write("hosts", "1.1.1.1 h\r\n");
+    fs.fail(Op::Read, programDir.file("Quillon.d01"), EACCES);
+    startAndLoad();
+    EXPECT_EQ(state.store.hosts().size(), 1u);
+    EXPECT_EQ(state.store.trash().size(), 1u);
+    EXPECT_TRUE(saveAll(app));
+    EXPECT_EQ(programDir.read("Quillon.d01"), "0 w  #Quillon|1899/12/30|00.00.00|0|0#\r\n");
+}
+
+TEST_F(SaveAllTest, startup_loadsListsWithForcedStatusesAndDuplicateRules)
+{
+    hostsDir.write("hosts", "1.1.1.1 a  #Quillon|2001/03/05|14.07.09|3|2#\r\n1.1.1.2 a\r\n1.1.1.3 B\r\n");
+    programDir.write("Quillon.d01", "0 b  #Quillon|1899/12/30|00.00.00|1|0#\r\n0 A\r\n0 c\r\n0 c\r\n");
+    programDir.write("Quillon.d02", "0 a  #Quillon|1899/12/30|00.00.00|2|0#\r\n0 a  #Quillon|1899/12/30|00.00.00|3|0#\r\n");
+    programDir.write("Quillon.d03", "Ignored.Example\r\n");
+    startAndLoad();
+    const HostStore& st = state.store;
+    ASSERT_EQ(st.hosts().size(), 2u);
+    EXPECT_EQ(st.hosts().at(0).Status, StatusSaved); // forced, whatever the marker says
+    EXPECT_EQ(st.hosts().at(0).Freq, 2);
+    ASSERT_EQ(st.wait().size(), 3u);                 // b, A, c: other letter case is another name
+    EXPECT_EQ(st.wait().at(0).Status, StatusWaiting);
+    ASSERT_EQ(st.trash().size(), 2u);                // no duplicate check, statuses kept
+    EXPECT_EQ(st.trash().at(1).Status, StatusVerified);
+    EXPECT_EQ(st.ignoreNames(), (std::vector<std::string> { "Ignored.Example" }));
+    EXPECT_EQ(st.pendingChanges(), 0);
+    EXPECT_TRUE(dialogs.asked.empty());
+}
+
+TEST_F(SaveAllTest, startup_dueFlagsFollowTheDaysRule)
+{
+    clock.time = { 2024, 6, 15, 12, 0, 0, 0 };
+    hostsDir.write("hosts", "1.1.1.1 a  #Quillon|2024/06/08|12.00.01|1|0#\r\n");
+    programDir.write("Quillon.ini", "[Settings]\r\nHostsFolder=" + hostsDir.path()
+                                        + "\r\nQQDLastVerify=06/08/2024 12:00:00\r\n");
+    startAndLoad();
+    EXPECT_FALSE(state.hostsListDue); // a second short of seven days
+    EXPECT_TRUE(state.waitListDue);   // exactly seven days
+
+    hostsDir.write("hosts", "1.1.1.1 a  #Quillon|2024/06/08|12.00.00|1|0#\r\n");
+    core::loadLists(app);
+    EXPECT_TRUE(state.hostsListDue);
+
+    hostsDir.write("hosts", "1.1.1.1 a\r\n"); // never verified
+    state.settings.AutoVerifyHostsDays = 999;
+    core::loadLists(app);
+    EXPECT_TRUE(state.hostsListDue);
+    state.settings.AutoVerifyHosts = false;
+    core::loadLists(app);
+    EXPECT_FALSE(state.hostsListDue);
+}
+
+TEST_F(SaveAllTest, programExit_savesAndKeepsWindowPlacement)
+{
+    programDir.write("Quillon.ini", "[Settings]\r\nHostsFolder=" + hostsDir.path()
+                                        + "\r\nSaveWindow=1\r\nWindowTop=5\r\n");
+    startAndLoad();
+    state.store.insertTopOfHosts(host("kept", StatusVerified));
+    programExitSave(app, WindowPlacement { true, false, 1, 2, 3, 4 });
+    EXPECT_NE(hostsDir.read("hosts").find("kept"), std::string::npos);
+    EXPECT_EQ(state.store.activeSize(), 0u);
+    EXPECT_EQ(shell.lockCalls, (std::vector<std::string> { "lock" }));
+    const std::string ini = programDir.read("Quillon.ini");
+    EXPECT_NE(ini.find("WindowMax=1"), std::string::npos);
+    EXPECT_NE(ini.find("WindowTop=5"), std::string::npos); // maximized: bounds kept as they were
+    EXPECT_EQ(ini.find("WindowWidth"), std::string::npos);
+}
+
+TEST_F(SaveAllTest, programExit_withoutSaveWindow_writesNoWindowKeys)
+{
+    startAndLoad();
+    programExitSave(app, WindowPlacement { false, true, 1, 2, 3, 4 });
+    EXPECT_EQ(programDir.read("Quillon.ini").find("Window"), std::string::npos);
+}
+
+// The TimerFiles tick.
+namespace {
+class HostsWatchTest : public AppFixture {};
+} // namespace
+
+TEST_F(HostsWatchTest, unchangedFile_noQuestion)
+{
+    hostsDir.write("hosts", "1.1.1.1 a\r\n");
+    startAndLoad();
+    TimerFilesTick(app);
+    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_TRUE(shell.timers[Timer::Files]);
+}
+
+TEST_F(HostsWatchTest, sameSizeTouchInTheSameSecond_isNoticed_reloadReadsTheNewFile)
+{
+    hostsDir.write("hosts", "1.1.1.1 a\r\n");
+    startAndLoad();
+    state.store.insertTopOfWait(host("unsaved-wait", StatusWaiting));
+    hostsDir.write("hosts", "1.1.1.1 b\r\n"); // same size, at once
+    dialogs.answers = { Answer::Yes };
+    shell.page = 2;
+    TimerFilesTick(app);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].text, ReloadQuestion);
+    EXPECT_EQ(dialogs.asked[0].kind, MessageKind::QuestionDefaultNo);
+    ASSERT_EQ(state.store.hosts().size(), 1u);
+    EXPECT_EQ(state.store.hosts().at(0).HostName, "b");
+    EXPECT_TRUE(state.store.wait().empty()); // Wait list as last saved
+    EXPECT_EQ(shell.page, 0);
+    EXPECT_EQ(shell.lockCalls, (std::vector<std::string> { "lock", "unlock" }));
+
+    TimerFilesTick(app); // remembered: no second question
+    EXPECT_EQ(dialogs.asked.size(), 1u);
+}
+
+TEST_F(HostsWatchTest, answerNo_keepsListsAndAsksOnlyAfterTheNextChange)
+{
+    hostsDir.write("hosts", "1.1.1.1 a\r\n");
+    startAndLoad();
+    hostsDir.write("hosts", "1.1.1.1 a\r\n1.1.1.2 c\r\n");
+    dialogs.answers = { Answer::No };
+    TimerFilesTick(app);
+    TimerFilesTick(app);
+    EXPECT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(state.store.hosts().size(), 1u);
+    EXPECT_TRUE(shell.unlocked);
+
+    std::filesystem::remove(hostsDir.file("hosts")); // deleted by another program
+    dialogs.answers = { Answer::Yes };
+    TimerFilesTick(app);
+    EXPECT_EQ(dialogs.asked.size(), 2u);
+    EXPECT_TRUE(state.store.hosts().empty());
+}
+
+TEST_F(HostsWatchTest, ourOwnSave_isNotAChangeByAnotherProgram)
+{
+    hostsDir.write("hosts", "1.1.1.1 a\r\n");
+    startAndLoad();
+    ASSERT_TRUE(saveAll(app));
+    TimerFilesTick(app);
+    EXPECT_TRUE(dialogs.asked.empty());
+}
+
+TEST_F(HostsWatchTest, autoSave_atTheCountOrAlwaysWhenCountIsZero_neverWhenOff)
+{
+    startAndLoad();
+    state.settings.AutoSaveCount = 2;
+    state.store.insertTopOfHosts(host("a", StatusVerified));
+    TimerFilesTick(app);
+    EXPECT_FALSE(hostsDir.exists("hosts"));
+    state.store.insertTopOfHosts(host("b", StatusVerified));
+    TimerFilesTick(app);
+    EXPECT_TRUE(hostsDir.exists("hosts"));
+    EXPECT_EQ(state.store.pendingChanges(), 0);
+
+    std::filesystem::remove(hostsDir.file("hosts"));
+    state.hostsAge = fs.stamp(hostsDir.file("hosts"));
+    state.settings.AutoSaveCount = 0;
+    TimerFilesTick(app);
+    EXPECT_TRUE(hostsDir.exists("hosts"));
+
+    std::filesystem::remove(hostsDir.file("hosts"));
+    state.hostsAge = fs.stamp(hostsDir.file("hosts"));
+    state.settings.AutoSave = false;
+    state.store.insertTopOfHosts(host("c", StatusVerified));
+    TimerFilesTick(app);
+    EXPECT_FALSE(hostsDir.exists("hosts"));
+    EXPECT_EQ(state.store.pendingChanges(), 0);
+}

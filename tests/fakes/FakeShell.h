@@ -1,0 +1,45 @@
+#pragma once
+// The main window's side of the routines, as a recording double.
+
+#include "core/Shell.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillon::test {
+
+class FakeShell final : public core::Shell {
+public:
+    // "lock" / "unlock" per call of the interface lock, in order.
+    std::vector<std::string> lockCalls;
+    bool unlocked = false;
+    std::map<core::Timer, bool> timers;
+    std::vector<int> activity;
+    int hostCountShown = 0;
+    int page = 0;
+    int eventsProcessed = 0;
+    std::function<void()> onProcessEvents;
+
+    void setInterfaceUnlocked(bool on) override
+    {
+        lockCalls.push_back(on ? "unlock" : "lock");
+        unlocked = on;
+        for (auto t : { core::Timer::DDE, core::Timer::Files, core::Timer::Check })
+            timers[t] = on;
+    }
+    void setTimerEnabled(core::Timer timer, bool enabled) override { timers[timer] = enabled; }
+    void showActivity(int indicator) override { activity.push_back(indicator); }
+    void showHostCount() override { ++hostCountShown; }
+    int currentPage() const override { return page; }
+    void setCurrentPage(int p) override { page = p; }
+    void processEvents() override
+    {
+        ++eventsProcessed;
+        if (onProcessEvents)
+            onProcessEvents();
+    }
+};
+
+} // namespace quillon::test
