@@ -1,0 +1,76 @@
+#pragma once
+// The person's settings: the keys of section "Settings" of Quillon.ini, read
+// once at start-up into memory, and the routines that write them back.
+// Members are named like their keys and declared in the order start-up reads
+// them. A missing key, or a value that cannot be read as its type, gives the
+// default below; an unreadable date gives 0 ("never").
+//
+// AutoVerifyConf, the three timer intervals, FileExtIEBookmarks and
+// HostsFolder are only ever set by hand in the file; nothing here writes them.
+
+#include "core/DateTime.h"
+#include "core/DateTimeText.h"
+#include "core/IniFile.h"
+#include "core/Outcome.h"
+#include "core/WindowPlacement.h"
+
+#include <string>
+#include <string_view>
+
+namespace quillon::core {
+
+inline constexpr std::string_view SettingsSection = "Settings";
+
+struct Settings {
+    bool StartSplash = true;
+    bool StartTNA = false;
+    bool WorkTNA = true;
+    bool SaveWindow = false;
+    bool DDECaptureIExplore = true;
+    bool DDECaptureNetscape = true;
+    bool DDEVerify = true;
+    bool AutoSave = true;
+    int AutoSaveCount = 10;
+    bool AutoVerifyHosts = true;
+    int AutoVerifyHostsDays = 7;
+    bool AutoVerifyHostsQQD = true;
+    int AutoVerifyHostsQQDDays = 7;
+    bool AutoVerifyConf = true;
+    bool CheckOnLine = true;
+    int DDETimerInterval = 500;
+    int FilesTimerInterval = 1500;
+    int CheckTimerInterval = 5000;
+    std::string FileExtIEBookmarks = "*.url";
+    TDateTime QQDLastVerify = 0;
+    int WindowHeight = 480;
+    int WindowWidth = 650;
+    int WindowTop = -10000;
+    int WindowLeft = -10000;
+    bool WindowMax = false;
+    // The folder of the system hosts file (read at start-up, never written);
+    // an empty value gives the default.
+    std::string HostsFolder = "/etc";
+
+    bool operator==(const Settings&) const = default;
+};
+
+// Start-up reads StartSplash alone first, to show the splash window early.
+bool readStartSplash(const IniFile& ini);
+// StartTNA through WindowMax in member order, then HostsFolder.
+void readRemainingSettings(const IniFile& ini, const DateTimeText& dateTimeText, Settings& settings);
+Settings readSettings(const IniFile& ini, const DateTimeText& dateTimeText);
+
+// The fourteen keys of the Options dialog, from StartSplash to CheckOnLine;
+// stops at the first failed write and returns it.
+Outcome writeOptions(IniFile& ini, const Settings& settings);
+Outcome writeQQDLastVerify(IniFile& ini, TDateTime value, const DateTimeText& dateTimeText);
+// WindowMax always; the bounds (WindowTop, WindowLeft, WindowHeight,
+// WindowWidth) only for a normal window, so that the bounds a maximized
+// window will return to are kept.
+Outcome writeWindowPlacement(IniFile& ini, const WindowPlacement& placement);
+
+// An Options dialog number field: the text (blanks at both ends ignored) as
+// a decimal integer, 0 when it is not one; 0 or less becomes 1.
+int optionNumberFromText(std::string_view text);
+
+} // namespace quillon::core
