@@ -84,6 +84,12 @@ bool parseInt32(std::string_view text, std::int32_t& value)
 TRecHost readHostLine(std::string_view line, std::int32_t defaultStatus)
 {
     TRecHost r;
+    readHostLine(line, defaultStatus, r);
+    return r;
+}
+
+void readHostLine(std::string_view line, std::int32_t defaultStatus, TRecHost& r)
+{
     r.Status = defaultStatus;
     int state = 1;
     std::size_t pos = 0;
@@ -127,7 +133,6 @@ TRecHost readHostLine(std::string_view line, std::int32_t defaultStatus)
             break;
         }
     }
-    return r;
 }
 
 void appendHostLine(std::string& out, const TRecHost& r, std::int32_t status)

@@ -20,6 +20,8 @@ namespace quillon::core {
 // Reads one line (without its line end) into a new record with the given
 // default status. The host name is empty when the line has none.
 TRecHost readHostLine(std::string_view line, std::int32_t defaultStatus);
+// The same into r, which must be a fresh record.
+void readHostLine(std::string_view line, std::int32_t defaultStatus, TRecHost& r);
 
 // Appends the host line of r, without a line end, writing `status` in the
 // marker in place of r.Status.

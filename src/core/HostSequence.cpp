@@ -1,6 +1,7 @@
 #include "core/HostSequence.h"
 
 #include "core/ListObserver.h"
+#include "core/HostName.h"
 #include "core/NameIndex.h"
 
 #include <stdexcept>
@@ -48,18 +49,32 @@ void HostSequence::insertRange(std::size_t row, RecordList records)
         o->rowsInserted(m_page);
 }
 
-std::size_t HostSequence::appendNewNames(RecordList records)
+std::size_t HostSequence::appendNewNames(RecordList records, const std::vector<std::uint64_t>& knownHashes)
 {
     // The index learns each kept name at once, so a later duplicate in the
     // same batch is caught; the views hear of the rows in one go afterwards.
     m_index.reserve(m_index.size() + records.size());
+    std::vector<std::uint64_t> computed;
+    if (knownHashes.size() != records.size()) {
+        computed.reserve(records.size());
+        for (const RecordPtr& r : records)
+            computed.push_back(hashIgnoreCase(r->HostName));
+    }
+    const std::vector<std::uint64_t>& hashes = computed.empty() ? knownHashes : computed;
+    // Slots are prefetched some records ahead, so that the index's cache
+    // misses overlap instead of coming one by one.
+    constexpr std::size_t Ahead = 16;
+    for (std::size_t i = 0; i < records.size() && i < Ahead; ++i)
+        m_index.prefetch(hashes[i]);
     std::size_t kept = 0;
-    for (RecordPtr& r : records) {
-        if (m_index.findExact(r->HostName)) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (i + Ahead < records.size())
+            m_index.prefetch(hashes[i + Ahead]);
+        RecordPtr& r = records[i];
+        if (!m_index.insertUnlessNamed(r.get(), hashes[i])) {
             r.reset();
             continue;
         }
-        m_index.insert(r.get());
         records[kept++] = std::move(r);
     }
     records.resize(kept);

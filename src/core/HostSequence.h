@@ -7,6 +7,7 @@
 #include "core/HostRecord.h"
 #include "core/ListPage.h"
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -39,8 +40,9 @@ public:
     void append(RecordList records) { insertRange(size(), std::move(records)); }
     // Appends the records whose name no record of this sequence's index (nor
     // an earlier one of records) holds byte for byte; the others are
-    // discarded. Returns how many were appended.
-    std::size_t appendNewNames(RecordList records);
+    // discarded. Returns how many were appended. hashes, when not empty,
+    // holds hashIgnoreCase of each record's name.
+    std::size_t appendNewNames(RecordList records, const std::vector<std::uint64_t>& hashes = {});
     RecordPtr take(std::size_t row);
     // Takes the given rows (ascending, no repeats) in one pass, in row order.
     RecordList takeRows(const std::vector<int>& rows);

@@ -8,18 +8,29 @@
 
 namespace quillon::core {
 
-RecordList parseListText(std::string_view text, std::int32_t forcedStatus)
+RecordList parseListText(std::string_view text, std::int32_t forcedStatus, std::vector<std::uint64_t>* hashes)
 {
     RecordList records;
+    records.reserve(text.size() / 32);
+    if (hashes)
+        hashes->reserve(text.size() / 32);
+    RecordPtr r;
     forEachLine(text, [&](std::string_view line) {
-        TRecHost r = readHostLine(line, forcedStatus);
-        if (r.HostName.empty() || isUnsafeHostName(r.HostName))
+        // One record is kept at hand and reused for lines without a name.
+        if (!r)
+            r = std::make_unique<TRecHost>();
+        else
+            *r = TRecHost();
+        readHostLine(line, forcedStatus, *r);
+        if (r->HostName.empty() || isUnsafeHostName(r->HostName))
             return;
-        if (r.IP == "0")
-            r.IP.clear();
+        if (r->IP == "0")
+            r->IP.clear();
         if (forcedStatus >= 0)
-            r.Status = forcedStatus;
-        records.push_back(std::make_unique<TRecHost>(std::move(r)));
+            r->Status = forcedStatus;
+        if (hashes)
+            hashes->push_back(hashIgnoreCase(r->HostName));
+        records.push_back(std::move(r));
     });
     return records;
 }
@@ -40,11 +51,12 @@ Outcome loadIntoActive(platform::FileSystem& fs, const std::string& path, HostSt
     std::string text;
     if (Outcome o = readListFileText(fs, path, text); !o)
         return o;
-    RecordList records = parseListText(text, forcedStatus);
+    std::vector<std::uint64_t> hashes;
+    RecordList records = parseListText(text, forcedStatus, &hashes);
     text.clear();
     text.shrink_to_fit();
     HostSequence& target = forcedStatus == StatusWaiting ? store.wait() : store.hosts();
-    target.appendNewNames(std::move(records));
+    target.appendNewNames(std::move(records), hashes);
     return Outcome::success();
 }
 

@@ -25,8 +25,10 @@ template <typename F>
 void forEachLine(std::string_view text, F&& f);
 
 // The records of a list file's text. forcedStatus >= 0 replaces every
-// record's status; -1 keeps the status read from each line.
-RecordList parseListText(std::string_view text, std::int32_t forcedStatus);
+// record's status; -1 keeps the status read from each line. With hashes,
+// the index hash of each record's name is worked out while it is at hand.
+RecordList parseListText(std::string_view text, std::int32_t forcedStatus,
+                         std::vector<std::uint64_t>* hashes = nullptr);
 
 // Reads a file; a missing file gives empty text and success.
 Outcome readListFileText(platform::FileSystem& fs, const std::string& path, std::string& text);
@@ -62,12 +64,20 @@ void forEachLine(std::string_view text, F&& f)
 {
     if (const auto eof = text.find('\x1a'); eof != std::string_view::npos)
         text = text.substr(0, eof);
-    std::size_t pos = 0;
     const std::size_t n = text.size();
+    // The next CR and the next LF, each found with a fast search and only
+    // searched again once the scan has passed it.
+    std::size_t cr = text.find('\r');
+    std::size_t lf = text.find('\n');
+    std::size_t pos = 0;
     while (pos < n) {
-        std::size_t end = pos;
-        while (end < n && text[end] != '\r' && text[end] != '\n')
-            ++end;
+        if (cr < pos)
+            cr = text.find('\r', pos);
+        if (lf < pos)
+            lf = text.find('\n', pos);
+        std::size_t end = cr < lf ? cr : lf;
+        if (end == std::string_view::npos)
+            end = n;
         f(text.substr(pos, end - pos));
         if (end < n && text[end] == '\r' && end + 1 < n && text[end + 1] == '\n')
             ++end;

@@ -23,6 +23,8 @@ void NameIndex::rehash(std::size_t capacity)
 
 void NameIndex::reserve(std::size_t count)
 {
+    if (count * 10 <= m_slots.size() * 7)
+        return;
     std::size_t capacity = MinCapacity;
     while (capacity * 7 < count * 10) // load factor at most 0.7
         capacity *= 2;
@@ -39,6 +41,19 @@ void NameIndex::insert(const TRecHost* r)
         i = next(i);
     m_slots[i] = { h, r };
     ++m_count;
+}
+
+bool NameIndex::insertUnlessNamed(const TRecHost* r, std::uint64_t h)
+{
+    reserve(m_count + 1);
+    std::size_t i = home(h);
+    for (; m_slots[i].record; i = next(i)) {
+        if (m_slots[i].hash == h && m_slots[i].record->HostName == r->HostName)
+            return false;
+    }
+    m_slots[i] = { h, r };
+    ++m_count;
+    return true;
 }
 
 void NameIndex::erase(const TRecHost* r)

@@ -7,6 +7,7 @@
 // Open addressing with linear probing over (hash, record) slots keeps it to
 // 16 bytes a record, which matters for hosts files of 150,000 lines and more.
 
+#include "core/HostName.h"
 #include "core/HostRecord.h"
 
 #include <cstdint>
@@ -19,6 +20,17 @@ class NameIndex {
 public:
     // Adds r under r->HostName. The name must not change while r is indexed.
     void insert(const TRecHost* r);
+    // Adds r unless a record with a byte-identical name is indexed already;
+    // true when r was added.
+    bool insertUnlessNamed(const TRecHost* r) { return insertUnlessNamed(r, hashIgnoreCase(r->HostName)); }
+    // The same with the name's hash already known; with prefetch() this
+    // lets a long run of inserts overlap its memory look-ups.
+    bool insertUnlessNamed(const TRecHost* r, std::uint64_t hash);
+    void prefetch(std::uint64_t hash) const
+    {
+        if (!m_slots.empty())
+            __builtin_prefetch(&m_slots[home(hash)]);
+    }
     // Removes r; nothing happens when r is not indexed.
     void erase(const TRecHost* r);
     void clear();

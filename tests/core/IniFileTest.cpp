@@ -1,18 +1,20 @@
 #include "core/IniFile.h"
 #include "core/IntegerText.h"
 
-#include "fakes/FailingFileSystem.h"
+#include "fakes/FaultyFileSystem.h"
 #include "fakes/TempDir.h"
 #include "platform/linux/PosixFileSystem.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 #include <filesystem>
 
 using namespace quillon::core;
 using namespace std::string_literals;
 using quillon::platform::PosixFileSystem;
-using quillon::test::FailingFileSystem;
+using quillon::test::FaultyFileSystem;
 using quillon::test::TempDir;
 
 namespace {
@@ -171,8 +173,8 @@ TEST_F(IniFileTest, writeFailure_parentIsARegularFile)
 TEST_F(IniFileTest, writeFailure_renameFails_temporaryRemovedAndStateKept)
 {
     m_dir.write("Quillon.ini", "[Settings]\nKey=old\n");
-    FailingFileSystem fs;
-    fs.failRenamesAfter(0);
+    FaultyFileSystem fs;
+    fs.fail(FaultyFileSystem::Op::Rename, "", EIO);
     IniFile ini(fs, path());
     expectFailedWrite(ini, path(), "[Settings]\nKey=old\n");
     EXPECT_FALSE(m_dir.exists("Quillon.ini.tmp"));
@@ -181,8 +183,8 @@ TEST_F(IniFileTest, writeFailure_renameFails_temporaryRemovedAndStateKept)
 TEST_F(IniFileTest, writeFailure_unreadableFileIsNeverReplaced)
 {
     m_dir.write("Quillon.ini", "[Settings]\nKey=old\nPrecious=1\n");
-    FailingFileSystem fs;
-    fs.failReads(true);
+    FaultyFileSystem fs;
+    fs.fail(FaultyFileSystem::Op::Read, "", EIO);
     IniFile ini(fs, path());
     EXPECT_TRUE(ini.loadFailed());
     const Outcome o = ini.writeString("Settings", "Key", "new");

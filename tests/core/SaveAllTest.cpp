@@ -164,15 +164,15 @@ TEST_F(SaveAllTest, startup_dueFlagsFollowTheDaysRule)
     EXPECT_TRUE(state.waitListDue);   // exactly seven days
 
     hostsDir.write("hosts", "1.1.1.1 a  #Quillon|2024/06/08|12.00.00|1|0#\r\n");
-    core::loadLists(app);
+    loadLists(app);
     EXPECT_TRUE(state.hostsListDue);
 
     hostsDir.write("hosts", "1.1.1.1 a\r\n"); // never verified
     state.settings.AutoVerifyHostsDays = 999;
-    core::loadLists(app);
+    loadLists(app);
     EXPECT_TRUE(state.hostsListDue);
     state.settings.AutoVerifyHosts = false;
-    core::loadLists(app);
+    loadLists(app);
     EXPECT_FALSE(state.hostsListDue);
 }
 

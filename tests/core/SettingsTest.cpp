@@ -1,17 +1,19 @@
 #include "core/Settings.h"
 
-#include "fakes/FailingFileSystem.h"
+#include "fakes/FaultyFileSystem.h"
 #include "fakes/TempDir.h"
 #include "platform/linux/PosixFileSystem.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 #include <functional>
 
 using namespace quillon::core;
 using quillon::platform::DateTimeFormats;
 using quillon::platform::PosixFileSystem;
-using quillon::test::FailingFileSystem;
+using quillon::test::FaultyFileSystem;
 using quillon::test::TempDir;
 
 namespace {
@@ -130,12 +132,12 @@ TEST_F(SettingsTest, writeOptions_writesFourteenKeysInOrder)
 
 TEST_F(SettingsTest, writeOptions_stopsAtFirstFailedWrite)
 {
-    FailingFileSystem fs;
-    fs.failWritesAfter(3);
+    FaultyFileSystem fs;
+    fs.fail(FaultyFileSystem::Op::Write, "", ENOSPC, -1, 3);
     IniFile ini(fs, path());
     const Outcome o = writeOptions(ini, Settings {});
     EXPECT_EQ(o.message(), "Unable to write to " + path());
-    EXPECT_EQ(fs.writeCalls(), 4);
+    EXPECT_EQ(fs.calls(FaultyFileSystem::Op::Write), 4);
     EXPECT_EQ(onDisk(), "[Settings]\r\nStartSplash=1\r\nStartTNA=0\r\nWorkTNA=1\r\n");
 }
 

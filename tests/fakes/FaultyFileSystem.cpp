@@ -2,17 +2,30 @@
 
 namespace quillon::test {
 
-void FaultyFileSystem::fail(Op op, const std::string& path, int code, int times)
+void FaultyFileSystem::fail(Op op, const std::string& path, int code, int times, int skip)
 {
-    m_rules.push_back({ op, path, code, times });
+    m_rules.push_back({ op, path, code, times, skip });
+}
+
+int FaultyFileSystem::calls(Op op) const
+{
+    int n = 0;
+    for (const Op o : m_ops)
+        n += o == op;
+    return n;
 }
 
 platform::Status FaultyFileSystem::check(Op op, const std::string& path, const char* name)
 {
     m_log.push_back(std::string(name) + " " + path);
+    m_ops.push_back(op);
     for (Rule& r : m_rules) {
         if (r.op != op || (!r.path.empty() && r.path != path) || r.times == 0)
             continue;
+        if (r.skip > 0) {
+            --r.skip;
+            continue;
+        }
         if (r.times > 0)
             --r.times;
         return platform::Status::fromErrno(r.code);

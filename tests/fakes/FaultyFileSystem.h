@@ -15,8 +15,11 @@ public:
     enum class Op { Read, Write, Remove, Rename, Link, Owner, SyncDir };
 
     // Fails op on path (or on every path when path is empty) with code, for
-    // the given number of calls (-1: always).
-    void fail(Op op, const std::string& path, int code, int times = -1);
+    // the given number of calls (-1: always), after letting `skip` matching
+    // calls succeed.
+    void fail(Op op, const std::string& path, int code, int times = -1, int skip = 0);
+    // How many calls of op were made.
+    int calls(Op op) const;
     void clearFailures() { m_rules.clear(); }
     const std::vector<std::string>& log() const { return m_log; }
 
@@ -36,6 +39,7 @@ private:
         std::string path;
         int code;
         int times;
+        int skip;
     };
     // The failure for this call, or ok.
     platform::Status check(Op op, const std::string& path, const char* name);
@@ -43,6 +47,7 @@ private:
     platform::PosixFileSystem m_real;
     std::vector<Rule> m_rules;
     std::vector<std::string> m_log;
+    std::vector<Op> m_ops;
 };
 
 } // namespace quillon::test
