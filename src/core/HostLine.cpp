@@ -2,6 +2,7 @@
 
 #include "core/HostName.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace quillon::core {
@@ -44,20 +45,53 @@ void readMarker(std::string_view m, TRecHost& r)
         r.Freq = 0;
 }
 
-void appendPadded(std::string& out, int value, int width)
+// Writes value with at least width digits (zero-padded) at p; returns the end.
+char* writePadded(char* p, int value, int width)
 {
-    char buf[16];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    for (int n = static_cast<int>(end - buf); n < width; ++n)
-        out.push_back('0');
-    out.append(buf, end);
+    char digits[16];
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    for (auto n = end - digits; n < width; ++n)
+        *p++ = '0';
+    for (const char* d = digits; d < end; ++d)
+        *p++ = *d;
+    return p;
 }
 
-void appendInt(std::string& out, std::int32_t value)
+char* writeTwoDigits(char* p, int value)
 {
-    char buf[16];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, end);
+    *p++ = static_cast<char>('0' + value / 10);
+    *p++ = static_cast<char>('0' + value % 10);
+    return p;
+}
+
+// The record marker, written into buffer (at least 64 bytes); returns its end.
+char* writeMarker(char* p, TDateTime date, std::int32_t status, std::int32_t freq)
+{
+    static constexpr std::string_view NeverVerified = " #Quillon|1899/12/30|00.00.00|";
+    if (date == 0) {
+        p = std::copy(NeverVerified.begin(), NeverVerified.end(), p);
+    } else {
+        static constexpr std::string_view Head = " #Quillon|";
+        p = std::copy(Head.begin(), Head.end(), p);
+        const DateTimeFields f = decodeDateTime(date);
+        p = writePadded(p, f.year, 4);
+        *p++ = '/';
+        p = writeTwoDigits(p, f.month);
+        *p++ = '/';
+        p = writeTwoDigits(p, f.day);
+        *p++ = '|';
+        p = writeTwoDigits(p, f.hour);
+        *p++ = '.';
+        p = writeTwoDigits(p, f.minute);
+        *p++ = '.';
+        p = writeTwoDigits(p, f.second);
+        *p++ = '|';
+    }
+    p = std::to_chars(p, p + 12, status).ptr;
+    *p++ = '|';
+    p = std::to_chars(p, p + 12, freq).ptr;
+    *p++ = '#';
+    return p;
 }
 
 } // namespace
@@ -145,24 +179,8 @@ void appendHostLine(std::string& out, const TRecHost& r, std::int32_t status)
     out.append(r.HostName);
     out.push_back(' ');
     out.append(r.Alias);
-    out.append(" #Quillon|");
-    const DateTimeFields f = decodeDateTime(r.Date);
-    appendPadded(out, f.year, 4);
-    out.push_back('/');
-    appendPadded(out, f.month, 2);
-    out.push_back('/');
-    appendPadded(out, f.day, 2);
-    out.push_back('|');
-    appendPadded(out, f.hour, 2);
-    out.push_back('.');
-    appendPadded(out, f.minute, 2);
-    out.push_back('.');
-    appendPadded(out, f.second, 2);
-    out.push_back('|');
-    appendInt(out, status);
-    out.push_back('|');
-    appendInt(out, r.Freq);
-    out.push_back('#');
+    char marker[64];
+    out.append(marker, writeMarker(marker, r.Date, status, r.Freq));
 }
 
 std::string formatHostLine(const TRecHost& r)

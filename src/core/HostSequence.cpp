@@ -20,15 +20,13 @@ void HostSequence::insert(std::size_t row, RecordPtr record)
     if (row > m_items.size())
         throw std::out_of_range("HostSequence::insert");
     const int r = static_cast<int>(row);
-    for (ListObserver* o : m_observers)
-        o->rowsAboutToBeInserted(m_page, r, r);
+    tellAboutToInsert(r, r);
     m_index.insert(record.get());
     if (row == 0)
         m_items.push_front(std::move(record));
     else
         m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(row), std::move(record));
-    for (ListObserver* o : m_observers)
-        o->rowsInserted(m_page);
+    tellInserted();
 }
 
 void HostSequence::insertRange(std::size_t row, RecordList records)
@@ -39,14 +37,12 @@ void HostSequence::insertRange(std::size_t row, RecordList records)
         throw std::out_of_range("HostSequence::insertRange");
     const int first = static_cast<int>(row);
     const int last = first + static_cast<int>(records.size()) - 1;
-    for (ListObserver* o : m_observers)
-        o->rowsAboutToBeInserted(m_page, first, last);
+    tellAboutToInsert(first, last);
     for (const RecordPtr& r : records)
         m_index.insert(r.get());
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(row), std::make_move_iterator(records.begin()),
                    std::make_move_iterator(records.end()));
-    for (ListObserver* o : m_observers)
-        o->rowsInserted(m_page);
+    tellInserted();
 }
 
 std::size_t HostSequence::appendNewNames(RecordList records, const std::vector<std::uint64_t>& knownHashes)
@@ -81,11 +77,9 @@ std::size_t HostSequence::appendNewNames(RecordList records, const std::vector<s
     if (kept == 0)
         return 0;
     const int first = static_cast<int>(m_items.size());
-    for (ListObserver* o : m_observers)
-        o->rowsAboutToBeInserted(m_page, first, first + static_cast<int>(kept) - 1);
+    tellAboutToInsert(first, first + static_cast<int>(kept) - 1);
     m_items.insert(m_items.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
-    for (ListObserver* o : m_observers)
-        o->rowsInserted(m_page);
+    tellInserted();
     return kept;
 }
 
@@ -94,13 +88,11 @@ RecordPtr HostSequence::take(std::size_t row)
     if (row >= m_items.size())
         throw std::out_of_range("HostSequence::take");
     const int r = static_cast<int>(row);
-    for (ListObserver* o : m_observers)
-        o->rowsAboutToBeRemoved(m_page, r, r);
+    tellAboutToRemove(r, r);
     RecordPtr record = std::move(m_items[row]);
     m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(row));
     m_index.erase(record.get());
-    for (ListObserver* o : m_observers)
-        o->rowsRemoved(m_page);
+    tellRemoved();
     return record;
 }
 
@@ -125,8 +117,7 @@ RecordList HostSequence::takeRows(const std::vector<int>& rows)
     }
     const bool asReset = ranges.size() > MaxRangeNotifications;
     if (asReset) {
-        for (ListObserver* o : m_observers)
-            o->aboutToReset(m_page);
+        tellAboutToReset();
     }
 
     taken.reserve(rows.size());
@@ -142,26 +133,22 @@ RecordList HostSequence::takeRows(const std::vector<int>& rows)
                 m_items[write++] = std::move(m_items[read]);
         }
         m_items.resize(write);
-        for (ListObserver* o : m_observers)
-            o->reset(m_page);
+        tellReset();
         return taken;
     }
     // Remove from the bottom up so that the row numbers of the ranges still
     // to come stay valid.
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
-        for (ListObserver* o : m_observers)
-            o->rowsAboutToBeRemoved(m_page, it->first, it->second);
+        tellAboutToRemove(it->first, it->second);
         m_items.erase(m_items.begin() + it->first, m_items.begin() + it->second + 1);
-        for (ListObserver* o : m_observers)
-            o->rowsRemoved(m_page);
+        tellRemoved();
     }
     return taken;
 }
 
 RecordList HostSequence::takeAll()
 {
-    for (ListObserver* o : m_observers)
-        o->aboutToReset(m_page);
+    tellAboutToReset();
     RecordList taken;
     taken.reserve(m_items.size());
     for (RecordPtr& r : m_items) {
@@ -169,16 +156,14 @@ RecordList HostSequence::takeAll()
         taken.push_back(std::move(r));
     }
     m_items.clear();
-    for (ListObserver* o : m_observers)
-        o->reset(m_page);
+    tellReset();
     return taken;
 }
 
 RecordList HostSequence::takeForReorder()
 {
     // The records stay indexed: they come back through reorder().
-    for (ListObserver* o : m_observers)
-        o->aboutToReset(m_page);
+    tellAboutToReset();
     RecordList taken(std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()));
     m_items.clear();
     return taken;
@@ -187,8 +172,7 @@ RecordList HostSequence::takeForReorder()
 void HostSequence::reorder(RecordList records)
 {
     m_items.assign(std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
-    for (ListObserver* o : m_observers)
-        o->reset(m_page);
+    tellReset();
 }
 
 int HostSequence::rowOf(const TRecHost* record) const
@@ -204,16 +188,55 @@ void HostSequence::notifyChanged(std::size_t first, std::size_t last) const
 {
     if (m_items.empty() || first > last || last >= m_items.size())
         return;
+    tellChanged(static_cast<int>(first), static_cast<int>(last));
+}
+
+void HostSequence::tellAboutToInsert(int first, int last) const
+{
     for (ListObserver* o : m_observers)
-        o->rowsChanged(m_page, static_cast<int>(first), static_cast<int>(last));
+        o->rowsAboutToBeInserted(m_page, first, last);
+}
+
+void HostSequence::tellInserted() const
+{
+    for (ListObserver* o : m_observers)
+        o->rowsInserted(m_page);
+}
+
+void HostSequence::tellAboutToRemove(int first, int last) const
+{
+    for (ListObserver* o : m_observers)
+        o->rowsAboutToBeRemoved(m_page, first, last);
+}
+
+void HostSequence::tellRemoved() const
+{
+    for (ListObserver* o : m_observers)
+        o->rowsRemoved(m_page);
+}
+
+void HostSequence::tellChanged(int first, int last) const
+{
+    for (ListObserver* o : m_observers)
+        o->rowsChanged(m_page, first, last);
+}
+
+void HostSequence::tellAboutToReset() const
+{
+    for (ListObserver* o : m_observers)
+        o->aboutToReset(m_page);
+}
+
+void HostSequence::tellReset() const
+{
+    for (ListObserver* o : m_observers)
+        o->reset(m_page);
 }
 
 void HostSequence::notifyRebuilt() const
 {
-    for (ListObserver* o : m_observers)
-        o->aboutToReset(m_page);
-    for (ListObserver* o : m_observers)
-        o->reset(m_page);
+    tellAboutToReset();
+    tellReset();
 }
 
 } // namespace quillon::core

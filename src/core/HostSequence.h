@@ -67,6 +67,14 @@ public:
     auto end() const { return m_items.end(); }
 
 private:
+    void tellAboutToInsert(int first, int last) const;
+    void tellInserted() const;
+    void tellAboutToRemove(int first, int last) const;
+    void tellRemoved() const;
+    void tellChanged(int first, int last) const;
+    void tellAboutToReset() const;
+    void tellReset() const;
+
     ListPage m_page;
     NameIndex& m_index;
     const std::vector<ListObserver*>& m_observers;

@@ -10,15 +10,18 @@ std::string windowsHostsFolder(platform::WindowsSystem& system)
     return folder;
 }
 
+namespace {
+// The four files of the hosts folder: prefix (the folder and its separator)
+// followed by the base name and its extensions.
+HostsFilePaths hostsFilesIn(std::string folder, const std::string& prefix, const std::string& base)
+{
+    return { std::move(folder), prefix + base, prefix + base + ".bak", prefix + base + ".tmp", prefix + base + ".orig" };
+}
+} // namespace
+
 HostsFilePaths windowsHostsFilePaths(const std::string& folder)
 {
-    HostsFilePaths p;
-    p.folder = folder;
-    p.hosts = folder + "\\Hosts";
-    p.bak = folder + "\\Hosts.bak";
-    p.tmp = folder + "\\Hosts.tmp";
-    p.orig = folder + "\\Hosts.orig";
-    return p;
+    return hostsFilesIn(folder, folder + "\\", "Hosts");
 }
 
 HostsFilePaths hostsFilePaths(const std::string& folder)
@@ -27,13 +30,7 @@ HostsFilePaths hostsFilePaths(const std::string& folder)
     while (base.size() > 1 && base.back() == '/')
         base.pop_back();
     const std::string prefix = base == "/" ? base : base + "/";
-    HostsFilePaths p;
-    p.folder = base;
-    p.hosts = prefix + "hosts";
-    p.bak = prefix + "hosts.bak";
-    p.tmp = prefix + "hosts.tmp";
-    p.orig = prefix + "hosts.orig";
-    return p;
+    return hostsFilesIn(base, prefix, "hosts");
 }
 
 void setProgramPaths(Paths& paths, const std::string& programFolder)
