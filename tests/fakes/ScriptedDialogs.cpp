@@ -19,7 +19,7 @@ public:
         m_owner.promptedHosts.push_back(m_host);
         m_owner.promptVariants.push_back(m_variant);
         if (m_owner.promptSteps.empty()) {
-            ADD_FAILURE() << "unexpected prompt for " << m_host;
+            m_owner.unexpected("unexpected prompt for " + m_host);
             return 3;
         }
         const PromptStep step = m_owner.promptSteps.front();
@@ -47,7 +47,7 @@ public:
     {
         m_owner.inputShownWith.push_back(m_text);
         if (m_owner.inputSteps.empty()) {
-            ADD_FAILURE() << "unexpected input dialog";
+            m_owner.unexpected("unexpected input dialog");
             return false;
         }
         const InputStep step = m_owner.inputSteps.front();
@@ -66,6 +66,14 @@ private:
 
 } // namespace
 
+void ScriptedDialogs::unexpected(const std::string& what)
+{
+    if (reportUnexpected)
+        reportUnexpected(what);
+    else
+        ADD_FAILURE() << what;
+}
+
 std::vector<std::string> ScriptedDialogs::askedTexts() const
 {
     std::vector<std::string> out;
@@ -81,7 +89,7 @@ core::Answer ScriptedDialogs::ask(const std::string& text, core::MessageKind kin
     if (oneButton)
         return core::Answer::Ok;
     if (answers.empty()) {
-        ADD_FAILURE() << "unexpected question: " << text;
+        unexpected("unexpected question: " + text);
         return core::Answer::No;
     }
     const core::Answer a = answers.front();

@@ -52,8 +52,12 @@ public:
     bool workCancelEnabled = false;
     // Called at every repaint of the work panel, e.g. to press Cancel.
     std::function<void()> onRepaint;
+    // How a question the script did not expect fails the test; GoogleTest's
+    // ADD_FAILURE unless a Qt test sets its own.
+    std::function<void(const std::string&)> reportUnexpected;
 
     std::vector<std::string> askedTexts() const;
+    void unexpected(const std::string& what);
 
     core::Answer ask(const std::string& text, core::MessageKind kind) override;
     std::unique_ptr<core::UnverifiablePrompt> unverifiablePrompt(const std::string& host,
