@@ -1,0 +1,35 @@
+#include "platform/SingleInstance.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace quillon::platform {
+
+SingleInstance::SingleInstance(const std::string& name, const std::string& folder)
+{
+    if (!folder.empty()) {
+        m_path = folder + "/quillon-" + name + ".lock";
+    } else if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        m_path = std::string(runtime) + "/quillon-" + name + ".lock";
+    } else {
+        m_path = "/tmp/quillon-" + name + "-" + std::to_string(::getuid()) + ".lock";
+    }
+    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return; // no lock file possible: nothing to hold, so not the first
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return;
+    }
+    m_fd = fd;
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+} // namespace quillon::platform
