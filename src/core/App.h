@@ -1,14 +1,23 @@
 #pragma once
 // What every routine works with: the program state and the services around
-// it (file system, clock, the person, the main window).
+// it (file system, clock, the person, the main window, the resolver, the
+// connection watch).
 
 #include "core/Dialogs.h"
 #include "core/ProgramState.h"
 #include "core/Shell.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/Resolver.h"
 
 namespace quillon::core {
+
+// Whether the computer has a usable network address (the connection watch).
+class ConnectionStatus {
+public:
+    virtual ~ConnectionStatus() = default;
+    virtual bool isOnline() const = 0;
+};
 
 struct App {
     ProgramState& state;
@@ -16,6 +25,8 @@ struct App {
     platform::Clock& clock;
     Dialogs& dialogs;
     Shell& shell;
+    platform::Resolver& resolver;
+    const ConnectionStatus& connection;
 };
 
 } // namespace quillon::core

@@ -3,6 +3,9 @@
 // the activity display, the host count and the current page. The window
 // implements it; tests use a double that records the calls.
 
+#include <string>
+#include <vector>
+
 namespace quillon::core {
 
 enum class Timer { DDE, Files, Check };
@@ -23,6 +26,12 @@ public:
     virtual void setCurrentPage(int page) = 0;
     // Lets the window handle pending events (paint, clicks on Cancel).
     virtual void processEvents() = 0;
+    // A status bar panel's text (panels 1 and 2: the connection).
+    virtual void setStatusPanelText(int panel, const std::string& text) = 0;
+    // The selected rows of a page's view, ascending.
+    virtual std::vector<int> selectedRows(int page) const = 0;
+    // Replaces the selection of a page's view with the given rows.
+    virtual void selectRows(int page, const std::vector<int>& rows) = 0;
 };
 
 } // namespace quillon::core

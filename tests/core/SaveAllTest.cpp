@@ -1,6 +1,6 @@
 #include "core/SaveAll.h"
 
-#include "AppFixture.h"
+#include "fakes/AppFixture.h"
 #include "core/HostsWatch.h"
 #include "core/ProgramExit.h"
 

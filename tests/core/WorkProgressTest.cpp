@@ -1,6 +1,6 @@
 #include "core/WorkProgress.h"
 
-#include "AppFixture.h"
+#include "fakes/AppFixture.h"
 
 using namespace quillon::core;
 using namespace quillon::test;

@@ -21,6 +21,8 @@ public:
     int page = 0;
     int eventsProcessed = 0;
     std::function<void()> onProcessEvents;
+    std::map<int, std::string> panels;
+    std::map<int, std::vector<int>> selections;
 
     void setInterfaceUnlocked(bool on) override
     {
@@ -40,6 +42,13 @@ public:
         if (onProcessEvents)
             onProcessEvents();
     }
+    void setStatusPanelText(int panel, const std::string& text) override { panels[panel] = text; }
+    std::vector<int> selectedRows(int p) const override
+    {
+        const auto it = selections.find(p);
+        return it == selections.end() ? std::vector<int> {} : it->second;
+    }
+    void selectRows(int p, const std::vector<int>& rows) override { selections[p] = rows; }
 };
 
 } // namespace quillon::test

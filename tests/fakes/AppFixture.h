@@ -5,6 +5,7 @@
 #include "core/App.h"
 #include "core/Startup.h"
 #include "fakes/FakeClock.h"
+#include "fakes/FakeResolver.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/ScriptedDialogs.h"
@@ -37,8 +38,10 @@ protected:
     FakeClock clock;
     ScriptedDialogs dialogs;
     FakeShell shell;
+    FakeResolver resolver;
+    FakeConnection connection;
     core::ProgramState state;
-    core::App app { state, fs, clock, dialogs, shell };
+    core::App app { state, fs, clock, dialogs, shell, resolver, connection };
 };
 
 } // namespace quillon::test

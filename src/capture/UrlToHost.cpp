@@ -1,0 +1,70 @@
+#include "capture/UrlToHost.h"
+
+#include "core/HostName.h"
+
+#include <initializer_list>
+
+namespace quillon::capture {
+
+namespace {
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && core::equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+} // namespace
+
+std::string UrlToHost(std::string_view text, UrlSource source)
+{
+    std::string_view s = text;
+    if (source == UrlSource::BrowserReply) {
+        if (!s.empty() && s.front() == '"')
+            s.remove_prefix(1);
+        if (const auto quote = s.find('"'); quote != std::string_view::npos)
+            s = s.substr(0, quote);
+    }
+    if (source == UrlSource::CacheEntry) {
+        if (const auto at = s.find('@'); at != std::string_view::npos)
+            s.remove_prefix(at + 1);
+        if (startsWithIgnoringCase(s, "mk:") || startsWithIgnoringCase(s, "ms-its:"))
+            s = {};
+    }
+    for (const std::string_view refused : { "about:", "file:", "mailto:", "res:" }) {
+        if (startsWithIgnoringCase(s, refused))
+            s = {};
+    }
+    if (s.empty())
+        return {};
+    if (const auto scheme = s.find("://"); scheme != std::string_view::npos)
+        s.remove_prefix(scheme + 3);
+    if (const auto slash = s.find('/'); slash != std::string_view::npos)
+        s = s.substr(0, slash);
+    if (const auto at = s.rfind('@'); at != std::string_view::npos)
+        s.remove_prefix(at + 1);
+    if (const auto colon = s.find(':'); colon != std::string_view::npos)
+        s = s.substr(0, colon);
+    return std::string(s);
+}
+
+std::string cleanHostName(std::string_view text, UrlSource source)
+{
+    std::string host = UrlToHost(text, source);
+    if (core::isUnsafeHostName(host))
+        host.clear();
+    return host;
+}
+
+bool IsIgnoredHost(const core::HostStore& store, std::string_view name)
+{
+    for (const std::string& ignored : store.ignoreNames()) {
+        if (core::equalsIgnoreCase(ignored, name))
+            return true;
+    }
+    return false;
+}
+
+int IndexOfHost(const core::HostStore& store, std::string_view name)
+{
+    return store.activeIndexOf(name);
+}
+
+} // namespace quillon::capture

@@ -1,0 +1,34 @@
+#pragma once
+// Host names from URLs and from the lists: the reduction of a URL (typed,
+// from a browser window, or from a cache entry) to its host, and the two
+// searches every admission makes.
+
+#include "core/HostStore.h"
+
+#include <string>
+#include <string_view>
+
+namespace quillon::capture {
+
+enum class UrlSource {
+    Plain = 0,       // a URL or a typed name
+    BrowserReply = 1, // a quoted URL followed by further quoted fields
+    CacheEntry = 2,   // "Visited: user@URL"
+};
+
+// The host of a URL: scheme, path, user and port taken away; empty for
+// about:, file:, mailto: and res: addresses (and mk:, ms-its: cache
+// entries). Letter case, blanks and a trailing dot are left as they are.
+std::string UrlToHost(std::string_view text, UrlSource source);
+
+// A name from outside as the lists may take it: UrlToHost, and the empty
+// name for a result that holds a blank, a control character or "#" (it could
+// otherwise add lines of its own to the system hosts file).
+std::string cleanHostName(std::string_view text, UrlSource source);
+
+// On the Ignore list, letter case ignored.
+bool IsIgnoredHost(const core::HostStore& store, std::string_view name);
+// The first active-list position holding name (letter case ignored), or -1.
+int IndexOfHost(const core::HostStore& store, std::string_view name);
+
+} // namespace quillon::capture

@@ -1,0 +1,111 @@
+#include "platform/linux/GlibcResolver.h"
+
+#include <arpa/inet.h>
+#include <cstring>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace quillon::platform {
+
+namespace {
+
+int classicError(int herr)
+{
+    switch (herr) {
+    case HOST_NOT_FOUND:
+        return ErrorHostNotFound;
+    case TRY_AGAIN:
+        return ErrorTryAgain;
+    case NO_DATA:
+        return ErrorNoData;
+    default:
+        return ErrorNoRecovery;
+    }
+}
+
+IPv4 toIPv4(const void* bytes)
+{
+    IPv4 a {};
+    std::memcpy(a.data(), bytes, 4);
+    return a;
+}
+
+} // namespace
+
+std::optional<IPv4> GlibcResolver::numericAddress(const std::string& text)
+{
+    // inet_addr's own rule, its all-ones failure value included.
+    if (text.find('\0') != std::string::npos)
+        return std::nullopt;
+    const in_addr_t a = ::inet_addr(text.c_str());
+    if (a == INADDR_NONE)
+        return std::nullopt;
+    return toIPv4(&a);
+}
+
+ForwardAnswer GlibcResolver::lookupName(const std::string& name)
+{
+    ForwardAnswer answer;
+    if (name.find('\0') != std::string::npos) {
+        answer.error = ErrorHostNotFound;
+        return answer;
+    }
+    hostent entry {};
+    hostent* result = nullptr;
+    std::vector<char> buffer(8192);
+    int herr = 0;
+    for (;;) {
+        const int rc = ::gethostbyname_r(name.c_str(), &entry, buffer.data(), buffer.size(), &result, &herr);
+        if (rc == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        break;
+    }
+    if (!result || result->h_addrtype != AF_INET || result->h_length != 4) {
+        answer.error = result ? ErrorNoData : classicError(herr);
+        return answer;
+    }
+    for (char** p = result->h_addr_list; p && *p; ++p)
+        answer.addresses.push_back(toIPv4(*p));
+    if (answer.addresses.empty())
+        answer.error = ErrorNoData;
+    return answer;
+}
+
+ReverseAnswer GlibcResolver::lookupAddress(const IPv4& address)
+{
+    ReverseAnswer answer;
+    hostent entry {};
+    hostent* result = nullptr;
+    std::vector<char> buffer(8192);
+    int herr = 0;
+    for (;;) {
+        const int rc = ::gethostbyaddr_r(address.data(), 4, AF_INET, &entry, buffer.data(), buffer.size(), &result,
+                                         &herr);
+        if (rc == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        break;
+    }
+    if (!result || !result->h_name) {
+        answer.error = classicError(herr);
+        return answer;
+    }
+    answer.name = result->h_name;
+    return answer;
+}
+
+std::string GlibcResolver::localHostName()
+{
+    char buffer[64] = {};
+    if (::gethostname(buffer, sizeof buffer - 1) != 0)
+        return {};
+    return buffer;
+}
+
+} // namespace quillon::platform

@@ -1,0 +1,17 @@
+#pragma once
+// The resolver of the C library, which reads /etc/hosts first and then asks
+// DNS as nsswitch.conf says.
+
+#include "platform/Resolver.h"
+
+namespace quillon::platform {
+
+class GlibcResolver final : public Resolver {
+public:
+    std::optional<IPv4> numericAddress(const std::string& text) override;
+    ForwardAnswer lookupName(const std::string& name) override;
+    ReverseAnswer lookupAddress(const IPv4& address) override;
+    std::string localHostName() override;
+};
+
+} // namespace quillon::platform

@@ -1,0 +1,576 @@
+#include "ui/TFormMain.h"
+
+#include "core/DateTime.h"
+#include "core/IniFile.h"
+#include "core/Interface.h"
+#include "core/HostsWatch.h"
+#include "core/ProgramExit.h"
+#include "core/SaveAll.h"
+#include "core/Startup.h"
+#include "platform/TerminationSignal.h"
+#include "verify/AddHost.h"
+#include "verify/Scheduler.h"
+#include "verify/TWinshoeIPWatch.h"
+#include "verify/VerificationRuns.h"
+#include "ui/HostListModel.h"
+#include "ui/HostListView.h"
+#include "ui/Icons.h"
+#include "ui/MainMenu.h"
+#include "ui/PageControl.h"
+#include "ui/StatusPanels.h"
+#include "ui/TFormSplash.h"
+#include "ui/TrayIcon.h"
+#include "ui/WidgetDialogs.h"
+#include "ui/WindowLayout.h"
+#include "ui/WorkPanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace quillon::ui {
+
+namespace {
+
+constexpr const char* ExitQuestion = "Exit Quillon ?";
+constexpr const char* ExitRefused = "WARNING! Verification in progress! Before exiting, wait for the end of the "
+                                    "operation or abort it manually in order to avoid loss of data.";
+constexpr const char* AbortQuestion = "Abort operation ?";
+
+void switchTimer(QTimer* timer, bool on)
+{
+    if (on && !timer->isActive())
+        timer->start();
+    else if (!on)
+        timer->stop();
+}
+
+} // namespace
+
+TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
+    : QMainWindow(parent)
+    , m_env(std::move(environment))
+    , m_state(std::make_unique<core::ProgramState>(m_env.dateFormats))
+    , m_watch(std::make_unique<verify::TWinshoeIPWatch>(m_env.resolver, m_env.fs,
+                                                         m_env.programFolder + "iphist.dat"))
+{
+    setObjectName(QStringLiteral("TFormMain"));
+    buildWindow();
+    buildTimers();
+    core::Dialogs* dialogs = m_env.dialogs;
+    if (!dialogs) {
+        m_ownDialogs = std::make_unique<WidgetDialogs>(this, *m_work);
+        dialogs = m_ownDialogs.get();
+    }
+    m_app = std::make_unique<core::App>(
+        core::App { *m_state, m_env.fs, m_env.clock, *dialogs, *this, m_env.resolver, *m_watch });
+    connectCommands();
+}
+
+TFormMain::~TFormMain()
+{
+    // The models stop listening before the lists they show go away.
+    for (HostListModel* model : m_models)
+        m_state->store.removeObserver(model);
+}
+
+void TFormMain::buildWindow()
+{
+    setWindowTitle(QStringLiteral("Quillon"));
+    setWindowIcon(icons::appIcon());
+    // ShapeSize: the window is never smaller than this.
+    setMinimumSize(layout::MinWidth, layout::MinHeight);
+    resize(layout::DesignWidth, layout::DesignHeight);
+
+    m_menu = new MainMenu(menuBar(), this);
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    auto* banner = new QFrame(central);
+    banner->setObjectName(QStringLiteral("PanelBanner"));
+    banner->setFixedHeight(layout::BannerHeight);
+    banner->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    banner->setLineWidth(1);
+    banner->setAutoFillBackground(true);
+    QPalette bannerPalette = banner->palette();
+    bannerPalette.setColor(QPalette::Window, Qt::white);
+    banner->setPalette(bannerPalette);
+    auto* bannerRow = new QHBoxLayout(banner);
+    bannerRow->setContentsMargins(5, 5, 5, 5);
+    auto* logo = new QLabel(banner);
+    logo->setObjectName(QStringLiteral("BannerLogo"));
+    logo->setPixmap(icons::logo(layout::BannerHeight - 14, devicePixelRatioF()));
+    bannerRow->addWidget(logo);
+    bannerRow->addStretch(1);
+    column->addWidget(banner);
+
+    m_pages = new PageControl(central);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    const char* captions[3] = { "Hosts", "Verification Wait", "Trash" };
+    for (int i = 0; i < 3; ++i) {
+        auto* sheet = new QWidget(m_pages);
+        sheet->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
+        auto* sheetLayout = new QVBoxLayout(sheet);
+        sheetLayout->setContentsMargins(2, 2, 2, 2);
+        auto* view = new HostListView(sheet);
+        view->setObjectName(QStringLiteral("ListView%1").arg(i + 1));
+        auto* model = new HostListModel(m_state->store, core::pageFromIndex(i), m_state->dateText, this);
+        model->setStatusIcons({ icons::statusIcon(0), icons::statusIcon(1), icons::statusIcon(2),
+                                icons::statusIcon(3) });
+        view->setModel(model);
+        view->setColumnWidth(0, 28);
+        sheetLayout->addWidget(view);
+        m_pages->addTab(sheet, icons::tabIcon(i), QString::fromLatin1(captions[i]));
+        m_views[static_cast<std::size_t>(i)] = view;
+        m_models[static_cast<std::size_t>(i)] = model;
+    }
+    column->addWidget(m_pages, 1);
+
+    m_status = new StatusPanels(central);
+    m_status->light()->setPicture(
+        [this](qreal dpr) { return icons::activityPixmap(m_state->activity, dpr); });
+    column->addWidget(m_status);
+    setCentralWidget(central);
+
+    m_work = new WorkPanel(central);
+    m_work->hide();
+    m_work->raise();
+
+    m_tray = new TrayIcon(this);
+    m_tray->setImage(icons::trayIcon(0));
+    m_tray->setHint(QStringLiteral("Quillon"));
+}
+
+void TFormMain::buildTimers()
+{
+    auto makeTimer = [this](const char* name) {
+        auto* t = new QTimer(this);
+        t->setObjectName(QString::fromLatin1(name));
+        return t;
+    };
+    m_timerDDE = makeTimer("TimerDDE");
+    m_timerFiles = makeTimer("TimerFiles");
+    m_timerCheck = makeTimer("TimerCheck");
+    // The connection watch polls on its own timer; the window's design has
+    // it switched off until the interface is first unlocked.
+    m_watchTimer = makeTimer("WinshoeIPWatch1");
+    m_watch->setTimerSwitch([this](bool on, int interval) {
+        m_watchTimer->setInterval(interval);
+        switchTimer(m_watchTimer, on);
+    });
+    m_watch->setEnabled(false);
+}
+
+void TFormMain::connectCommands()
+{
+    connect(m_menu->action(QStringLiteral("MenuFileSave")), &QAction::triggered, this,
+            &TFormMain::MenuFileSaveClick);
+    connect(m_menu->action(QStringLiteral("MenuFileClose")), &QAction::triggered, this,
+            &TFormMain::MenuFileCloseClick);
+    connect(m_menu->menu(QStringLiteral("MenuFile")), &QMenu::aboutToShow, this, &TFormMain::MenuFileClick);
+    connect(m_menu->menu(QStringLiteral("MenuEdit")), &QMenu::aboutToShow, this, &TFormMain::MenuEditClick);
+    connect(m_menu->menu(QStringLiteral("MenuVerify")), &QMenu::aboutToShow, this, &TFormMain::MenuVerifyClick);
+    for (HostListView* view : m_views)
+        connect(view, &HostListView::popupRequested, this, &TFormMain::PopupMenu1Popup);
+    connect(m_pages, &QTabWidget::currentChanged, this, &TFormMain::PageControl1Change);
+    connect(m_work, &WorkPanel::cancelClicked, this, &TFormMain::WorkButtonCancelClick);
+    connect(m_tray, &TrayIcon::openRequested, this, &TFormMain::MenuTNAOpenClick);
+    connect(m_tray, &TrayIcon::exitRequested, this, &TFormMain::MenuTNAExitClick);
+    connect(m_timerFiles, &QTimer::timeout, this, [this] { core::TimerFilesTick(*m_app); });
+    connect(m_timerCheck, &QTimer::timeout, this, [this] { verify::TimerCheckTimer(*m_app); });
+    connect(m_watchTimer, &QTimer::timeout, this, [this] { m_watch->poll(); });
+    m_watch->OnStatusChanged = [this] { verify::WinshoeIPWatch1StatusChanged(*m_app, *m_watch); };
+
+    auto bind = [this](const char* name, void (*routine)(core::App&)) {
+        connect(m_menu->action(QString::fromLatin1(name)), &QAction::triggered, this,
+                [this, routine] { routine(*m_app); });
+    };
+    bind("MenuVerifyVerifySelection", &verify::MenuVerifyVerifySelectionClick);
+    bind("MenuPopupVerify", &verify::MenuPopupVerifyClick);
+    bind("MenuVerifyVerifyHosts", &verify::MenuVerifyVerifyHostsClick);
+    bind("MenuVerifyVerifyHostsQQD", &verify::MenuVerifyVerifyHostsQQDClick);
+    bind("MenuVerifyAutoVerifyHosts", &verify::MenuVerifyAutoVerifyHostsClick);
+    bind("MenuEditAddHost", &verify::MenuEditAddHostClick);
+    bind("MenuEditAddHostQQD", &verify::MenuEditAddHostQQDClick);
+
+    // A request to end the session or the process saves as the exit does.
+    if (const int fd = platform::terminationSignalDescriptor(); fd >= 0) {
+        m_termination = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(m_termination, &QSocketNotifier::activated, this, [this] {
+            platform::acknowledgeTerminationSignal();
+            onTerminationRequested();
+        });
+    }
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { onTerminationRequested(); });
+}
+
+void TFormMain::start()
+{
+    core::ProgramState& s = *m_state;
+    // File locations and settings; the splash comes up as soon as its
+    // setting is known.
+    core::setProgramPaths(s.paths, m_env.programFolder);
+    const core::IniFile ini(m_env.fs, s.paths.ini);
+    std::uint64_t splashStart = 0;
+    s.settings.StartSplash = core::readStartSplash(ini);
+    if (s.settings.StartSplash) {
+        splashStart = m_env.clock.tickCountMs();
+        m_splash = std::make_unique<TFormSplash>();
+        m_splash->showNow();
+    }
+    core::readRemainingSettings(ini, s.dateText, s.settings);
+    s.paths.hostsFile = core::hostsFilePaths(s.settings.HostsFolder);
+    applyPlacement();
+
+    m_timerDDE->setInterval(s.settings.DDETimerInterval);
+    m_timerFiles->setInterval(s.settings.FilesTimerInterval);
+    m_timerCheck->setInterval(s.settings.CheckTimerInterval);
+
+    core::loadLists(*m_app);
+    for (HostListView* view : m_views)
+        view->fitColumns();
+    dressWindow();
+
+    if (m_splash) {
+        const std::uint64_t elapsed = m_env.clock.tickCountMs() - splashStart;
+        if (elapsed < 1000) {
+            const int rest = static_cast<int>(1000 - elapsed);
+            if (m_env.sleep)
+                m_env.sleep(rest);
+            else
+                QThread::msleep(static_cast<unsigned long>(rest));
+        }
+        m_splash.reset();
+    }
+
+    core::setInterfaceLock(*m_app, true);
+
+    if (s.settings.StartTNA) {
+        if (m_tray->available()) {
+            m_tray->setActive(true);
+        } else {
+            // Without a notification area the window could never come back
+            // from hiding: it starts minimised instead.
+            showMinimized();
+        }
+    } else {
+        MenuTNAOpenClick();
+    }
+}
+
+void TFormMain::applyPlacement()
+{
+    const core::Settings& s = m_state->settings;
+    QRect screen(0, 0, 1024, 768);
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        screen = primary->geometry();
+    const layout::Placement p =
+        layout::startPlacement(s.WindowTop, s.WindowLeft, s.WindowHeight, s.WindowWidth, screen.height(), screen.width());
+    resize(std::max(p.width, layout::MinWidth), std::max(p.height, layout::MinHeight));
+    move(p.left, p.top);
+    m_startMaximized = s.WindowMax;
+}
+
+void TFormMain::dressWindow()
+{
+    m_tray->setImage(icons::trayIcon(0));
+    m_tray->setHint(QStringLiteral("Quillon"));
+    m_tray->openAction()->setText(QStringLiteral("&Open Quillon"));
+    setWindowTitle(QStringLiteral("Quillon"));
+    m_work->setClipFile(QString::fromLocal8Bit(m_state->paths.a01));
+    m_status->setPanelText(1, QStringLiteral("Current Host: (not available)"));
+    m_status->setPanelText(2, QStringLiteral("Current IP: (not available)"));
+    m_state->activity = core::ActivityNone;
+    m_pages->setCurrentIndex(0);
+    showHostCount();
+}
+
+QTimer* TFormMain::timer(core::Timer which) const
+{
+    switch (which) {
+    case core::Timer::DDE:
+        return m_timerDDE;
+    case core::Timer::Files:
+        return m_timerFiles;
+    case core::Timer::Check:
+        return m_timerCheck;
+    }
+    return nullptr;
+}
+
+HostListView* TFormMain::currentView() const
+{
+    return m_views.at(static_cast<std::size_t>(std::clamp(m_pages->currentIndex(), 0, 2)));
+}
+
+// --- core::Shell -----------------------------------------------------------
+
+void TFormMain::setInterfaceUnlocked(bool on)
+{
+    const core::Settings& s = m_state->settings;
+    switchTimer(m_timerDDE, on && (s.DDECaptureIExplore || s.DDECaptureNetscape));
+    switchTimer(m_timerFiles, on);
+    switchTimer(m_timerCheck, on);
+    m_watch->setEnabled(on);
+    for (QMenu* menu : m_menu->topLevelMenus())
+        menu->menuAction()->setEnabled(on);
+    m_pages->setEnabled(on);
+}
+
+void TFormMain::setTimerEnabled(core::Timer which, bool enabled)
+{
+    switchTimer(timer(which), enabled);
+}
+
+void TFormMain::showActivity(int indicator)
+{
+    if (m_state->settings.WorkTNA)
+        m_tray->setImage(icons::trayIcon(indicator));
+    // Painted now: a name lookup may block the window right after this.
+    m_status->light()->repaint();
+}
+
+void TFormMain::showHostCount()
+{
+    const core::ListPage page = core::pageFromIndex(currentPage());
+    m_status->setPanelText(0, QString::fromStdString(m_state->store.hostCountText(page)));
+}
+
+int TFormMain::currentPage() const
+{
+    return m_pages->currentIndex();
+}
+
+void TFormMain::setCurrentPage(int page)
+{
+    m_pages->setCurrentIndex(page);
+}
+
+void TFormMain::processEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void TFormMain::setStatusPanelText(int panel, const std::string& text)
+{
+    m_status->setPanelText(panel, QString::fromLocal8Bit(text));
+}
+
+std::vector<int> TFormMain::selectedRows(int page) const
+{
+    return listView(std::clamp(page, 0, 2))->selectedRowNumbers();
+}
+
+void TFormMain::selectRows(int page, const std::vector<int>& rows)
+{
+    HostListView* view = listView(std::clamp(page, 0, 2));
+    QItemSelection selection;
+    const int columns = view->model()->columnCount() - 1;
+    // Runs of neighbouring rows become one range each.
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+            ++j;
+        selection.append(QItemSelectionRange(view->model()->index(rows[i], 0), view->model()->index(rows[j], columns)));
+        i = j + 1;
+    }
+    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+// --- commands --------------------------------------------------------------
+
+core::MenuContext TFormMain::menuContext() const
+{
+    const HostListView* view = currentView();
+    core::MenuContext c;
+    c.page = currentPage();
+    c.rows = view->model()->rowCount();
+    c.selected = view->selectedRowCount();
+    c.hostsRows = m_views[0]->model()->rowCount();
+    return c;
+}
+
+void TFormMain::MenuFileClick()
+{
+    m_menu->applyMain(core::mainMenuState(menuContext()));
+}
+
+void TFormMain::MenuEditClick()
+{
+    m_menu->applyMain(core::mainMenuState(menuContext()));
+}
+
+void TFormMain::MenuVerifyClick()
+{
+    m_menu->applyMain(core::mainMenuState(menuContext()));
+}
+
+void TFormMain::PopupMenu1Popup(const QPoint& globalPos)
+{
+    // A disabled page (a long operation runs) offers no pop-up menu.
+    if (!m_pages->isEnabled())
+        return;
+    m_menu->applyPopup(core::popupMenuState(menuContext()));
+    m_menu->popup()->popup(globalPos);
+}
+
+void TFormMain::MenuFileSaveClick()
+{
+    core::saveAndRefresh(*m_app);
+}
+
+void TFormMain::MenuFileCloseClick()
+{
+    close();
+}
+
+void TFormMain::PageControl1Change()
+{
+    showHostCount();
+}
+
+void TFormMain::WorkButtonCancelClick()
+{
+    if (m_app->dialogs.ask(AbortQuestion, core::MessageKind::QuestionDefaultNo) == core::Answer::Yes)
+        m_state->cancel = true;
+}
+
+void TFormMain::MenuTNAOpenClick()
+{
+    showFromTray();
+}
+
+void TFormMain::showFromTray()
+{
+    if (m_startMaximized) {
+        m_startMaximized = false;
+        showMaximized();
+    } else if (isMinimized()) {
+        showNormal();
+    } else {
+        show();
+    }
+    raise();
+    activateWindow();
+    repaint();
+    m_tray->setActive(false);
+}
+
+void TFormMain::MenuTNAExitClick()
+{
+    // Neither the tray menu nor a double click may act during the question.
+    m_tray->setMenuAttached(false);
+    m_tray->openAction()->setEnabled(false);
+    bool exit = false;
+    if (m_pages->isEnabled())
+        exit = m_app->dialogs.ask(ExitQuestion, core::MessageKind::QuestionDefaultNo) == core::Answer::Yes;
+    else
+        m_app->dialogs.ask(ExitRefused, core::MessageKind::Warning);
+    if (exit) {
+        programExit();
+        return;
+    }
+    m_tray->openAction()->setEnabled(true);
+    m_tray->setMenuAttached(true);
+}
+
+core::WindowPlacement TFormMain::currentPlacement() const
+{
+    core::WindowPlacement p;
+    p.maximized = isMaximized();
+    p.normal = !isMaximized() && !isMinimized();
+    const QRect frame = frameGeometry();
+    p.top = frame.top();
+    p.left = frame.left();
+    p.height = height();
+    p.width = width();
+    return p;
+}
+
+void TFormMain::programExit()
+{
+    if (m_exiting)
+        return;
+    core::programExitSave(*m_app, currentPlacement());
+    m_exiting = true;
+    m_tray->setActive(false);
+    close();
+    m_exited = true;
+    QCoreApplication::quit();
+}
+
+void TFormMain::onTerminationRequested()
+{
+    if (!m_exiting)
+        programExit();
+}
+
+// --- window events ---------------------------------------------------------
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    if (m_exiting) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (!m_tray->available()) {
+        // No notification area to come back from: the close box exits.
+        MenuTNAExitClick();
+        return;
+    }
+    hide();
+}
+
+void TFormMain::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    // Hidden by the program (not minimised by the window manager): the tray
+    // icon takes over.
+    if (!event->spontaneous() && !m_exiting && m_tray->available())
+        m_tray->setActive(true);
+}
+
+void TFormMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || m_exiting)
+        return;
+    // Once the tray icon has been used in this run, minimising sends the
+    // window to the tray; before that it minimises to the taskbar.
+    if (isMinimized() && m_tray->available() && m_tray->hasBeenActive())
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                hide();
+        });
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutForSize();
+}
+
+void TFormMain::layoutForSize()
+{
+    m_pages->pageTabBar()->setTabWidth(layout::tabWidth(m_pages->width()));
+    const QWidget* client = centralWidget();
+    m_work->move(layout::workPanelLeft(client->width()), layout::workPanelTop(client->height()));
+    m_status->setPanel1Width(layout::statusPanel1Width(width()));
+}
+
+} // namespace quillon::ui

@@ -1,0 +1,146 @@
+#pragma once
+// The main window: the three list pages, the status bar, the work panel, the
+// menus, the tray icon and the timers. It holds the program state, runs the
+// start-up sequence and the program exit, answers the routines' requests of
+// the window (core::Shell) and turns widget events into routine calls.
+
+#include "core/App.h"
+#include "core/Shell.h"
+#include "platform/LocaleFormats.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QTimer;
+class QSocketNotifier;
+
+namespace quillon::verify {
+class TWinshoeIPWatch;
+}
+
+namespace quillon::ui {
+
+class HostListModel;
+class HostListView;
+class MainMenu;
+class PageControl;
+class StatusPanels;
+class TFormSplash;
+class TrayIcon;
+class WidgetDialogs;
+class WorkPanel;
+
+// What the window is given from outside: the system's services and where
+// the program's files are.
+struct MainWindowEnvironment {
+    platform::FileSystem& fs;
+    platform::Clock& clock;
+    platform::Resolver& resolver;
+    std::string programFolder; // with its trailing separator
+    platform::DateTimeFormats dateFormats;
+    // A person other than the window's own dialogs (tests script one).
+    core::Dialogs* dialogs = nullptr;
+    // The splash's wait; QThread::msleep unless a test records it.
+    std::function<void(int milliseconds)> sleep;
+};
+
+class TFormMain final : public QMainWindow, public core::Shell {
+    Q_OBJECT
+
+public:
+    explicit TFormMain(MainWindowEnvironment environment, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // The start-up sequence, from the settings to the window (or the tray
+    // icon) shown.
+    void start();
+
+    core::App& app() { return *m_app; }
+    core::ProgramState& state() { return *m_state; }
+    HostListView* listView(int page) const { return m_views.at(static_cast<std::size_t>(page)); }
+    HostListModel* listModel(int page) const { return m_models.at(static_cast<std::size_t>(page)); }
+    HostListView* currentView() const;
+    MainMenu* mainMenu() const { return m_menu; }
+    TrayIcon* tray() const { return m_tray; }
+    StatusPanels* statusPanels() const { return m_status; }
+    WorkPanel* workPanel() const { return m_work; }
+    PageControl* pageControl() const { return m_pages; }
+    QTimer* timer(core::Timer which) const;
+    bool exited() const { return m_exited; }
+    verify::TWinshoeIPWatch& connectionWatch() const { return *m_watch; }
+    QTimer* connectionWatchTimer() const { return m_watchTimer; }
+
+    // core::Shell
+    void setInterfaceUnlocked(bool unlocked) override;
+    void setTimerEnabled(core::Timer timer, bool enabled) override;
+    void showActivity(int indicator) override;
+    void showHostCount() override;
+    int currentPage() const override;
+    void setCurrentPage(int page) override;
+    void processEvents() override;
+    void setStatusPanelText(int panel, const std::string& text) override;
+    std::vector<int> selectedRows(int page) const override;
+    void selectRows(int page, const std::vector<int>& rows) override;
+
+    // Commands and events.
+    void MenuFileSaveClick();
+    void MenuFileCloseClick();
+    void MenuTNAOpenClick();
+    void MenuTNAExitClick();
+    void WorkButtonCancelClick();
+    void PageControl1Change();
+    void MenuFileClick();
+    void MenuEditClick();
+    void MenuVerifyClick();
+    void PopupMenu1Popup(const QPoint& globalPos);
+    // The program exit: save, keep the placement, close, quit.
+    void programExit();
+
+    core::MenuContext menuContext() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildWindow();
+    void buildTimers();
+    void connectCommands();
+    void applyPlacement();
+    void dressWindow();
+    void layoutForSize();
+    void showFromTray();
+    core::WindowPlacement currentPlacement() const;
+    void onTerminationRequested();
+
+    MainWindowEnvironment m_env;
+    std::unique_ptr<core::ProgramState> m_state;
+    std::unique_ptr<verify::TWinshoeIPWatch> m_watch;
+    std::unique_ptr<WidgetDialogs> m_ownDialogs;
+    std::unique_ptr<core::App> m_app;
+    std::unique_ptr<TFormSplash> m_splash;
+
+    PageControl* m_pages = nullptr;
+    std::array<HostListView*, 3> m_views {};
+    std::array<HostListModel*, 3> m_models {};
+    StatusPanels* m_status = nullptr;
+    WorkPanel* m_work = nullptr;
+    MainMenu* m_menu = nullptr;
+    TrayIcon* m_tray = nullptr;
+    QTimer* m_timerDDE = nullptr;
+    QTimer* m_timerFiles = nullptr;
+    QTimer* m_timerCheck = nullptr;
+    QTimer* m_watchTimer = nullptr;
+    QSocketNotifier* m_termination = nullptr;
+
+    bool m_startMaximized = false;
+    bool m_exiting = false;
+    bool m_exited = false;
+};
+
+} // namespace quillon::ui

@@ -1,0 +1,42 @@
+#include "verify/NameResolution.h"
+
+#include "core/HostName.h"
+#include "core/Interface.h"
+#include "verify/AddressForms.h"
+
+namespace quillon::verify {
+
+Lookup HostToAddress(platform::Resolver& resolver, const std::string& name)
+{
+    if (core::equalsIgnoreCase(name, "LOCALHOST"))
+        return { "127.0.0.1", 0 };
+    if (resolver.numericAddress(name))
+        return { name, 0 };
+    const platform::ForwardAnswer answer = resolver.lookupName(name);
+    if (answer.addresses.empty())
+        return { {}, answer.error ? answer.error : platform::ErrorNoRecovery };
+    return { formatAddress(answer.addresses.front()), 0 };
+}
+
+Lookup AddressToHost(platform::Resolver& resolver, const std::string& address)
+{
+    if (address == "127.0.0.1")
+        return { "LOCALHOST", 0 };
+    const platform::IPv4 bytes = resolver.numericAddress(address).value_or(platform::IPv4 { 255, 255, 255, 255 });
+    const platform::ReverseAnswer answer = resolver.lookupAddress(bytes);
+    if (answer.name)
+        return { *answer.name, 0 };
+    if (answer.error == platform::ErrorNoData)
+        return { {}, 0 };
+    return { {}, answer.error ? answer.error : platform::ErrorNoRecovery };
+}
+
+std::string VerifyHost(core::App& app, const std::string& name)
+{
+    core::setActivityIndicator(app, core::ActivityVerifying);
+    const Lookup result = HostToAddress(app.resolver, name);
+    core::setActivityIndicator(app, core::ActivityNone);
+    return result.ok() ? result.text : std::string();
+}
+
+} // namespace quillon::verify

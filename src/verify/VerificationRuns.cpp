@@ -1,0 +1,151 @@
+#include "verify/VerificationRuns.h"
+
+#include "core/DateTime.h"
+#include "core/Interface.h"
+#include "core/SaveAll.h"
+#include "core/WorkProgress.h"
+#include "verify/NameResolution.h"
+#include "verify/TWinshoeIPWatch.h"
+#include "verify/UnverifiableHost.h"
+
+#include <numeric>
+
+namespace quillon::verify {
+
+namespace {
+
+// A record back in the lists after an aborted run: former Hosts-list hosts
+// to the top of the Hosts list (Verified), Wait-list hosts to the Wait list.
+void putBack(core::App& app, core::RecordPtr record)
+{
+    if (record->Status != core::StatusWaiting) {
+        record->Status = core::StatusVerified;
+        app.state.store.insertTopOfHosts(std::move(record));
+    } else {
+        app.state.store.insertTopOfWait(std::move(record));
+    }
+}
+
+void verifyPage(core::App& app, core::ListPage page, bool selectedOnly)
+{
+    {
+        core::InterfaceLockGuard lock(app);
+        VerifyViewHosts(app, page, selectedOnly);
+    }
+    app.shell.showHostCount();
+}
+
+} // namespace
+
+void VerifyViewHosts(core::App& app, core::ListPage page, bool selectedOnly)
+{
+    core::HostStore& store = app.state.store;
+    core::HostSequence& view = store.page(page);
+    if (view.empty() || page == core::ListPage::Trash)
+        return;
+    if (!connectionOrConsent(app))
+        return;
+    std::vector<int> rows;
+    if (selectedOnly) {
+        rows = app.shell.selectedRows(core::pageIndex(page));
+    } else {
+        rows.resize(view.size());
+        std::iota(rows.begin(), rows.end(), 0);
+    }
+    core::RecordList runList = view.takeRows(rows);
+    if (runList.empty())
+        return;
+    if (page == core::ListPage::Hosts) {
+        core::saveAll(app);
+        store.hosts().notifyRebuilt();
+    }
+    ReverifyHosts(app, runList);
+}
+
+void ReverifyHosts(core::App& app, core::RecordList& runList)
+{
+    core::ProgramState& s = app.state;
+    const int n = static_cast<int>(runList.size());
+    s.cancel = false;
+    UnverifiableHostPrompt prompt(app, core::PromptVariant::Reverification);
+    core::WorkProgress progress(app, n);
+    progress.show("Verifying Host:");
+
+    int i = 0;
+    bool aborted = false;
+    for (; i < n; ++i) {
+        core::RecordPtr& r = runList[static_cast<std::size_t>(i)];
+        const std::string host = r->HostName;
+        progress.beginItem(i + 1, host);
+        if (s.cancel) {
+            aborted = true;
+            break;
+        }
+        const std::string address = VerifyHost(app, host);
+        if (host == address) {
+            r.reset(); // a numeric name: dropped
+            progress.endItem(i + 1);
+            continue;
+        }
+        UnverifiableAnswer answer = UnverifiableAnswer::First;
+        if (address.empty()) {
+            answer = prompt.ask(host);
+            if (answer == UnverifiableAnswer::Abort) {
+                progress.endItem(i + 1);
+                aborted = true;
+                break;
+            }
+        }
+        if (!address.empty()) {
+            r->IP = address;
+            r->Date = core::now(app.clock);
+            r->Status = core::StatusVerified;
+            s.store.insertTopOfHosts(std::move(r));
+        } else if (answer == UnverifiableAnswer::Wait) {
+            r->Status = core::StatusWaiting;
+            s.store.insertTopOfWait(std::move(r));
+        } else {
+            s.store.insertTopOfTrash(std::move(r));
+        }
+        progress.endItem(i + 1);
+    }
+
+    if (aborted) {
+        app.dialogs.setWorkCancelEnabled(false);
+        app.dialogs.setWorkAction("Aborting operation...");
+        app.dialogs.setWorkUrl("");
+        for (int j = i; j < n; ++j) {
+            putBack(app, std::move(runList[static_cast<std::size_t>(j)]));
+            progress.endItem(j + 1);
+        }
+        app.dialogs.setWorkCancelEnabled(true);
+    }
+    progress.hide();
+}
+
+void MenuVerifyVerifySelectionClick(core::App& app)
+{
+    MenuPopupVerifyClick(app);
+}
+
+void MenuPopupVerifyClick(core::App& app)
+{
+    const int page = app.shell.currentPage();
+    if (page == core::pageIndex(core::ListPage::Trash))
+        return;
+    verifyPage(app, core::pageFromIndex(page), true);
+}
+
+void MenuVerifyVerifyHostsClick(core::App& app)
+{
+    app.shell.setCurrentPage(core::pageIndex(core::ListPage::Hosts));
+    verifyPage(app, core::ListPage::Hosts, false);
+}
+
+void MenuVerifyVerifyHostsQQDClick(core::App& app)
+{
+    app.shell.setCurrentPage(core::pageIndex(core::ListPage::Wait));
+    verifyPage(app, core::ListPage::Wait, false);
+}
+
+} // namespace quillon::verify

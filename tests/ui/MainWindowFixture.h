@@ -1,0 +1,52 @@
+#pragma once
+// A main window over fresh temporary folders: the program folder (settings,
+// list files) and the hosts folder, with a scripted person and a set clock.
+
+#include "fakes/FakeClock.h"
+#include "fakes/FakeResolver.h"
+#include "fakes/ScriptedDialogs.h"
+#include "fakes/TempDir.h"
+#include "platform/linux/PosixFileSystem.h"
+#include "ui/TFormMain.h"
+#include "ui/TrayIcon.h"
+
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+namespace quillon::test {
+
+class MainWindowFixture {
+public:
+    MainWindowFixture()
+    {
+        dialogs.reportUnexpected = [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); };
+    }
+    // Writes Quillon.ini with HostsFolder and the given extra lines.
+    void writeSettings(const std::string& extra = "StartSplash=0\r\n")
+    {
+        programDir.write("Quillon.ini", "[Settings]\r\nHostsFolder=" + hostsDir.path() + "\r\n" + extra);
+    }
+    // Builds the window (tray available or not) and runs its start-up.
+    ui::TFormMain& start(bool trayAvailable = true)
+    {
+        ui::MainWindowEnvironment env { fs, clock, resolver, programDir.folder(), {}, &dialogs,
+                                        [this](int ms) { sleeps.push_back(ms); } };
+        window = std::make_unique<ui::TFormMain>(env);
+        window->tray()->setAvailableForTesting(trayAvailable);
+        window->start();
+        return *window;
+    }
+
+    TempDir programDir;
+    TempDir hostsDir;
+    platform::PosixFileSystem fs;
+    FakeClock clock;
+    FakeResolver resolver;
+    ScriptedDialogs dialogs;
+    std::vector<int> sleeps;
+    std::unique_ptr<ui::TFormMain> window;
+};
+
+} // namespace quillon::test

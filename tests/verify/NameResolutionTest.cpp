@@ -1,0 +1,79 @@
+#include "verify/NameResolution.h"
+
+#include "fakes/AppFixture.h"
+#include "platform/linux/GlibcResolver.h"
+
+using namespace quillon;
+using namespace quillon::verify;
+using namespace quillon::test;
+
+namespace {
+class NameResolutionTest : public AppFixture {};
+} // namespace
+
+TEST_F(NameResolutionTest, localhostAnyCase_withoutALookup)
+{
+    for (const char* name : { "localhost", "LocalHost", "LOCALHOST" })
+        EXPECT_EQ(HostToAddress(resolver, name).text, "127.0.0.1");
+    EXPECT_EQ(AddressToHost(resolver, "127.0.0.1").text, "LOCALHOST");
+    EXPECT_TRUE(resolver.lookups.empty());
+}
+
+TEST_F(NameResolutionTest, numericNames_comeBackExactlyAsGiven)
+{
+    EXPECT_EQ(HostToAddress(resolver, "192.168.001.010").text, "192.168.001.010");
+    EXPECT_EQ(HostToAddress(resolver, "10.1").text, "10.1"); // inet_addr's short form
+    EXPECT_EQ(HostToAddress(resolver, "0x7f.0.0.1").text, "0x7f.0.0.1");
+    EXPECT_TRUE(resolver.lookups.empty());
+}
+
+TEST_F(NameResolutionTest, severalAddresses_theFirstCounts)
+{
+    resolver.names["multi"] = { { { 10, 0, 0, 2 }, { 10, 0, 0, 1 } }, 0 };
+    EXPECT_EQ(HostToAddress(resolver, "multi").text, "10.0.0.2");
+}
+
+TEST_F(NameResolutionTest, failures_carryTheirNumber_verifyHostGivesEmptyAndResetsTheLight)
+{
+    resolver.fail("gone", platform::ErrorTryAgain);
+    EXPECT_EQ(HostToAddress(resolver, "gone").error, 11002);
+    EXPECT_EQ(VerifyHost(app, "gone"), "");
+    EXPECT_EQ(shell.activity, (std::vector<int> { core::ActivityVerifying, core::ActivityNone }));
+    EXPECT_EQ(state.activity, core::ActivityNone);
+}
+
+TEST_F(NameResolutionTest, reverse_noDataIsAnEmptyName_otherErrorsFail)
+{
+    resolver.reverse["10.0.0.5"] = "five.example";
+    resolver.reverseErrors["10.0.0.6"] = platform::ErrorNoData;
+    resolver.reverseErrors["10.0.0.7"] = platform::ErrorNoRecovery;
+    EXPECT_EQ(AddressToHost(resolver, "10.0.0.5").text, "five.example");
+    const Lookup noData = AddressToHost(resolver, "10.0.0.6");
+    EXPECT_TRUE(noData.ok());
+    EXPECT_EQ(noData.text, "");
+    EXPECT_EQ(AddressToHost(resolver, "10.0.0.7").error, 11003);
+}
+
+// The real resolver of this machine.
+TEST(GlibcResolverTest, localhostNumericNamesAndTheMachinesOwnName)
+{
+    platform::GlibcResolver real;
+    const platform::ForwardAnswer local = real.lookupName("localhost");
+    ASSERT_FALSE(local.addresses.empty());
+    EXPECT_EQ(local.addresses.front()[0], 127);
+
+    EXPECT_EQ(real.numericAddress("127.1"), (platform::IPv4 { 127, 0, 0, 1 }));
+    EXPECT_EQ(real.numericAddress("0x0a.0.0.1"), (platform::IPv4 { 10, 0, 0, 1 }));
+    EXPECT_FALSE(real.numericAddress("example.com"));
+    EXPECT_FALSE(real.numericAddress("255.255.255.255")); // inet_addr cannot tell it from failure
+
+    const std::string own = real.localHostName();
+    ASSERT_FALSE(own.empty());
+    const platform::ForwardAnswer self = real.lookupName(own);
+    EXPECT_FALSE(self.addresses.empty()) << own;
+
+    const platform::ForwardAnswer none = real.lookupName("no-such-host.invalid");
+    EXPECT_TRUE(none.addresses.empty());
+    EXPECT_GE(none.error, 11001);
+    EXPECT_LE(none.error, 11004);
+}
