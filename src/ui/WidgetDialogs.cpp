@@ -1,0 +1,78 @@
+#include "ui/WidgetDialogs.h"
+
+#include "ui/MessageBoxes.h"
+#include "ui/WidgetInputDialog.h"
+#include "ui/WidgetUnverifiablePrompt.h"
+#include "ui/WorkPanel.h"
+
+namespace quillon::ui {
+
+WidgetDialogs::WidgetDialogs(QWidget* parent, WorkPanel& panel)
+    : m_parent(parent)
+    , m_panel(panel)
+{
+}
+
+core::Answer WidgetDialogs::ask(const std::string& text, core::MessageKind kind)
+{
+    return showMessage(m_parent, QString::fromLocal8Bit(text), kind);
+}
+
+std::unique_ptr<core::UnverifiablePrompt> WidgetDialogs::unverifiablePrompt(const std::string& host,
+                                                                            core::PromptVariant variant)
+{
+    return std::make_unique<WidgetUnverifiablePrompt>(m_parent, QString::fromLocal8Bit(host), variant);
+}
+
+std::unique_ptr<core::InputDialog> WidgetDialogs::inputDialog(const std::string& caption, const std::string& text)
+{
+    return std::make_unique<WidgetInputDialog>(m_parent, QString::fromLocal8Bit(caption),
+                                               QString::fromLocal8Bit(text));
+}
+
+void WidgetDialogs::showWorkPanel(const core::WorkPanelSetup& setup)
+{
+    m_panel.showPanel(setup);
+}
+
+void WidgetDialogs::hideWorkPanel()
+{
+    m_panel.hidePanel();
+}
+
+bool WidgetDialogs::workPanelVisible() const
+{
+    return m_panel.isShown();
+}
+
+void WidgetDialogs::setWorkAction(const std::string& text)
+{
+    m_panel.setAction(QString::fromLocal8Bit(text));
+}
+
+void WidgetDialogs::setWorkUrl(const std::string& text)
+{
+    m_panel.setUrl(QString::fromLocal8Bit(text));
+}
+
+void WidgetDialogs::setWorkProgress(int percent)
+{
+    m_panel.setProgress(percent);
+}
+
+int WidgetDialogs::workProgress() const
+{
+    return m_panel.progress();
+}
+
+void WidgetDialogs::setWorkCancelEnabled(bool enabled)
+{
+    m_panel.setCancelEnabled(enabled);
+}
+
+void WidgetDialogs::repaintWorkPanel()
+{
+    m_panel.repaintNow();
+}
+
+} // namespace quillon::ui
