@@ -18,9 +18,10 @@ test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory bench_verify
 	@$(BUILD)/bench/bench_store
 	@$(BUILD)/bench/bench_memory
+	@$(BUILD)/bench/bench_verify
 
 clean:
 	rm -rf $(BUILD)

@@ -33,7 +33,7 @@ int main(int argc, char* argv[])
     quillon::platform::GlibcResolver resolver;
     quillon::ui::MainWindowEnvironment environment { fileSystem, clock, resolver,
                                                      quillon::platform::executableFolder(),
-                                                     quillon::platform::localeDateTimeFormats() };
+                                                     quillon::platform::localeDateTimeFormats(), nullptr, {} };
     quillon::ui::TFormMain window(environment);
     window.start();
     return QApplication::exec();

@@ -1,40 +1,29 @@
 #include "ui/PageControl.h"
 
+#include <QTabBar>
+
 namespace quillon::ui {
-
-PageTabBar::PageTabBar(QWidget* parent)
-    : QTabBar(parent)
-{
-    setAttribute(Qt::WA_Hover); // hot-tracking
-    setFocusPolicy(Qt::NoFocus);
-    setExpanding(false);
-    setElideMode(Qt::ElideRight);
-}
-
-void PageTabBar::setTabWidth(int width)
-{
-    width = std::max(width, 40);
-    if (width == m_tabWidth)
-        return;
-    m_tabWidth = width;
-    updateGeometry();
-    adjustSize();
-}
-
-QSize PageTabBar::tabSizeHint(int index) const
-{
-    QSize size = QTabBar::tabSizeHint(index);
-    size.setWidth(m_tabWidth);
-    return size;
-}
 
 PageControl::PageControl(QWidget* parent)
     : QTabWidget(parent)
-    , m_bar(new PageTabBar(this))
 {
-    setTabBar(m_bar);
     setFocusPolicy(Qt::NoFocus);
-    setDocumentMode(false);
+    tabBar()->setFocusPolicy(Qt::NoFocus);
+    tabBar()->setAttribute(Qt::WA_Hover); // hot-tracking
+    tabBar()->setExpanding(false);
+    tabBar()->setElideMode(Qt::ElideRight);
+    setTabWidth(m_tabWidth);
+}
+
+void PageControl::setTabWidth(int width)
+{
+    width = std::max(width, 40);
+    if (width == m_tabWidth && !tabBar()->styleSheet().isEmpty())
+        return;
+    m_tabWidth = width;
+    // A style rule is what the tab bar and the page control both lay out by
+    // at once; size hints alone leave the bar's own geometry behind.
+    tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { width: %1px; }").arg(width));
 }
 
 } // namespace quillon::ui

@@ -4,6 +4,7 @@
 #include "core/IniFile.h"
 #include "core/Interface.h"
 #include "core/HostsWatch.h"
+#include "core/WindowPlacement.h"
 #include "core/ProgramExit.h"
 #include "core/SaveAll.h"
 #include "core/Startup.h"
@@ -565,9 +566,15 @@ void TFormMain::resizeEvent(QResizeEvent* event)
     layoutForSize();
 }
 
+void TFormMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    layoutForSize();
+}
+
 void TFormMain::layoutForSize()
 {
-    m_pages->pageTabBar()->setTabWidth(layout::tabWidth(m_pages->width()));
+    m_pages->setTabWidth(layout::tabWidth(m_pages->width()));
     const QWidget* client = centralWidget();
     m_work->move(layout::workPanelLeft(client->width()), layout::workPanelTop(client->height()));
     m_status->setPanel1Width(layout::statusPanel1Width(width()));

@@ -5,6 +5,7 @@
 // the window (core::Shell) and turns widget events into routine calls.
 
 #include "core/App.h"
+#include "core/MenuRules.h"
 #include "core/Shell.h"
 #include "platform/LocaleFormats.h"
 
@@ -106,6 +107,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildWindow();

@@ -1,6 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "core/Interface.h"
+#include "core/SaveAll.h"
 #include "ui/HostListModel.h"
 #include "ui/HostListView.h"
 #include "ui/MainMenu.h"
@@ -233,7 +234,7 @@ void TestMainWindow::resize_snapsToMinimumAndKeepsPanelsInStep()
         w.resize(width, 480);
         QCoreApplication::processEvents();
         QCOMPARE(w.statusPanels()->panelWidth(1), ui::layout::statusPanel1Width(width));
-        QCOMPARE(w.pageControl()->pageTabBar()->tabWidth(), ui::layout::tabWidth(w.pageControl()->width()));
+        QCOMPARE(w.pageControl()->tabWidth(), ui::layout::tabWidth(w.pageControl()->width()));
         const QWidget* client = w.centralWidget();
         QCOMPARE(w.workPanel()->x(), (client->width() - 295) / 2);
         QCOMPARE(w.workPanel()->y(), (client->height() - 120) / 2);
@@ -474,7 +475,7 @@ void TestMainWindow::models_passTheModelTester()
     store.emptyTrash();
     QCOMPARE(w.listModel(0)->rowCount(), int(store.hosts().size()));
     QCOMPARE(w.listModel(0)->cellText(0, ui::HostListModel::ColumnAlias), QStringLiteral("alias"));
-    QCOMPARE(w.listModel(1)->rowCount(), 1);
+    QCOMPARE(w.listModel(1)->rowCount(), 2); // w1 went to the Trash and came back
     QCOMPARE(w.listModel(2)->rowCount(), 0);
     QCOMPARE(w.listModel(2)->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" "));
     QCOMPARE(w.listModel(0)->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Last Verification"));

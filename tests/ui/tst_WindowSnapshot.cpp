@@ -43,6 +43,7 @@ private slots:
         QCOMPARE(w.listModel(0)->rowCount(), 175235);
         QCOMPARE(w.statusPanels()->panelText(0), QStringLiteral("Hosts: 175235"));
         w.listView(0)->selectRow(2);
+        QCoreApplication::processEvents(); // pending layout, as a shown window would have had
 
         const QImage image = w.grab().toImage();
         QVERIFY(!image.isNull());
