@@ -18,10 +18,11 @@ test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory bench_verify
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory bench_verify bench_window
 	@$(BUILD)/bench/bench_store
 	@$(BUILD)/bench/bench_memory
 	@$(BUILD)/bench/bench_verify
+	@$(BUILD)/bench/bench_window
 
 clean:
 	rm -rf $(BUILD)
