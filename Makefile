@@ -1,5 +1,5 @@
-# make test: install what is missing, build, run every test.
 # make run:  install what is missing, build, start Quillon.
+# make test: install what is missing, build, run every test.
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
@@ -16,6 +16,9 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+run: build
+	@$(BUILD)/src/app/quillon
 
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory bench_verify bench_window

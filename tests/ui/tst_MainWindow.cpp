@@ -4,6 +4,7 @@
 #include "core/SaveAll.h"
 #include "ui/HostListModel.h"
 #include "ui/HostListView.h"
+#include "ui/Icons.h"
 #include "ui/MainMenu.h"
 #include "ui/PageControl.h"
 #include "ui/StatusPanels.h"
@@ -17,6 +18,8 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+
+#include <csignal>
 
 using namespace quillon;
 using namespace quillon::test;
@@ -75,6 +78,9 @@ private slots:
     void cancelButton_asksAndSetsTheFlag();
     void saveFailure_keepsCountAndUnlocks();
     void models_passTheModelTester();
+    void activity_trayFollowsOnlyWithWorkTNA();
+    void menus_openedForRealApplyTheRules();
+    void terminationSignal_savesLikeTheExit();
 };
 
 void TestMainWindow::menuTree_captionsNamesAndSeparators()
@@ -481,6 +487,60 @@ void TestMainWindow::models_passTheModelTester()
     QCOMPARE(w.listModel(0)->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Last Verification"));
     QCOMPARE(w.listModel(1)->data(w.listModel(1)->index(0, 1), Qt::ForegroundRole).value<QColor>(),
              QColor(0, 0, 128));
+}
+
+void TestMainWindow::activity_trayFollowsOnlyWithWorkTNA()
+{
+    MainWindowFixture f;
+    f.writeSettings();
+    ui::TFormMain& w = f.start();
+    const auto image = [&] { return w.tray()->image().pixmap(32).toImage(); };
+    const QImage idle = image();
+    core::setActivityIndicator(w.app(), core::ActivityVerifying);
+    QCOMPARE(image(), ui::icons::trayIcon(1).pixmap(32).toImage());
+    core::setActivityIndicator(w.app(), core::ActivityNone);
+    QCOMPARE(image(), idle);
+
+    w.state().settings.WorkTNA = false;
+    core::setActivityIndicator(w.app(), core::ActivitySaving);
+    QCOMPARE(image(), idle);
+    QCOMPARE(w.state().activity, int(core::ActivitySaving));
+}
+
+void TestMainWindow::menus_openedForRealApplyTheRules()
+{
+    MainWindowFixture f;
+    f.programDir.write("Quillon.d02", "0 t1\r\n");
+    f.writeSettings();
+    ui::TFormMain& w = f.start();
+    w.setCurrentPage(2);
+    QMenu* edit = w.mainMenu()->menu(QStringLiteral("MenuEdit"));
+    edit->popup(w.mapToGlobal(QPoint(40, 20)));
+    QTRY_VERIFY(edit->isVisible());
+    QVERIFY(act(w, "MenuEditEmptyRecycle")->isVisible());
+    QVERIFY(act(w, "MenuEditEmptyRecycle")->isEnabled());
+    edit->hide();
+    w.setCurrentPage(0);
+    edit->popup(w.mapToGlobal(QPoint(40, 20)));
+    QTRY_VERIFY(edit->isVisible());
+    QVERIFY(!act(w, "MenuEditEmptyRecycle")->isVisible());
+    QVERIFY(!act(w, "MenuEditDeleteRow")->isEnabled());
+    edit->hide();
+}
+
+void TestMainWindow::terminationSignal_savesLikeTheExit()
+{
+    MainWindowFixture f;
+    f.writeSettings();
+    ui::TFormMain& w = f.start();
+    auto r = std::make_unique<core::TRecHost>();
+    r->HostName = "unsaved.example";
+    r->Status = core::StatusVerified;
+    w.state().store.insertTopOfHosts(std::move(r));
+    ::raise(SIGTERM);
+    QTRY_VERIFY(w.exited());
+    QVERIFY(f.hostsDir.read("hosts").find("unsaved.example") != std::string::npos);
+    QVERIFY(f.dialogs.asked.empty()); // no question when the system ends the program
 }
 
 QTEST_MAIN(TestMainWindow)
