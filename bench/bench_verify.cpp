@@ -24,6 +24,8 @@ public:
         return nullptr;
     }
     std::unique_ptr<core::InputDialog> inputDialog(const std::string&, const std::string&) override { return nullptr; }
+    std::optional<std::string> openFile(const core::FileDialogOptions&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const core::FileDialogOptions&) override { return std::nullopt; }
     void showWorkPanel(const core::WorkPanelSetup& s) override
     {
         m_visible = true;
@@ -58,6 +60,8 @@ public:
     void setStatusPanelText(int, const std::string&) override {}
     std::vector<int> selectedRows(int) const override { return rows; }
     void selectRows(int, const std::vector<int>& r) override { rows = r; }
+    void scrollRowToTop(int, int) override {}
+    void setBusyCursor(bool) override {}
 };
 
 // Every name resolves at once.

@@ -4,6 +4,7 @@
 // and records it. Every box carries the caption "Quillon".
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quillon::core {
@@ -55,6 +56,13 @@ struct WorkPanelSetup {
     bool cancelEnabled = true;
 };
 
+// A file-open or file-save dialog: its title, filter and default suffix.
+struct FileDialogOptions {
+    std::string title;
+    std::string filter;        // as shown: "Hosts List file (*.hst)"
+    std::string defaultSuffix; // without the dot: "hst"
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -63,6 +71,10 @@ public:
     virtual std::unique_ptr<UnverifiablePrompt> unverifiablePrompt(const std::string& host,
                                                                    PromptVariant variant) = 0;
     virtual std::unique_ptr<InputDialog> inputDialog(const std::string& caption, const std::string& text) = 0;
+    // The chosen existing file, or nothing when cancelled.
+    virtual std::optional<std::string> openFile(const FileDialogOptions& options) = 0;
+    // The chosen file to write (replacing one was confirmed), or nothing.
+    virtual std::optional<std::string> saveFile(const FileDialogOptions& options) = 0;
 
     // The work panel.
     virtual void showWorkPanel(const WorkPanelSetup& setup) = 0; // starts the animation too

@@ -32,6 +32,10 @@ public:
     virtual std::vector<int> selectedRows(int page) const = 0;
     // Replaces the selection of a page's view with the given rows.
     virtual void selectRows(int page, const std::vector<int>& rows) = 0;
+    // Scrolls a page's view so that row is the first one visible.
+    virtual void scrollRowToTop(int page, int row) = 0;
+    // The busy (hourglass) cursor on or off.
+    virtual void setBusyCursor(bool busy) = 0;
 };
 
 } // namespace quillon::core

@@ -366,6 +366,20 @@ void TFormMain::processEvents()
     QCoreApplication::processEvents();
 }
 
+void TFormMain::scrollRowToTop(int page, int row)
+{
+    HostListView* view = listView(std::clamp(page, 0, 2));
+    view->scrollTo(view->model()->index(row, 1), QAbstractItemView::PositionAtTop);
+}
+
+void TFormMain::setBusyCursor(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
 void TFormMain::setStatusPanelText(int panel, const std::string& text)
 {
     m_status->setPanelText(panel, QString::fromLocal8Bit(text));

@@ -85,6 +85,8 @@ public:
     void setStatusPanelText(int panel, const std::string& text) override;
     std::vector<int> selectedRows(int page) const override;
     void selectRows(int page, const std::vector<int>& rows) override;
+    void scrollRowToTop(int page, int row) override;
+    void setBusyCursor(bool busy) override;
 
     // Commands and events.
     void MenuFileSaveClick();

@@ -5,6 +5,8 @@
 #include "ui/WidgetUnverifiablePrompt.h"
 #include "ui/WorkPanel.h"
 
+#include <QFileDialog>
+
 namespace quillon::ui {
 
 WidgetDialogs::WidgetDialogs(QWidget* parent, WorkPanel& panel)
@@ -28,6 +30,36 @@ std::unique_ptr<core::InputDialog> WidgetDialogs::inputDialog(const std::string&
 {
     return std::make_unique<WidgetInputDialog>(m_parent, QString::fromLocal8Bit(caption),
                                                QString::fromLocal8Bit(text));
+}
+
+namespace {
+
+// The file dialogs: a title, one filter with its default suffix, no initial
+// folder or name, resizable; opening wants an existing file, saving an
+// existing folder and asks before replacing a file.
+std::optional<std::string> runFileDialog(QWidget* parent, const core::FileDialogOptions& options, bool save)
+{
+    QFileDialog dialog(parent, QString::fromLocal8Bit(options.title));
+    dialog.setNameFilter(QString::fromLocal8Bit(options.filter));
+    dialog.setDefaultSuffix(QString::fromLocal8Bit(options.defaultSuffix));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first().toLocal8Bit().toStdString();
+}
+
+} // namespace
+
+std::optional<std::string> WidgetDialogs::openFile(const core::FileDialogOptions& options)
+{
+    return runFileDialog(m_parent, options, false);
+}
+
+std::optional<std::string> WidgetDialogs::saveFile(const core::FileDialogOptions& options)
+{
+    return runFileDialog(m_parent, options, true);
 }
 
 void WidgetDialogs::showWorkPanel(const core::WorkPanelSetup& setup)

@@ -22,6 +22,8 @@ public:
     std::unique_ptr<core::UnverifiablePrompt> unverifiablePrompt(const std::string& host,
                                                                  core::PromptVariant variant) override;
     std::unique_ptr<core::InputDialog> inputDialog(const std::string& caption, const std::string& text) override;
+    std::optional<std::string> openFile(const core::FileDialogOptions& options) override;
+    std::optional<std::string> saveFile(const core::FileDialogOptions& options) override;
 
     void showWorkPanel(const core::WorkPanelSetup& setup) override;
     void hideWorkPanel() override;

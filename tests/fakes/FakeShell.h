@@ -23,6 +23,8 @@ public:
     std::function<void()> onProcessEvents;
     std::map<int, std::string> panels;
     std::map<int, std::vector<int>> selections;
+    std::pair<int, int> scrolledTo { -1, -1 };
+    std::vector<bool> busyCalls;
 
     void setInterfaceUnlocked(bool on) override
     {
@@ -49,6 +51,8 @@ public:
         return it == selections.end() ? std::vector<int> {} : it->second;
     }
     void selectRows(int p, const std::vector<int>& rows) override { selections[p] = rows; }
+    void scrollRowToTop(int p, int row) override { scrolledTo = { p, row }; }
+    void setBusyCursor(bool busy) override { busyCalls.push_back(busy); }
 };
 
 } // namespace quillon::test

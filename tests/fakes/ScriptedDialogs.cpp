@@ -109,6 +109,20 @@ std::unique_ptr<core::InputDialog> ScriptedDialogs::inputDialog(const std::strin
     return std::make_unique<ScriptedInput>(*this, text);
 }
 
+std::optional<std::string> ScriptedDialogs::fileAnswer(const core::FileDialogOptions& options)
+{
+    fileDialogs.push_back(options);
+    if (fileAnswers.empty()) {
+        unexpected("unexpected file dialog: " + options.title);
+        return std::nullopt;
+    }
+    const std::string answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    if (answer.empty())
+        return std::nullopt;
+    return answer;
+}
+
 void ScriptedDialogs::showWorkPanel(const core::WorkPanelSetup& setup)
 {
     ++workShows;

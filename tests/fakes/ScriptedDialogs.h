@@ -36,6 +36,9 @@ public:
     std::deque<core::Answer> answers;
     std::deque<PromptStep> promptSteps;
     std::deque<InputStep> inputSteps;
+    // Answers of the file dialogs: a path, or empty for Cancel.
+    std::deque<std::string> fileAnswers;
+    std::vector<core::FileDialogOptions> fileDialogs;
 
     // Records.
     std::vector<AskedQuestion> asked;
@@ -63,6 +66,8 @@ public:
     std::unique_ptr<core::UnverifiablePrompt> unverifiablePrompt(const std::string& host,
                                                                  core::PromptVariant variant) override;
     std::unique_ptr<core::InputDialog> inputDialog(const std::string& caption, const std::string& text) override;
+    std::optional<std::string> openFile(const core::FileDialogOptions& options) override { return fileAnswer(options); }
+    std::optional<std::string> saveFile(const core::FileDialogOptions& options) override { return fileAnswer(options); }
 
     void showWorkPanel(const core::WorkPanelSetup& setup) override;
     void hideWorkPanel() override;
@@ -75,6 +80,8 @@ public:
     void repaintWorkPanel() override;
 
 private:
+    std::optional<std::string> fileAnswer(const core::FileDialogOptions& options);
+
     bool m_workVisible = false;
     int m_progress = 0;
 };
