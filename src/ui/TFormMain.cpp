@@ -8,6 +8,11 @@
 #include "core/ProgramExit.h"
 #include "core/SaveAll.h"
 #include "core/Startup.h"
+#include "capture/IgnoreListEditor.h"
+#include "capture/frmIgnoreList.h"
+#include "core/HostListFile.h"
+#include "core/HostSort.h"
+#include "core/ListCommands.h"
 #include "platform/TerminationSignal.h"
 #include "verify/AddHost.h"
 #include "verify/Scheduler.h"
@@ -207,6 +212,51 @@ void TFormMain::connectCommands()
     bind("MenuVerifyAutoVerifyHosts", &verify::MenuVerifyAutoVerifyHostsClick);
     bind("MenuEditAddHost", &verify::MenuEditAddHostClick);
     bind("MenuEditAddHostQQD", &verify::MenuEditAddHostQQDClick);
+    bind("MenuFileImportHosts", &core::MenuFileImportHostsClick);
+    bind("MenuFileExportHosts", &core::MenuFileExportHostsClick);
+
+    // The list commands; the pop-up items start the same operations, and the
+    // Edit menu's alias items run the pop-up's alias commands.
+    auto bindBoth = [&](const char* mainItem, const char* popupItem, void (*routine)(core::App&)) {
+        bind(mainItem, routine);
+        bind(popupItem, routine);
+    };
+    bindBoth("MenuEditEmptyRecycle", "MenuPopupEmptyRecycle", &core::emptyTrashCommand);
+    bindBoth("MenuEditEditAlias", "MenuPopupEditAlias", &core::modifyAlias);
+    bindBoth("MenuEditDeleteAlias", "MenuPopupDeleteAlias", &core::removeAlias);
+    bindBoth("MenuEditRestore", "MenuPopupRestore", &core::restoreSelectedRows);
+    bindBoth("MenuEditDeleteRow", "MenuPopupDeleteRow", &core::deleteSelectedRows);
+    bindBoth("MenuEditFindHost", "MenuPopupFindHost",
+             [](core::App& app) { core::findRow(app, core::FindField::HostName); });
+    bindBoth("MenuEditFindIP", "MenuPopupFindIP", [](core::App& app) { core::findRow(app, core::FindField::IPAddress); });
+    bind("MenuEditSelectAll", &core::selectAllRows);
+    bind("MenuEditInvertSelection", &core::invertSelection);
+    const char* sortSuffixes[] = { "Status", "Hostname", "Alias", "IP", "Date", "Freq" };
+    for (int k = 0; k < 6; ++k) {
+        const auto key = static_cast<core::SortKey>(k);
+        for (const bool descending : { false, true }) {
+            const QString name = QStringLiteral("MenuEditSort%1%2")
+                                     .arg(descending ? QStringLiteral("Desc") : QString(),
+                                          QString::fromLatin1(sortSuffixes[k]));
+            connect(m_menu->action(name), &QAction::triggered, this, [this, key, descending] {
+                core::sortPage(*m_app, core::pageFromIndex(currentPage()), key,
+                               descending ? core::SortDirection::Descending : core::SortDirection::Ascending);
+            });
+        }
+    }
+    for (HostListView* view : m_views) {
+        connect(view, &HostListView::headerClicked, this, [this](int column) {
+            core::sortPage(*m_app, core::pageFromIndex(currentPage()), static_cast<core::SortKey>(column),
+                           core::SortDirection::Toggle);
+        });
+        connect(view, &HostListView::deletePressed, this, [this] { core::deleteSelectedRows(*m_app); });
+    }
+    connect(m_menu->action(QStringLiteral("MenuToolsIgnoreList")), &QAction::triggered, this, [this] {
+        capture::MenuToolsIgnoreListClick(*m_app, [this](capture::IgnoreListEditor& editor) {
+            capture::TFormIgnoreList window(editor, this);
+            window.exec();
+        });
+    });
 
     // A request to end the session or the process saves as the exit does.
     if (const int fd = platform::terminationSignalDescriptor(); fd >= 0) {

@@ -76,25 +76,4 @@ std::string ParseAddressField(std::string_view fieldText, AddressForm form)
     return {};
 }
 
-std::string AddressSortKey(std::string_view address)
-{
-    std::string key;
-    key.reserve(12);
-    std::string_view rest = address;
-    for (int part = 0; part < 4; ++part) {
-        std::string_view piece;
-        if (part < 3) {
-            const auto dot = rest.find('.');
-            piece = rest.substr(0, dot);
-            rest = dot == std::string_view::npos ? std::string_view() : rest.substr(dot + 1);
-        } else {
-            piece = rest;
-        }
-        piece = trimSpaces(piece.substr(0, 3));
-        key.append(3 - piece.size(), '0');
-        key.append(piece);
-    }
-    return key;
-}
-
 } // namespace quillon::verify

@@ -1,7 +1,7 @@
 #pragma once
 // IPv4 addresses as the program writes and reads them: the dotted text of a
-// record, the octet fields of the address verification tool, and the
-// twelve-digit key that sorts addresses by number.
+// record and the octet fields of the address verification tool. (The key
+// that sorts addresses by number, AddressSortKey, is in core/HostSort.h.)
 
 #include "platform/Resolver.h"
 
@@ -28,9 +28,5 @@ enum class AddressForm { Full, FirstThree, LastOctet, RawPrefix };
 // empty when a group is empty or 256 or more. A group with a blank between
 // two digits throws ConversionError.
 std::string ParseAddressField(std::string_view fieldText, AddressForm form);
-
-// Twelve digits, three per octet, left-padded with "0": 10.0.0.1 gives
-// 010000000001. Missing parts count as 000.
-std::string AddressSortKey(std::string_view address);
 
 } // namespace quillon::verify

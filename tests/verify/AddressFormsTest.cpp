@@ -1,8 +1,10 @@
+#include "core/HostSort.h"
 #include "verify/AddressForms.h"
 
 #include <gtest/gtest.h>
 
 using namespace quillon::verify;
+using quillon::core::AddressSortKey;
 
 TEST(AddressField, groupsWithBlanks_giveEachForm)
 {

@@ -1,0 +1,157 @@
+#include "capture/Admission.h"
+
+#include "capture/UrlToHost.h"
+#include "core/DateTime.h"
+#include "core/HostName.h"
+#include "core/WorkProgress.h"
+#include "verify/NameResolution.h"
+#include "verify/TWinshoeIPWatch.h"
+#include "verify/UnverifiableHost.h"
+
+namespace quillon::capture {
+
+namespace {
+
+// A known host captured again.
+void admitKnown(core::App& app, std::size_t position, const std::string& name, bool verifyNow)
+{
+    core::HostStore& store = app.state.store;
+    core::TRecHost& r = store.active(position);
+    bool changed = false;
+    if (!r.Visited) {
+        ++r.Freq;
+        r.Visited = 1;
+        changed = true;
+    }
+    const std::size_t hostsRows = store.hostsCount();
+    if (r.Status == core::StatusWaiting) {
+        if (verifyNow) {
+            const std::string address = verify::VerifyHost(app, name);
+            if (!address.empty() && address != name) {
+                r.IP = address;
+                r.Date = core::now(app.clock);
+                r.Status = core::StatusVerified;
+                changed = true;
+            }
+        }
+        if (r.HostName == r.IP || !changed)
+            return;
+        const std::size_t row = position - hostsRows;
+        if (r.Status == core::StatusVerified) {
+            store.insertTopOfHosts(store.wait().take(row));
+            app.shell.showHostCount();
+        } else {
+            store.wait().notifyChanged(row);
+        }
+        return;
+    }
+    if (changed) {
+        if (r.Status == core::StatusSaved)
+            r.Status = core::StatusVisited;
+        store.addPendingChange();
+        store.hosts().notifyChanged(position);
+    }
+}
+
+} // namespace
+
+void AdmitCapturedHost(core::App& app, const std::string& name, bool verifyNow)
+{
+    if (name.empty() || core::isUnsafeHostName(name))
+        return;
+    const int position = IndexOfHost(app.state.store, name);
+    if (position >= 0) {
+        admitKnown(app, static_cast<std::size_t>(position), name, verifyNow);
+        return;
+    }
+    if (IsIgnoredHost(app.state.store, name))
+        return;
+    auto r = std::make_unique<core::TRecHost>();
+    r->HostName = name;
+    r->Freq = 1;
+    r->Status = core::StatusWaiting;
+    r->Visited = 1;
+    if (verifyNow) {
+        r->IP = verify::VerifyHost(app, name);
+        if (!r->IP.empty()) {
+            r->Date = core::now(app.clock);
+            r->Status = core::StatusVerified;
+        }
+    }
+    if (r->HostName == r->IP)
+        return; // a numeric address is no host to keep
+    if (r->Status == core::StatusVerified)
+        app.state.store.insertTopOfHosts(std::move(r));
+    else
+        app.state.store.insertTopOfWait(std::move(r));
+    app.shell.showHostCount();
+}
+
+int AdmitImportedHosts(core::App& app, core::RecordList& candidates, ImportMode mode)
+{
+    core::ProgramState& s = app.state;
+    if (mode == ImportMode::Verify && !verify::connectionOrConsent(app))
+        return 0;
+    s.cancel = false;
+    const int n = static_cast<int>(candidates.size());
+    core::WorkProgress progress(app, n);
+    progress.show("Verifying Host:");
+    verify::UnverifiableHostPrompt prompt(app, core::PromptVariant::AddOrImport);
+
+    int added = 0;
+    for (int i = 0; i < n; ++i) {
+        core::RecordPtr& c = candidates[static_cast<std::size_t>(i)];
+        const std::string host = c ? c->HostName : std::string();
+        progress.beginItem(i + 1, host);
+        if (s.cancel)
+            break;
+        bool skip = !c || host.empty() || core::isUnsafeHostName(host) || IsIgnoredHost(s.store, host)
+            || IndexOfHost(s.store, host) >= 0;
+        if (!skip) {
+            c->Freq = 0;
+            if (mode == ImportMode::Verified) {
+                c->Date = core::now(app.clock);
+                c->Status = core::StatusVerified;
+            } else {
+                c->IP.clear();
+                c->Date = 0;
+                c->Status = core::StatusWaiting;
+                const std::string address = verify::VerifyHost(app, host);
+                if (!address.empty()) {
+                    c->IP = address;
+                    c->Date = core::now(app.clock);
+                    c->Status = core::StatusVerified;
+                }
+            }
+            skip = host == c->IP;
+        }
+        if (!skip && mode == ImportMode::Verify && c->IP.empty()) {
+            const verify::UnverifiableAnswer answer = prompt.ask(host);
+            skip = answer != verify::UnverifiableAnswer::Wait; // Ignore, or a confirmed Abort
+        }
+        if (!skip) {
+            c->Alias.clear();
+            c->Visited = 0;
+            if (c->Status == core::StatusVerified)
+                s.store.insertTopOfHosts(std::move(c));
+            else
+                s.store.insertTopOfWait(std::move(c));
+            ++added;
+        }
+        progress.endItem(i + 1);
+        if (s.cancel)
+            break;
+    }
+    progress.hide();
+    app.shell.showHostCount();
+    return added;
+}
+
+void reportImported(core::App& app, int added)
+{
+    app.dialogs.ask(added < 1 ? std::string("No new Hosts to import.")
+                              : "New Hosts imported: " + std::to_string(added) + ".",
+                    core::MessageKind::Information);
+}
+
+} // namespace quillon::capture

@@ -1,0 +1,26 @@
+#pragma once
+// How names from outside enter the lists. A captured name counts a known
+// host once per run (and marks a saved one Visited) or enters as a new host;
+// imported candidates enter only when new, resolved at once (mode 1) or
+// arriving resolved (mode -1). Ignored names never enter; the Trash is never
+// consulted.
+
+#include "core/App.h"
+#include "core/HostSequence.h"
+
+namespace quillon::capture {
+
+// name comes from a browser; verifyNow resolves a new or waiting host at once.
+void AdmitCapturedHost(core::App& app, const std::string& name, bool verifyNow);
+
+enum class ImportMode { Verify = 1, Verified = -1 };
+
+// Admits the candidates in order and returns how many were added. Added
+// records move into the lists (their places in candidates are left empty);
+// the caller keeps the rest and holds the interface lock around the call.
+int AdmitImportedHosts(core::App& app, core::RecordList& candidates, ImportMode mode);
+
+// "No new Hosts to import." or "New Hosts imported: N.".
+void reportImported(core::App& app, int added);
+
+} // namespace quillon::capture

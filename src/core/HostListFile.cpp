@@ -1,0 +1,81 @@
+#include "core/HostListFile.h"
+
+#include "core/DueRule.h"
+#include "core/Interface.h"
+#include "core/ListFile.h"
+#include "core/SaveAll.h"
+
+namespace quillon::core {
+
+namespace {
+constexpr StatusFilter HostsFilter { StatusWaiting, false };
+} // namespace
+
+FileDialogOptions hostListFileDialog(const std::string& title)
+{
+    return { title, "Hosts List file (*.hst)", "hst" };
+}
+
+void MenuFileExportHostsClick(App& app)
+{
+    if (const auto path = app.dialogs.saveFile(hostListFileDialog("Export")))
+        exportHostsList(app, *path);
+}
+
+void MenuFileImportHostsClick(App& app)
+{
+    const auto path = app.dialogs.openFile(hostListFileDialog("Import"));
+    if (!path)
+        return;
+    if (app.dialogs.ask("Overwrite existing Hosts ?", MessageKind::QuestionDefaultYes) != Answer::Yes)
+        return;
+    importHostsList(app, *path);
+}
+
+bool exportHostsList(App& app, const std::string& path)
+{
+    InterfaceLockGuard lock(app);
+    HostStore& store = app.state.store;
+    const Outcome o = writeListFile(app.fs, path, { &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+    if (!o)
+        reportError(app, o.message());
+    return o.ok();
+}
+
+bool importHostsList(App& app, const std::string& path)
+{
+    ProgramState& s = app.state;
+    bool imported = false;
+    {
+        InterfaceLockGuard lock(app);
+        // The chosen file is read before anything changes: a file that
+        // cannot be read leaves the lists as they are.
+        std::string text;
+        if (Outcome o = readListFileText(app.fs, path, text); !o) {
+            reportError(app, o.message());
+        } else {
+            saveAll(app);
+            // The Wait list is read back from its file; the records in memory
+            // are kept aside in case that file cannot be read.
+            RecordList waitBefore = s.store.wait().takeAll();
+            s.store.clearActive();
+            std::vector<std::uint64_t> hashes;
+            s.store.hosts().appendNewNames(parseListText(text, StatusSaved, &hashes), hashes);
+            // The Hosts list is whole again: it may be written over the hosts
+            // file even if the file could not be read at start-up.
+            s.blocked.hosts = false;
+            if (Outcome o = loadIntoActive(app.fs, s.paths.d01, s.store, StatusWaiting); !o) {
+                reportError(app, o.message());
+                s.store.wait().appendNewNames(std::move(waitBefore));
+            }
+            saveAll(app);
+            s.hostsListDue = HostsListDue(s.store, s.settings, now(app.clock));
+            app.shell.setCurrentPage(pageIndex(ListPage::Hosts));
+            imported = true;
+        }
+    }
+    app.shell.showHostCount();
+    return imported;
+}
+
+} // namespace quillon::core

@@ -1,0 +1,198 @@
+#include "core/ListCommands.h"
+
+#include "core/HostName.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace quillon::core {
+
+namespace {
+
+constexpr const char* NullField = "Null field not permitted.";
+constexpr const char* NotFound = "Item not found.";
+
+// Blanks and control characters off both ends.
+std::string trimControls(const std::string& text)
+{
+    auto isTrimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    auto first = std::find_if_not(text.begin(), text.end(), isTrimmed);
+    auto last = std::find_if_not(text.rbegin(), text.rend(), isTrimmed).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+int findInPage(const HostSequence& seq, FindField field, const std::string& text)
+{
+    for (std::size_t row = 0; row < seq.size(); ++row) {
+        const TRecHost& r = seq.at(row);
+        if (equalsIgnoreCase(field == FindField::HostName ? r.HostName : r.IP, text))
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
+std::string selectedHosts(int selected)
+{
+    return selected == 1 ? "selected Host" : std::to_string(selected) + " selected Hosts";
+}
+
+} // namespace
+
+std::string deleteQuestion(int page, int selected)
+{
+    const bool trash = page == pageIndex(ListPage::Trash);
+    return std::string(trash ? "Delete the " : "Send the ") + selectedHosts(selected) + (trash ? " ?" : " to Trash ?");
+}
+
+std::string removeAliasQuestion(int selected)
+{
+    return "Remove Alias from the " + selectedHosts(selected) + " ?";
+}
+
+void findRow(App& app, FindField field)
+{
+    const int page = app.shell.currentPage();
+    const HostSequence& seq = app.state.store.page(pageFromIndex(page));
+    const auto dialog =
+        app.dialogs.inputDialog(field == FindField::HostName ? "Find Host name" : "Find IP address", "");
+    while (dialog->exec()) {
+        const std::string text = trimControls(dialog->text());
+        dialog->setText(text);
+        if (text.empty()) {
+            app.dialogs.ask(NullField, MessageKind::Warning);
+            continue;
+        }
+        const int row = findInPage(seq, field, text);
+        if (row < 0) {
+            app.dialogs.ask(NotFound, MessageKind::Information);
+            continue;
+        }
+        app.shell.selectRows(page, { row });
+        app.shell.scrollRowToTop(page, row);
+        return;
+    }
+}
+
+void selectAllRows(App& app)
+{
+    const int page = app.shell.currentPage();
+    std::vector<int> rows(app.state.store.page(pageFromIndex(page)).size());
+    std::iota(rows.begin(), rows.end(), 0);
+    app.shell.selectRows(page, rows);
+}
+
+void invertSelection(App& app)
+{
+    const int page = app.shell.currentPage();
+    const std::vector<int> selected = app.shell.selectedRows(page);
+    const int count = static_cast<int>(app.state.store.page(pageFromIndex(page)).size());
+    std::vector<int> rows;
+    rows.reserve(static_cast<std::size_t>(count) - std::min(selected.size(), static_cast<std::size_t>(count)));
+    auto next = selected.begin();
+    for (int r = 0; r < count; ++r) {
+        if (next != selected.end() && *next == r)
+            ++next;
+        else
+            rows.push_back(r);
+    }
+    app.shell.selectRows(page, rows);
+}
+
+void modifyAlias(App& app)
+{
+    const int page = app.shell.currentPage();
+    if (page == pageIndex(ListPage::Trash))
+        return;
+    const std::vector<int> selected = app.shell.selectedRows(page);
+    if (selected.empty())
+        return;
+    const auto row = static_cast<std::size_t>(selected.front());
+    HostStore& store = app.state.store;
+    const std::string current = store.page(pageFromIndex(page)).at(row).Alias;
+    const auto dialog = app.dialogs.inputDialog("Alias", current);
+    for (;;) {
+        const std::string alias = dialog->exec() ? dialog->text() : current;
+        if (alias.find('#') != std::string::npos) {
+            app.dialogs.ask("\"#\" not permitted in the Alias field.", MessageKind::Warning);
+            continue;
+        }
+        if (alias != current)
+            store.setAlias(pageFromIndex(page), row, alias);
+        return;
+    }
+}
+
+void removeAlias(App& app)
+{
+    const int page = app.shell.currentPage();
+    if (page == pageIndex(ListPage::Trash))
+        return;
+    const std::vector<int> selected = app.shell.selectedRows(page);
+    if (selected.empty())
+        return;
+    if (app.dialogs.ask(removeAliasQuestion(static_cast<int>(selected.size())), MessageKind::QuestionDefaultYes)
+        != Answer::Yes)
+        return;
+    for (const int row : selected)
+        app.state.store.setAlias(pageFromIndex(page), static_cast<std::size_t>(row), "");
+    app.shell.selectRows(page, {});
+}
+
+void deleteSelectedRows(App& app)
+{
+    const int page = app.shell.currentPage();
+    const std::vector<int> selected = app.shell.selectedRows(page);
+    if (selected.empty())
+        return;
+    if (app.dialogs.ask(deleteQuestion(page, static_cast<int>(selected.size())), MessageKind::QuestionDefaultYes)
+        != Answer::Yes)
+        return;
+    if (page == pageIndex(ListPage::Trash))
+        app.state.store.deleteTrashRows(selected);
+    else
+        app.state.store.moveRowsToTrash(pageFromIndex(page), selected);
+    app.shell.showHostCount();
+}
+
+void restoreSelectedRows(App& app)
+{
+    const int trashPage = pageIndex(ListPage::Trash);
+    if (app.shell.currentPage() != trashPage)
+        return;
+    HostStore& store = app.state.store;
+    const std::vector<int> selected = app.shell.selectedRows(trashPage);
+    // Rows move up as the ones above them are restored.
+    int restored = 0;
+    std::vector<int> stillSelected;
+    for (std::size_t k = 0; k < selected.size(); ++k) {
+        const int row = selected[k] - restored;
+        const std::string name = store.trash().at(static_cast<std::size_t>(row)).HostName;
+        const int existing = store.activeIndexOf(name);
+        if (existing >= 0) {
+            const Answer a = app.dialogs.ask(name + " already in list: overwrite ?", MessageKind::ThreeWayDefaultNo);
+            if (a == Answer::Cancel) {
+                // The rest stay selected in the Trash.
+                for (std::size_t m = k; m < selected.size(); ++m)
+                    stillSelected.push_back(selected[m] - restored);
+                break;
+            }
+            if (a != Answer::Yes)
+                continue; // deselected, stays in the Trash
+            store.removeActiveRecord(static_cast<std::size_t>(existing));
+        }
+        store.restoreMove(static_cast<std::size_t>(row));
+        ++restored;
+    }
+    app.shell.selectRows(trashPage, stillSelected);
+    app.shell.showHostCount();
+}
+
+void emptyTrashCommand(App& app)
+{
+    if (app.dialogs.ask("Remove all Hosts from Trash ?", MessageKind::QuestionDefaultYes) != Answer::Yes)
+        return;
+    app.state.store.emptyTrash();
+    app.shell.showHostCount();
+}
+
+} // namespace quillon::core
