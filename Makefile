@@ -21,10 +21,11 @@ run: build
 	@$(BUILD)/src/app/quillon
 
 bench: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory bench_verify bench_window
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory bench_verify bench_lists bench_window
 	@$(BUILD)/bench/bench_store
 	@$(BUILD)/bench/bench_memory
 	@$(BUILD)/bench/bench_verify
+	@$(BUILD)/bench/bench_lists
 	@$(BUILD)/bench/bench_window
 
 clean:
