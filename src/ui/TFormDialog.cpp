@@ -69,6 +69,15 @@ TFormDialog::TFormDialog(QWidget* parent)
     m_autoResult->setObjectName(QStringLiteral("DialogAutoResult"));
     m_autoResult->setGeometry(20, 180, 251, 21);
 
+    // The design size fits the check box's text in the small font the
+    // layout was drawn for; with a larger desktop font the dialog grows
+    // wider rather than cut the text.
+    const int needed = 20 + m_autoResult->sizeHint().width() + 10;
+    if (needed > width()) {
+        setFixedSize(needed, height());
+        m_autoResult->resize(m_autoResult->sizeHint().width(), 21);
+    }
+
     centreOnScreen();
 }
 
