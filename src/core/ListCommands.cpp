@@ -31,6 +31,17 @@ int findInPage(const HostSequence& seq, FindField field, const std::string& text
     return -1;
 }
 
+// The current page when it is the Hosts or Wait page and has selected rows
+// (the alias commands work on those only).
+bool aliasSelection(App& app, int& page, std::vector<int>& selected)
+{
+    page = app.shell.currentPage();
+    if (page == pageIndex(ListPage::Trash))
+        return false;
+    selected = app.shell.selectedRows(page);
+    return !selected.empty();
+}
+
 std::string selectedHosts(int selected)
 {
     return selected == 1 ? "selected Host" : std::to_string(selected) + " selected Hosts";
@@ -100,11 +111,9 @@ void invertSelection(App& app)
 
 void modifyAlias(App& app)
 {
-    const int page = app.shell.currentPage();
-    if (page == pageIndex(ListPage::Trash))
-        return;
-    const std::vector<int> selected = app.shell.selectedRows(page);
-    if (selected.empty())
+    int page = 0;
+    std::vector<int> selected;
+    if (!aliasSelection(app, page, selected))
         return;
     const auto row = static_cast<std::size_t>(selected.front());
     HostStore& store = app.state.store;
@@ -124,11 +133,9 @@ void modifyAlias(App& app)
 
 void removeAlias(App& app)
 {
-    const int page = app.shell.currentPage();
-    if (page == pageIndex(ListPage::Trash))
-        return;
-    const std::vector<int> selected = app.shell.selectedRows(page);
-    if (selected.empty())
+    int page = 0;
+    std::vector<int> selected;
+    if (!aliasSelection(app, page, selected))
         return;
     if (app.dialogs.ask(removeAliasQuestion(static_cast<int>(selected.size())), MessageKind::QuestionDefaultYes)
         != Answer::Yes)

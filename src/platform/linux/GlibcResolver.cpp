@@ -1,6 +1,7 @@
 #include "platform/linux/GlibcResolver.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -23,6 +24,22 @@ int classicError(int herr)
         return ErrorNoData;
     default:
         return ErrorNoRecovery;
+    }
+}
+
+// Runs one of the reentrant lookups, growing its buffer while it asks for
+// more room. lookup(buffer, size, result, herr) returns the call's result.
+template <typename Lookup>
+hostent* callGrowingBuffer(std::vector<char>& buffer, hostent*& result, int& herr, Lookup&& lookup)
+{
+    buffer.resize(8192);
+    for (;;) {
+        const int rc = lookup(buffer.data(), buffer.size(), &result, &herr);
+        if (rc == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        return result;
     }
 }
 
@@ -55,16 +72,11 @@ ForwardAnswer GlibcResolver::lookupName(const std::string& name)
     }
     hostent entry {};
     hostent* result = nullptr;
-    std::vector<char> buffer(8192);
+    std::vector<char> buffer;
     int herr = 0;
-    for (;;) {
-        const int rc = ::gethostbyname_r(name.c_str(), &entry, buffer.data(), buffer.size(), &result, &herr);
-        if (rc == ERANGE && buffer.size() < (1u << 20)) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        break;
-    }
+    callGrowingBuffer(buffer, result, herr, [&](char* b, std::size_t size, hostent** r, int* e) {
+        return ::gethostbyname_r(name.c_str(), &entry, b, size, r, e);
+    });
     if (!result || result->h_addrtype != AF_INET || result->h_length != 4) {
         answer.error = result ? ErrorNoData : classicError(herr);
         return answer;
@@ -81,17 +93,11 @@ ReverseAnswer GlibcResolver::lookupAddress(const IPv4& address)
     ReverseAnswer answer;
     hostent entry {};
     hostent* result = nullptr;
-    std::vector<char> buffer(8192);
+    std::vector<char> buffer;
     int herr = 0;
-    for (;;) {
-        const int rc = ::gethostbyaddr_r(address.data(), 4, AF_INET, &entry, buffer.data(), buffer.size(), &result,
-                                         &herr);
-        if (rc == ERANGE && buffer.size() < (1u << 20)) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        break;
-    }
+    callGrowingBuffer(buffer, result, herr, [&](char* b, std::size_t size, hostent** r, int* e) {
+        return ::gethostbyaddr_r(address.data(), 4, AF_INET, &entry, b, size, r, e);
+    });
     if (!result || !result->h_name) {
         answer.error = classicError(herr);
         return answer;
