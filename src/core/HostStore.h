@@ -51,8 +51,6 @@ public:
     int activeIndexOf(std::string_view name) const;
     int trashIndexOf(std::string_view name) const;
     bool activeContains(std::string_view name) const { return m_activeIndex.containsIgnoreCase(name); }
-    // A record of the active list whose name is byte-identical to name.
-    bool activeContainsExact(std::string_view name) const { return m_activeIndex.findExact(name) != nullptr; }
 
     // Entering the lists at their top: the front of the Hosts list (counts a
     // pending change), the front of the Wait list, the front of the Trash.
@@ -91,8 +89,6 @@ public:
 
     std::vector<std::string>& ignoreNames() { return m_ignoreNames; }
     const std::vector<std::string>& ignoreNames() const { return m_ignoreNames; }
-
-    NameIndex& activeIndex() { return m_activeIndex; }
 
 private:
     static int firstInOrder(const HostSequence& seq, const NameIndex& index, std::string_view name, int offset);
