@@ -43,13 +43,7 @@ protected:
             list.push_back(std::make_unique<TRecHost>(r));
         state.store.hosts().append(std::move(list));
     }
-    Names names(ListPage page = ListPage::Hosts) const
-    {
-        Names out;
-        for (const auto& r : state.store.page(page))
-            out.push_back(r->HostName);
-        return out;
-    }
+    Names names(ListPage page = ListPage::Hosts) const { return AppFixture::names(page); }
     static TRecHost rec(const char* name, int freq = 0, const char* ip = "", const char* alias = "")
     {
         return TRecHost { name, ip, alias, 0, freq, StatusSaved, 0 };

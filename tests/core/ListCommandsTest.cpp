@@ -20,18 +20,6 @@ protected:
                                         "1.1.1.3 wait1  #Quillon|2001/03/05|14.07.09|1|0#\r\n");
         startAndLoad();
     }
-    Names names(ListPage page) const
-    {
-        Names out;
-        for (const auto& r : state.store.page(page))
-            out.push_back(r->HostName);
-        return out;
-    }
-    void select(int page, std::vector<int> rows)
-    {
-        shell.page = page;
-        shell.selections[page] = std::move(rows);
-    }
 };
 
 } // namespace

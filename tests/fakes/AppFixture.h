@@ -31,6 +31,20 @@ protected:
         start();
         core::loadLists(app);
     }
+    // The host names of a page's list, in order.
+    std::vector<std::string> names(core::ListPage page) const
+    {
+        std::vector<std::string> out;
+        for (const auto& r : state.store.page(page))
+            out.push_back(r->HostName);
+        return out;
+    }
+    // Makes page current with the given rows selected.
+    void select(int page, std::vector<int> rows)
+    {
+        shell.page = page;
+        shell.selections[page] = std::move(rows);
+    }
 
     TempDir programDir;
     TempDir hostsDir;

@@ -20,18 +20,6 @@ protected:
         startAndLoad();
         clock.time = { 2024, 6, 15, 12, 0, 0, 0 };
     }
-    static Names names(const HostSequence& seq)
-    {
-        Names out;
-        for (const auto& r : seq)
-            out.push_back(r->HostName);
-        return out;
-    }
-    void select(int page, std::vector<int> rows)
-    {
-        shell.page = page;
-        shell.selections[page] = std::move(rows);
-    }
 };
 
 } // namespace
@@ -42,7 +30,7 @@ TEST_F(VerificationRunsTest, resolvedHosts_endOnTopInReverseOrderAsVerified)
     resolver.answer("h4", "1.1.1.4"); // the address it had: still moved and counted
     select(0, { 1, 3 });
     MenuPopupVerifyClick(app);
-    EXPECT_EQ(names(state.store.hosts()), (Names { "h4", "h2", "h1", "h3", "h5" }));
+    EXPECT_EQ(names(ListPage::Hosts), (Names { "h4", "h2", "h1", "h3", "h5" }));
     EXPECT_EQ(state.store.hosts().at(1).IP, "2.2.2.2");
     EXPECT_EQ(state.store.hosts().at(0).Status, StatusVerified);
     EXPECT_DOUBLE_EQ(state.store.hosts().at(0).Date, now(clock));
@@ -93,7 +81,7 @@ TEST_F(VerificationRunsTest, rememberedAnswer_lastsOneRun)
     dialogs.promptSteps = { { 2, true } }; // Wait, for all
     MenuPopupVerifyClick(app);
     EXPECT_EQ(dialogs.promptedHosts, (Names { "w1" }));
-    EXPECT_EQ(names(state.store.wait()), (Names { "w3", "w2", "w1" }));
+    EXPECT_EQ(names(ListPage::Wait), (Names { "w3", "w2", "w1" }));
 
     select(1, { 0 });
     dialogs.promptSteps = { { 2 } };
@@ -123,7 +111,7 @@ TEST_F(VerificationRunsTest, cancelDuringTheThirdOfFive_losesNoHost)
     shell.page = 0;
     MenuVerifyVerifyHostsClick(app);
     // h1 and h2 resolved (h2 on top); h3, h4, h5 back as Verified on top.
-    EXPECT_EQ(names(state.store.hosts()), (Names { "h5", "h4", "h3", "h2", "h1" }));
+    EXPECT_EQ(names(ListPage::Hosts), (Names { "h5", "h4", "h3", "h2", "h1" }));
     for (const auto& r : state.store.hosts())
         EXPECT_EQ(r->Status, StatusVerified);
     EXPECT_EQ(state.store.hosts().at(0).IP, "1.1.1.5"); // not looked up
@@ -140,7 +128,7 @@ TEST_F(VerificationRunsTest, abortFromThePrompt_putsTheRestBack)
     dialogs.promptSteps = { { 2 }, { 3 } };
     dialogs.answers = { Answer::Yes };
     MenuPopupVerifyClick(app);
-    EXPECT_EQ(names(state.store.wait()), (Names { "w3", "w2", "w1" }));
+    EXPECT_EQ(names(ListPage::Wait), (Names { "w3", "w2", "w1" }));
     EXPECT_EQ(dialogs.promptedHosts, (Names { "w1", "w2" }));
     EXPECT_TRUE(state.cancel);
 }
