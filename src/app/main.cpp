@@ -1,16 +1,21 @@
 // Quillon: answers host-name lookups locally by keeping the hosts file
 // filled with the verified addresses of the hosts its user visits.
 
+#include "core/FileErrors.h"
 #include "platform/LocaleFormats.h"
 #include "platform/ProcessInfo.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignal.h"
 #include "platform/linux/GlibcResolver.h"
+#include "platform/linux/InterruptibleResolver.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/SystemClock.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TFormMain.h"
 
 #include <QApplication>
+
+#include <memory>
 
 int main(int argc, char* argv[])
 {
@@ -23,6 +28,14 @@ int main(int argc, char* argv[])
 
     const quillon::platform::SingleInstance instance("TFormMain");
     if (!instance.isFirst()) {
+        if (!instance.failure().isOk()) {
+            // Without the lock a second copy could write the same files.
+            quillon::ui::showMessage(nullptr,
+                                     QString::fromLocal8Bit(quillon::core::cannotCreateFile(instance.lockPath(),
+                                                                                            instance.failure())),
+                                     quillon::core::MessageKind::Warning);
+            return 1;
+        }
         quillon::ui::showMessage(nullptr, QStringLiteral("Quillon already started."),
                                  quillon::core::MessageKind::Information);
         return 0;
@@ -30,7 +43,9 @@ int main(int argc, char* argv[])
 
     quillon::platform::PosixFileSystem fileSystem;
     quillon::platform::SystemClock clock;
-    quillon::platform::GlibcResolver resolver;
+    // A request to end must not wait for a name server that does not answer.
+    quillon::platform::InterruptibleResolver resolver(std::make_shared<quillon::platform::GlibcResolver>(),
+                                                      quillon::platform::terminationSignalDescriptor());
     quillon::ui::MainWindowEnvironment environment { fileSystem, clock, resolver,
                                                      quillon::platform::executableFolder(),
                                                      quillon::platform::localeDateTimeFormats(), nullptr, {} };

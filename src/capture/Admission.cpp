@@ -3,6 +3,7 @@
 #include "capture/UrlToHost.h"
 #include "core/DateTime.h"
 #include "core/HostName.h"
+#include "core/Interface.h"
 #include "core/WorkProgress.h"
 #include "verify/NameResolution.h"
 #include "verify/TWinshoeIPWatch.h"
@@ -92,7 +93,7 @@ int AdmitImportedHosts(core::App& app, core::RecordList& candidates, ImportMode 
     core::ProgramState& s = app.state;
     if (mode == ImportMode::Verify && !verify::connectionOrConsent(app))
         return 0;
-    s.cancel = false;
+    core::startCancellable(app);
     const int n = static_cast<int>(candidates.size());
     core::WorkProgress progress(app, n);
     progress.show("Verifying Host:");

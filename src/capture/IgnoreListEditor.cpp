@@ -1,6 +1,7 @@
 #include "capture/IgnoreListEditor.h"
 
 #include "capture/UrlToHost.h"
+#include "core/FileErrors.h"
 #include "core/HostName.h"
 #include "core/Interface.h"
 #include "core/ListFile.h"
@@ -106,9 +107,12 @@ void IgnoreListEditor::close()
 {
     core::ProgramState& s = m_app.state;
     s.store.ignoreNames() = m_rows;
-    // A Quillon.d03 that could not be read at start-up is not written over.
-    if (s.blocked.d03)
+    // A Quillon.d03 that could not be read at start-up is not written over;
+    // the list lives on in memory only, and the person is told so.
+    if (s.blocked.d03) {
+        core::reportError(m_app, core::notSavedUnreadable(s.paths.d03));
         return;
+    }
     if (core::Outcome o = core::writeIgnoreFile(m_app.fs, s.paths.d03, m_rows); !o)
         core::reportError(m_app, o.message());
 }

@@ -19,6 +19,23 @@ enum class MessageKind {
 
 enum class Answer { Ok, Yes, No, Cancel };
 
+// The answer of a box closed without a button: No for a Yes/No question,
+// Cancel for the three-way box, OK for a notice.
+inline Answer unansweredAnswer(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::QuestionDefaultYes:
+    case MessageKind::QuestionDefaultNo:
+        return Answer::No;
+    case MessageKind::ThreeWayDefaultNo:
+        return Answer::Cancel;
+    case MessageKind::Warning:
+    case MessageKind::Information:
+        break;
+    }
+    return Answer::Ok;
+}
+
 // The two wordings of the unverifiable-host prompt.
 enum class PromptVariant {
     AddOrImport,    // "&Ignore" and "- 'Ignore' to ignore the Host;"

@@ -1,5 +1,7 @@
 #include "core/DueRule.h"
 
+#include "core/HostAddress.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -25,7 +27,7 @@ bool HostsListDue(const HostStore& store, const Settings& settings, TDateTime no
     if (!settings.AutoVerifyHosts)
         return false;
     for (const auto& r : store.hosts()) {
-        if (isDue(r->Date, now, settings.AutoVerifyHostsDays))
+        if (!isPinnedEntry(*r) && isDue(r->Date, now, settings.AutoVerifyHostsDays))
             return true;
     }
     return false;
@@ -36,7 +38,7 @@ std::vector<int> dueHostRows(const HostStore& store, int days, TDateTime now)
     std::vector<int> rows;
     int row = 0;
     for (const auto& r : store.hosts()) {
-        if (isDue(r->Date, now, days))
+        if (!isPinnedEntry(*r) && isDue(r->Date, now, days))
             rows.push_back(row);
         ++row;
     }

@@ -2,7 +2,8 @@
 // When stored addresses are due for verification again: a Hosts-list entry
 // never verified, or verified the configured number of days ago or longer
 // (to the millisecond: exactly N days is due); the Wait list when as many
-// days have passed since its last automatic verification.
+// days have passed since its last automatic verification. An entry someone
+// set on purpose (see isPinnedEntry) is never due.
 
 #include "core/HostStore.h"
 #include "core/Settings.h"

@@ -24,4 +24,9 @@ std::string cannotReplaceFile(const std::string& path, const platform::Status& s
     return fileError("Cannot replace file", path, status);
 }
 
+std::string notSavedUnreadable(const std::string& path)
+{
+    return "File \"" + path + "\" not saved: it could not be read when Quillon started.";
+}
+
 } // namespace quillon::core

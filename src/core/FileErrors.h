@@ -14,5 +14,7 @@ std::string cannotOpenFile(const std::string& path, const platform::Status& stat
 std::string cannotCreateFile(const std::string& path, const platform::Status& status);
 // Cannot replace file "PATH". REASON
 std::string cannotReplaceFile(const std::string& path, const platform::Status& status);
+// File "PATH" not saved: it could not be read when Quillon started.
+std::string notSavedUnreadable(const std::string& path);
 
 } // namespace quillon::core

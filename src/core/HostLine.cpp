@@ -1,5 +1,6 @@
 #include "core/HostLine.h"
 
+#include "core/HostAddress.h"
 #include "core/HostName.h"
 
 #include <algorithm>
@@ -169,8 +170,16 @@ void readHostLine(std::string_view line, std::int32_t defaultStatus, TRecHost& r
     }
 }
 
-void appendHostLine(std::string& out, const TRecHost& r, std::int32_t status)
+bool isWritableHostRecord(const TRecHost& r)
 {
+    return !r.HostName.empty() && !isUnsafeHostName(r.HostName) && (r.IP.empty() || isHostLineAddress(r.IP))
+        && !isUnsafeAlias(r.Alias);
+}
+
+bool appendHostLine(std::string& out, const TRecHost& r, std::int32_t status)
+{
+    if (!isWritableHostRecord(r))
+        return false;
     if (r.IP.empty())
         out.push_back('0');
     else
@@ -181,6 +190,7 @@ void appendHostLine(std::string& out, const TRecHost& r, std::int32_t status)
     out.append(r.Alias);
     char marker[64];
     out.append(marker, writeMarker(marker, r.Date, status, r.Freq));
+    return true;
 }
 
 std::string formatHostLine(const TRecHost& r)

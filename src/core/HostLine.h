@@ -23,10 +23,19 @@ TRecHost readHostLine(std::string_view line, std::int32_t defaultStatus);
 // The same into r, which must be a fresh record.
 void readHostLine(std::string_view line, std::int32_t defaultStatus, TRecHost& r);
 
+// True when r can stand on one host line that the system reads as its
+// address and names and nothing else: a name without blanks, control
+// characters or "#", an address a host line may carry (or none), and an
+// alias without control characters or "#".
+bool isWritableHostRecord(const TRecHost& r);
+
 // Appends the host line of r, without a line end, writing `status` in the
-// marker in place of r.Status.
-void appendHostLine(std::string& out, const TRecHost& r, std::int32_t status);
-inline void appendHostLine(std::string& out, const TRecHost& r) { appendHostLine(out, r, r.Status); }
+// marker in place of r.Status. A record that is not writable (see above) is
+// never written, wherever it came from: nothing is appended and the answer
+// is false.
+bool appendHostLine(std::string& out, const TRecHost& r, std::int32_t status);
+inline bool appendHostLine(std::string& out, const TRecHost& r) { return appendHostLine(out, r, r.Status); }
+// The line of r; empty for a record that is not writable.
 std::string formatHostLine(const TRecHost& r);
 
 // A strict decimal integer with an optional sign that fits 32 bits.

@@ -104,4 +104,14 @@ bool isUnsafeHostName(std::string_view name)
     return false;
 }
 
+bool isUnsafeAlias(std::string_view alias)
+{
+    for (const char ch : alias) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c < 0x20) || c == 0x7f || c == '#')
+            return true;
+    }
+    return false;
+}
+
 } // namespace quillon::core

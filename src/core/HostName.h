@@ -19,5 +19,9 @@ std::uint64_t hashIgnoreCase(std::string_view text);
 // treated as no name at all, so it can never add lines or names of its own to
 // the system hosts file.
 bool isUnsafeHostName(std::string_view name);
+// True when an alias (names separated by spaces) holds a control character,
+// a line break or "#": written after the host name it would add lines or a
+// comment of its own to the system hosts file.
+bool isUnsafeAlias(std::string_view alias);
 
 } // namespace quillon::core

@@ -27,10 +27,12 @@ void TimerFilesTick(App& app)
 void autoSaveStep(App& app)
 {
     ProgramState& s = app.state;
+    // A count of 0 or less (possible only by hand in the settings file) would
+    // save at every tick: it means no AutoSave.
     if (!s.settings.AutoSave)
         s.store.setPendingChanges(0);
-    else if (s.store.pendingChanges() >= s.settings.AutoSaveCount)
-        saveAndRefresh(app);
+    else if (s.settings.AutoSaveCount > 0 && s.store.pendingChanges() >= s.settings.AutoSaveCount)
+        autoSaveAndRefresh(app);
 }
 
 } // namespace quillon::core

@@ -11,8 +11,8 @@ inline constexpr const char* ReloadQuestion =
 
 void TimerFilesTick(App& app);
 
-// Saves once AutoSaveCount changes are pending; with AutoSave off, pending
-// changes are forgotten.
+// Saves once AutoSaveCount changes are pending (never with a count of 0 or
+// less); with AutoSave off, pending changes are forgotten.
 void autoSaveStep(App& app);
 
 } // namespace quillon::core

@@ -29,7 +29,17 @@ private:
     App& m_app;
 };
 
+// Whether a timer runs while the interface is unlocked: the capture timer
+// only when capture from a browser is on, and none whose interval is 0 or
+// less (possible only by hand in the settings file), which would otherwise
+// fire without pause.
+bool timerMayRun(const Settings& settings, Timer timer);
+
 void setActivityIndicator(App& app, int indicator);
+
+// Clears the cancel flag as a long operation starts; while the program is
+// ending it stays set, so that nothing new runs its course.
+void startCancellable(App& app);
 
 // A failure, shown as a warning box with its reason.
 void reportError(App& app, const std::string& message);

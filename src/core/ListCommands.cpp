@@ -121,8 +121,15 @@ void modifyAlias(App& app)
     const auto dialog = app.dialogs.inputDialog("Alias", current);
     for (;;) {
         const std::string alias = dialog->exec() ? dialog->text() : current;
+        // Written after the host name, a "#" or a line break in the alias
+        // would add a comment or lines of its own to the system hosts file.
         if (alias.find('#') != std::string::npos) {
             app.dialogs.ask("\"#\" not permitted in the Alias field.", MessageKind::Warning);
+            continue;
+        }
+        if (isUnsafeAlias(alias)) {
+            app.dialogs.ask("Line breaks and control characters not permitted in the Alias field.",
+                            MessageKind::Warning);
             continue;
         }
         if (alias != current)

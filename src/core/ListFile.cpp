@@ -1,6 +1,7 @@
 #include "core/ListFile.h"
 
 #include "core/FileErrors.h"
+#include "core/HostAddress.h"
 #include "core/HostLine.h"
 #include "core/HostName.h"
 
@@ -22,7 +23,10 @@ RecordList parseListText(std::string_view text, std::int32_t forcedStatus, std::
         else
             *r = TRecHost();
         readHostLine(line, forcedStatus, *r);
-        if (r->HostName.empty() || isUnsafeHostName(r->HostName))
+        // A name or an address that could not stand on a hosts file line
+        // (an address holding "#" or a control character would make the
+        // resolver read names of the line's own choosing) is no host.
+        if (r->HostName.empty() || isUnsafeHostName(r->HostName) || !isHostLineAddress(r->IP))
             return;
         if (r->IP == "0")
             r->IP.clear();
@@ -88,8 +92,8 @@ std::string formatListFile(const std::vector<const HostSequence*>& parts, Status
         for (const RecordPtr& r : *seq) {
             if (!filter.accepts(*r))
                 continue;
-            appendHostLine(out, *r, newStatus >= 0 ? newStatus : r->Status);
-            out.append("\r\n");
+            if (appendHostLine(out, *r, newStatus >= 0 ? newStatus : r->Status))
+                out.append("\r\n");
         }
     }
     return out;
@@ -100,7 +104,7 @@ void markWritten(const std::vector<HostSequence*>& parts, StatusFilter filter, s
     for (HostSequence* seq : parts) {
         bool changed = false;
         for (const RecordPtr& r : *seq) {
-            if (!filter.accepts(*r))
+            if (!filter.accepts(*r) || !isWritableHostRecord(*r))
                 continue;
             if (newStatus >= 0 && r->Status != newStatus) {
                 r->Status = newStatus;

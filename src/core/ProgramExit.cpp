@@ -7,12 +7,16 @@
 
 namespace quillon::core {
 
-void programExitSave(App& app, const WindowPlacement& placement)
+bool programExitSave(App& app, const WindowPlacement& placement)
 {
     ProgramState& s = app.state;
     setInterfaceLock(app, false);
     app.shell.processEvents();
-    saveAll(app);
+    if (!saveAll(app) && !s.ending
+        && app.dialogs.ask(ExitAnywayQuestion, MessageKind::QuestionDefaultNo) != Answer::Yes && !s.ending) {
+        setInterfaceLock(app, true);
+        return false;
+    }
     s.store.clearActive();
     s.store.emptyTrash();
     s.store.ignoreNames().clear();
@@ -21,6 +25,7 @@ void programExitSave(App& app, const WindowPlacement& placement)
         if (Outcome o = writeWindowPlacement(ini, placement); !o)
             reportError(app, o.message());
     }
+    return true;
 }
 
 } // namespace quillon::core

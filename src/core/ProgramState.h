@@ -49,6 +49,13 @@ struct ProgramState {
     bool cancel = false;
     bool unlocked = false;
     WriteBlocks blocked;
+    // The program was asked to end from outside (a signal, the session
+    // ending): the running operation is being cancelled and no dialog is
+    // shown any more.
+    bool ending = false;
+    // The failure AutoSave last showed; cleared by a save that wrote
+    // everything.
+    std::string shownAutoSaveFailure;
 };
 
 } // namespace quillon::core

@@ -1,8 +1,11 @@
 #include "core/SaveAll.h"
 
+#include "core/FileErrors.h"
 #include "core/HostsFile.h"
 #include "core/Interface.h"
 #include "core/ListFile.h"
+
+#include <algorithm>
 
 namespace quillon::core {
 
@@ -27,37 +30,66 @@ Outcome writeHostsFile(App& app)
     return Outcome::success();
 }
 
-Outcome writeAll(App& app)
+void writeLists(App& app, SaveReport& report)
 {
     ProgramState& s = app.state;
     HostStore& store = s.store;
-    if (!s.blocked.hosts) {
-        if (Outcome o = writeHostsFile(app); !o)
-            return o;
+    if (s.blocked.hosts) {
+        report.skipped.push_back(s.paths.hostsFile.hosts);
+    } else if (report.outcome = writeHostsFile(app); !report.outcome) {
+        return;
     }
-    if (!s.blocked.d01) {
-        if (Outcome o = writeListFile(app.fs, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, -1); !o)
-            return o;
+    if (s.blocked.d01) {
+        report.skipped.push_back(s.paths.d01);
+    } else if (report.outcome = writeListFile(app.fs, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, -1);
+               !report.outcome) {
+        return;
     }
-    if (!s.blocked.d02) {
-        if (Outcome o = writeListFile(app.fs, s.paths.d02, { &store.trash() }, TrashFilter, -1); !o)
-            return o;
-    }
-    return Outcome::success();
+    if (s.blocked.d02)
+        report.skipped.push_back(s.paths.d02);
+    else
+        report.outcome = writeListFile(app.fs, s.paths.d02, { &store.trash() }, TrashFilter, -1);
 }
 
 } // namespace
 
+bool SaveReport::skippedFile(const std::string& path) const
+{
+    return std::find(skipped.begin(), skipped.end(), path) != skipped.end();
+}
+
+std::string SaveReport::message() const
+{
+    if (!outcome)
+        return outcome.message();
+    std::string text;
+    for (const std::string& path : skipped) {
+        if (!text.empty())
+            text += "\n";
+        text += notSavedUnreadable(path);
+    }
+    return text;
+}
+
+SaveReport writeAllLists(App& app)
+{
+    SaveReport report;
+    setActivityIndicator(app, ActivitySaving);
+    writeLists(app, report);
+    if (report.outcome)
+        app.state.store.setPendingChanges(0);
+    if (report.complete())
+        app.state.shownAutoSaveFailure.clear();
+    setActivityIndicator(app, ActivityNone);
+    return report;
+}
+
 bool saveAll(App& app)
 {
-    setActivityIndicator(app, ActivitySaving);
-    const Outcome o = writeAll(app);
-    if (o)
-        app.state.store.setPendingChanges(0);
-    setActivityIndicator(app, ActivityNone);
-    if (!o)
-        reportError(app, o.message());
-    return o.ok();
+    const SaveReport report = writeAllLists(app);
+    if (!report.complete())
+        reportError(app, report.message());
+    return report.complete();
 }
 
 bool saveAndRefresh(App& app)
@@ -66,6 +98,23 @@ bool saveAndRefresh(App& app)
     const bool saved = saveAll(app);
     app.state.store.hosts().notifyRebuilt();
     return saved;
+}
+
+void autoSaveAndRefresh(App& app)
+{
+    ProgramState& s = app.state;
+    InterfaceLockGuard lock(app);
+    const SaveReport report = writeAllLists(app);
+    s.store.hosts().notifyRebuilt();
+    if (report.complete())
+        return;
+    // A folder that refuses every save would otherwise raise the same box at
+    // every tick of the file timer.
+    const std::string message = report.message();
+    if (message == s.shownAutoSaveFailure)
+        return;
+    s.shownAutoSaveFailure = message;
+    reportError(app, message);
 }
 
 } // namespace quillon::core

@@ -2,19 +2,48 @@
 // Writing every list in one go: the Hosts list into the hosts file, the Wait
 // list into Quillon.d01 and the Trash into Quillon.d02.
 //
-// A failure is shown with the system's reason and stops the save at that
-// file: files already written stay written, the records of the failed file
-// keep their statuses, the pending-change count keeps its value (so a later
-// save tries again) and the activity indicator goes back to "no activity".
+// A failure stops the save at that file: files already written stay written,
+// the records of the failed file keep their statuses, the pending-change
+// count keeps its value (so a later save tries again) and the activity
+// indicator goes back to "no activity". A list file that could not be read
+// in full at start-up is left alone for the whole run (ProgramState::blocked);
+// a save that leaves one alone is not complete, because what that list holds
+// in memory is not on disk.
+//
+// What depends on a save (an import, a verification run over the Hosts list,
+// the exit) looks at its report and stops when the save did not do its part.
 
 #include "core/App.h"
 
+#include <string>
+#include <vector>
+
 namespace quillon::core {
 
+struct SaveReport {
+    Outcome outcome;                  // the failed write, with the system's reason
+    std::vector<std::string> skipped; // files left alone: unreadable at start-up
+
+    bool complete() const { return outcome.ok() && skipped.empty(); }
+    bool skippedFile(const std::string& path) const;
+    // The failure, or which files were left alone.
+    std::string message() const;
+};
+
+// Save all without showing anything.
+SaveReport writeAllLists(App& app);
+
+// Save all as the commands and the exit use it: a failure, or a file left
+// alone, is shown. True when every list was written.
 bool saveAll(App& app);
 
-// File > Save and AutoSave: lock, save all, show the Hosts list again with
-// the statuses the save gave it, unlock (also after a failure).
+// File > Save: lock, save all, show the Hosts list again with the statuses
+// the save gave it, unlock (also after a failure).
 bool saveAndRefresh(App& app);
+
+// AutoSave: the same, except that a failure met again for the same reason is
+// not shown again; it is shown once more when the reason changes or after a
+// save that wrote everything.
+void autoSaveAndRefresh(App& app);
 
 } // namespace quillon::core

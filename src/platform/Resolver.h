@@ -5,7 +5,8 @@
 // name, and the computer's own name. Each call blocks until the system
 // answers. Failures carry the classic numbers:
 //   11001 host not found, 11002 no authoritative answer (try again),
-//   11003 non-recoverable error, 11004 valid name without a data record.
+//   11003 non-recoverable error, 11004 valid name without a data record;
+// and 10004 when the wait was interrupted (see InterruptibleResolver).
 
 #include <array>
 #include <cstdint>
@@ -21,6 +22,8 @@ inline constexpr int ErrorHostNotFound = 11001;
 inline constexpr int ErrorTryAgain = 11002;
 inline constexpr int ErrorNoRecovery = 11003;
 inline constexpr int ErrorNoData = 11004;
+// The wait for the answer was given up because the program is asked to end.
+inline constexpr int ErrorInterrupted = 10004;
 
 struct ForwardAnswer {
     std::vector<IPv4> addresses; // empty: failed with error

@@ -3,6 +3,8 @@
 // window's class, held for the life of the process. A second start finds it
 // taken. The system drops the lock when the process ends, however it ends.
 
+#include "platform/Status.h"
+
 #include <string>
 
 namespace quillon::platform {
@@ -19,11 +21,15 @@ public:
 
     // True when this process holds the lock (no other copy runs).
     bool isFirst() const { return m_fd >= 0; }
+    // Why the lock could not be taken, when that was not another copy
+    // holding it (the lock file could not be created, say); ok otherwise.
+    const Status& failure() const { return m_failure; }
     const std::string& lockPath() const { return m_path; }
 
 private:
     std::string m_path;
     int m_fd = -1;
+    Status m_failure;
 };
 
 } // namespace quillon::platform

@@ -72,19 +72,6 @@ void setUp(QMessageBox& box, core::MessageKind kind)
     }
 }
 
-core::Answer unansweredAnswer(core::MessageKind kind)
-{
-    switch (kind) {
-    case core::MessageKind::QuestionDefaultYes:
-    case core::MessageKind::QuestionDefaultNo:
-        return core::Answer::No;
-    case core::MessageKind::ThreeWayDefaultNo:
-        return core::Answer::Cancel;
-    default:
-        return core::Answer::Ok;
-    }
-}
-
 } // namespace
 
 core::Answer showMessage(QWidget* parent, const QString& text, core::MessageKind kind)
@@ -107,7 +94,7 @@ core::Answer showMessage(QWidget* parent, const QString& text, core::MessageKind
     case QMessageBox::Ok:
         return core::Answer::Ok;
     default:
-        return unansweredAnswer(kind);
+        return core::unansweredAnswer(kind);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/TFormMain.h"
 
 #include "core/DateTime.h"
+#include "core/EndingAwareDialogs.h"
 #include "core/IniFile.h"
 #include "core/Interface.h"
 #include "core/HostsWatch.h"
@@ -33,6 +34,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -43,6 +45,8 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <iostream>
 
 namespace quillon::ui {
 
@@ -78,16 +82,22 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
         m_ownDialogs = std::make_unique<WidgetDialogs>(this, *m_work);
         dialogs = m_ownDialogs.get();
     }
+    m_dialogs = std::make_unique<core::EndingAwareDialogs>(*dialogs, *m_state, [](const std::string& text) {
+        std::cerr << "Quillon: " << text << std::endl;
+    });
     m_app = std::make_unique<core::App>(
-        core::App { *m_state, m_env.fs, m_env.clock, *dialogs, *this, m_env.resolver, *m_watch });
+        core::App { *m_state, m_env.fs, m_env.clock, *m_dialogs, *this, m_env.resolver, *m_watch });
     connectCommands();
 }
 
 TFormMain::~TFormMain()
 {
-    // The models stop listening before the lists they show go away.
-    for (HostListModel* model : m_models)
-        m_state->store.removeObserver(model);
+    // The models listen to the lists, which the members below own: they go
+    // first, before the members and long before QObject deletes children.
+    for (HostListModel*& model : m_models) {
+        delete model;
+        model = nullptr;
+    }
 }
 
 void TFormMain::buildWindow()
@@ -263,10 +273,10 @@ void TFormMain::connectCommands()
         m_termination = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         connect(m_termination, &QSocketNotifier::activated, this, [this] {
             platform::acknowledgeTerminationSignal();
-            onTerminationRequested();
+            endFromOutside();
         });
     }
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { onTerminationRequested(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { endFromOutside(); });
 }
 
 void TFormMain::start()
@@ -373,9 +383,8 @@ HostListView* TFormMain::currentView() const
 void TFormMain::setInterfaceUnlocked(bool on)
 {
     const core::Settings& s = m_state->settings;
-    switchTimer(m_timerDDE, on && (s.DDECaptureIExplore || s.DDECaptureNetscape));
-    switchTimer(m_timerFiles, on);
-    switchTimer(m_timerCheck, on);
+    for (const core::Timer which : { core::Timer::DDE, core::Timer::Files, core::Timer::Check })
+        switchTimer(timer(which), on && core::timerMayRun(s, which));
     m_watch->setEnabled(on);
     for (QMenu* menu : m_menu->topLevelMenus())
         menu->menuAction()->setEnabled(on);
@@ -384,7 +393,7 @@ void TFormMain::setInterfaceUnlocked(bool on)
 
 void TFormMain::setTimerEnabled(core::Timer which, bool enabled)
 {
-    switchTimer(timer(which), enabled);
+    switchTimer(timer(which), enabled && core::timerMayRun(m_state->settings, which));
 }
 
 void TFormMain::showActivity(int indicator)
@@ -545,10 +554,8 @@ void TFormMain::MenuTNAExitClick()
         exit = m_app->dialogs.ask(ExitQuestion, core::MessageKind::QuestionDefaultNo) == core::Answer::Yes;
     else
         m_app->dialogs.ask(ExitRefused, core::MessageKind::Warning);
-    if (exit) {
-        programExit();
+    if (exit && programExit())
         return;
-    }
     m_tray->openAction()->setEnabled(true);
     m_tray->setMenuAttached(true);
 }
@@ -566,22 +573,49 @@ core::WindowPlacement TFormMain::currentPlacement() const
     return p;
 }
 
-void TFormMain::programExit()
+bool TFormMain::programExit()
 {
     if (m_exiting)
-        return;
-    core::programExitSave(*m_app, currentPlacement());
+        return true;
     m_exiting = true;
+    if (!core::programExitSave(*m_app, currentPlacement())) {
+        m_exiting = false;
+        return false;
+    }
     m_tray->setActive(false);
     close();
     m_exited = true;
     QCoreApplication::quit();
+    return true;
 }
 
-void TFormMain::onTerminationRequested()
+void TFormMain::endFromOutside()
 {
+    if (m_exited)
+        return;
+    // As Cancel and "Yes" to "Abort operation ?" would: the running
+    // operation puts every host it has not processed back into its list.
+    m_state->ending = true;
+    m_state->cancel = true;
+    // Open dialogs close unanswered; the dialogs of the logic show no more.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+            dialog->done(QDialog::Rejected);
+    }
     if (!m_exiting)
+        exitWhenIdle();
+}
+
+void TFormMain::exitWhenIdle()
+{
+    // The exit save waits until the operation has ended and unlocked the
+    // interface, and no dialog's own loop is running any more.
+    const bool idle = m_state->unlocked && QThread::currentThread()->loopLevel() <= 1
+        && QApplication::activeModalWidget() == nullptr;
+    if (idle)
         programExit();
+    else
+        QTimer::singleShot(20, this, &TFormMain::exitWhenIdle);
 }
 
 // --- window events ---------------------------------------------------------

@@ -99,8 +99,14 @@ public:
     void MenuEditClick();
     void MenuVerifyClick();
     void PopupMenu1Popup(const QPoint& globalPos);
-    // The program exit: save, keep the placement, close, quit.
-    void programExit();
+    // The program exit: save, keep the placement, close, quit. False when
+    // the program stays (its final save failed and the person chose to keep
+    // the changes).
+    bool programExit();
+    // A request from outside to end (a termination signal, the session
+    // ending): the running operation ends as Cancel would end it, open
+    // dialogs close, and once back in the main loop the exit save runs.
+    void endFromOutside();
 
     core::MenuContext menuContext() const;
 
@@ -120,12 +126,13 @@ private:
     void layoutForSize();
     void showFromTray();
     core::WindowPlacement currentPlacement() const;
-    void onTerminationRequested();
+    void exitWhenIdle();
 
     MainWindowEnvironment m_env;
     std::unique_ptr<core::ProgramState> m_state;
     std::unique_ptr<verify::TWinshoeIPWatch> m_watch;
     std::unique_ptr<WidgetDialogs> m_ownDialogs;
+    std::unique_ptr<core::Dialogs> m_dialogs;
     std::unique_ptr<core::App> m_app;
     std::unique_ptr<TFormSplash> m_splash;
 

@@ -17,26 +17,13 @@ WidgetUnverifiablePrompt::~WidgetUnverifiablePrompt()
 
 int WidgetUnverifiablePrompt::exec()
 {
-    constexpr int Abort = 3;
-    while (m_form) {
-        // The chosen button of an earlier showing (3, before "Abort
-        // operation ?" was answered No) must not count for this one.
-        m_form->resetChosenButton();
-        m_form->exec();
-        if (!m_form)
-            break;
-        if (m_form->chosenButton() != 0)
-            return m_form->chosenButton();
-        // Closed without a button: normally the dialog is hidden again and
-        // simply shown once more. Still visible means its event loop was
-        // ended from outside (the application is leaving), and every further
-        // showing would return at once.
-        if (m_form->isVisible()) {
-            m_form->hide();
-            break;
-        }
-    }
-    return Abort;
+    if (!m_form)
+        return 0;
+    // The chosen button of an earlier showing (3, before "Abort operation ?"
+    // was answered No) must not count for this one.
+    m_form->resetChosenButton();
+    m_form->exec();
+    return m_form ? m_form->chosenButton() : 0;
 }
 
 bool WidgetUnverifiablePrompt::autoResult() const

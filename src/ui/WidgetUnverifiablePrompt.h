@@ -21,10 +21,9 @@ public:
     WidgetUnverifiablePrompt(const WidgetUnverifiablePrompt&) = delete;
     WidgetUnverifiablePrompt& operator=(const WidgetUnverifiablePrompt&) = delete;
 
-    // Shows the dialog modally until one of its buttons is pressed and returns
-    // it (1, 2 or 3). Should the application leave while it is open, so that
-    // it cannot be shown again, the answer is 3 (abort) rather than an endless
-    // round of showings that never wait.
+    // Shows the dialog modally once and returns the button pressed (1, 2 or
+    // 3), or 0 when it was closed without one; the caller decides whether to
+    // show it again.
     int exec() override;
     bool autoResult() const override;
 

@@ -36,6 +36,11 @@ std::string VerifyHost(core::App& app, const std::string& name)
     core::setActivityIndicator(app, core::ActivityVerifying);
     const Lookup result = HostToAddress(app.resolver, name);
     core::setActivityIndicator(app, core::ActivityNone);
+    // A lookup cut short because the program is asked to end says nothing
+    // about the host: the operation it belongs to is cancelled instead, so
+    // that the host goes back where it was rather than being judged.
+    if (result.error == platform::ErrorInterrupted)
+        app.state.cancel = true;
     return result.ok() ? result.text : std::string();
 }
 

@@ -23,7 +23,8 @@ Lookup AddressToHost(platform::Resolver& resolver, const std::string& address);
 
 // The address of name, or the empty text when it cannot be resolved now,
 // for whatever reason. The activity indicator shows "verification in
-// progress" for the length of the lookup.
+// progress" for the length of the lookup. A lookup interrupted because the
+// program is ending also sets the cancel flag.
 std::string VerifyHost(core::App& app, const std::string& name);
 
 } // namespace quillon::verify

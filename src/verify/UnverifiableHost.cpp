@@ -4,12 +4,19 @@ namespace quillon::verify {
 
 UnverifiableAnswer UnverifiableHostPrompt::ask(const std::string& host)
 {
+    // A run already being cancelled (the program is asked to end, or a
+    // lookup was cut short for it) asks nothing more: the host is left for
+    // the abort step, which puts it back.
+    if (m_app.state.cancel)
+        return UnverifiableAnswer::Abort;
     if (m_remembered == 1 || m_remembered == 2)
         return static_cast<UnverifiableAnswer>(m_remembered);
     const auto prompt = m_app.dialogs.unverifiablePrompt(host, m_variant);
     int button = 0;
     for (;;) {
         button = prompt->exec();
+        if (m_app.state.cancel)
+            return UnverifiableAnswer::Abort;
         if (button == 1 || button == 2)
             break;
         if (button == 3) {

@@ -1,6 +1,7 @@
 #include "verify/VerificationRuns.h"
 
 #include "core/DateTime.h"
+#include "core/HostAddress.h"
 #include "core/Interface.h"
 #include "core/SaveAll.h"
 #include "core/WorkProgress.h"
@@ -24,6 +25,31 @@ void putBack(core::App& app, core::RecordPtr record)
     } else {
         app.state.store.insertTopOfWait(std::move(record));
     }
+}
+
+// The save before a run over Hosts-list hosts: the hosts file is written
+// without them, so that their lookups reach the name servers. When that save
+// fails, the resolver would answer from their old lines and stale addresses
+// would pass for fresh ones: the hosts go back to their rows and the run
+// does not start.
+bool saveWithoutRunHosts(core::App& app, const std::vector<int>& rows, core::RecordList& runList)
+{
+    core::ProgramState& s = app.state;
+    const platform::FileStamp ownBefore = s.ownHostsStamp;
+    const core::SaveReport saved = core::writeAllLists(app);
+    s.store.hosts().notifyRebuilt();
+    if (saved.outcome && !saved.skippedFile(s.paths.hostsFile.hosts))
+        return true;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        s.store.hosts().insert(static_cast<std::size_t>(rows[k]), std::move(runList[k]));
+        // Written before the failure, the hosts file lacks them now: the
+        // next save must put them back.
+        if (s.ownHostsStamp != ownBefore)
+            s.store.addPendingChange();
+    }
+    runList.clear();
+    core::reportError(app, saved.message());
+    return false;
 }
 
 void verifyPage(core::App& app, core::ListPage page, bool selectedOnly)
@@ -52,13 +78,15 @@ void VerifyViewHosts(core::App& app, core::ListPage page, bool selectedOnly)
         rows.resize(view.size());
         std::iota(rows.begin(), rows.end(), 0);
     }
+    // Entries someone set on purpose (localhost, a blocklist's 0.0.0.0, IPv6
+    // names) stay as written: never looked up again, never moved.
+    if (page == core::ListPage::Hosts)
+        std::erase_if(rows, [&view](int row) { return core::isPinnedEntry(view.at(static_cast<std::size_t>(row))); });
     core::RecordList runList = view.takeRows(rows);
     if (runList.empty())
         return;
-    if (page == core::ListPage::Hosts) {
-        core::saveAll(app);
-        store.hosts().notifyRebuilt();
-    }
+    if (page == core::ListPage::Hosts && !saveWithoutRunHosts(app, rows, runList))
+        return;
     ReverifyHosts(app, runList);
 }
 
@@ -66,7 +94,7 @@ void ReverifyHosts(core::App& app, core::RecordList& runList)
 {
     core::ProgramState& s = app.state;
     const int n = static_cast<int>(runList.size());
-    s.cancel = false;
+    core::startCancellable(app);
     UnverifiableHostPrompt prompt(app, core::PromptVariant::Reverification);
     core::WorkProgress progress(app, n);
     progress.show("Verifying Host:");

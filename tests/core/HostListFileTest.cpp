@@ -102,3 +102,16 @@ TEST_F(HostListFileTest, roundTrip_realHostsFileKeepsEveryDateAndFrequency)
         ASSERT_EQ(formatHostLine(state.store.hosts().at(i)), before[i]) << i;
     EXPECT_EQ(state.store.hosts().at(5).Freq, 42);
 }
+
+TEST_F(HostListFileTest, import_failedSaveBefore_stopsAndKeepsUnsavedWaitHosts)
+{
+    programDir.write("in.hst", "10.9.9.9 new\r\n");
+    state.store.insertTopOfWait(std::make_unique<TRecHost>(TRecHost { "unsaved", "", "", 0, 0, StatusWaiting, 0 }));
+    fs.fail(Op::Write, programDir.file("Quillon.d01") + ".tmp", ENOSPC);
+    EXPECT_FALSE(importHostsList(app, programDir.file("in.hst")));
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_NE(dialogs.asked[0].text.find("No space left on device"), std::string::npos);
+    EXPECT_EQ(names(ListPage::Hosts), (Names { "alpha", "beta" }));
+    EXPECT_EQ(names(ListPage::Wait), (Names { "unsaved", "gamma", "delta" }));
+    EXPECT_EQ(shell.lockCalls, (std::vector<std::string> { "lock", "unlock" }));
+}

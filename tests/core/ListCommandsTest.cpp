@@ -62,13 +62,15 @@ TEST_F(ListCommandsTest, selectAllAndInvert)
     EXPECT_EQ(shell.selections[0], (std::vector<int> { 0, 3 }));
 }
 
-TEST_F(ListCommandsTest, modifyAlias_refusesHash_cancelKeeps_changeCounts)
+TEST_F(ListCommandsTest, modifyAlias_refusesHashAndLineBreaks_cancelKeeps_changeCounts)
 {
     select(0, { 0 });
-    dialogs.inputSteps = { { true, "x#y" }, { true, "  new alias" } };
+    dialogs.inputSteps = { { true, "x#y" }, { true, "x\n6.6.6.6 evil.test" }, { true, "tab\tname" },
+                           { true, "  new alias" } };
     modifyAlias(app);
-    EXPECT_EQ(dialogs.askedTexts(), (Names { "\"#\" not permitted in the Alias field." }));
-    EXPECT_EQ(dialogs.inputShownWith, (Names { "a1", "x#y" }));
+    const std::string controls = "Line breaks and control characters not permitted in the Alias field.";
+    EXPECT_EQ(dialogs.askedTexts(), (Names { "\"#\" not permitted in the Alias field.", controls, controls }));
+    EXPECT_EQ(dialogs.inputShownWith, (Names { "a1", "x#y", "x\n6.6.6.6 evil.test", "tab\tname" }));
     EXPECT_EQ(state.store.hosts().at(0).Alias, "  new alias"); // as typed, blanks kept
     EXPECT_EQ(state.store.pendingChanges(), 1);
 

@@ -2,6 +2,7 @@
 
 #include "fakes/AppFixture.h"
 #include "core/HostsWatch.h"
+#include "core/FileErrors.h"
 #include "core/ProgramExit.h"
 
 #include <cerrno>
@@ -99,7 +100,8 @@ TEST_F(SaveAllTest, hostsPathIsADirectory_startupReportsAndSaveNeverTouchesIt)
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_NE(dialogs.asked[0].text.find("Is a directory"), std::string::npos);
     state.store.insertTopOfHosts(host("new", StatusVerified));
-    EXPECT_TRUE(saveAll(app));
+    EXPECT_FALSE(saveAll(app));
+    EXPECT_EQ(dialogs.asked.back().text, notSavedUnreadable(hostsDir.file("hosts")));
     EXPECT_TRUE(std::filesystem::is_directory(hostsDir.file("hosts")));
     EXPECT_TRUE(programDir.exists("Quillon.d01"));
 }
@@ -115,7 +117,8 @@ TEST_F(SaveAllTest, unreadableHostsFile_isNeverSavedOverFromAPartialList)
 
     state.store.insertTopOfHosts(host("new", StatusVerified));
     fs.clearFailures();
-    EXPECT_TRUE(saveAll(app));
+    EXPECT_FALSE(saveAll(app));
+    EXPECT_EQ(dialogs.asked.back().text, notSavedUnreadable(hostsDir.file("hosts")));
     EXPECT_EQ(hostsDir.read("hosts"), Foreign);
     EXPECT_FALSE(hostsDir.exists("hosts.tmp"));
 }
@@ -129,8 +132,12 @@ TEST_F(SaveAllTest, unreadableWaitFile_goesOnWithTheRestAndKeepsTheFile)
     startAndLoad();
     EXPECT_EQ(state.store.hosts().size(), 1u);
     EXPECT_EQ(state.store.trash().size(), 1u);
-    EXPECT_TRUE(saveAll(app));
+    dialogs.asked.clear();
+    // The rest is written; the save says which file it left alone.
+    EXPECT_FALSE(saveAll(app));
+    EXPECT_EQ(dialogs.askedTexts(), (std::vector<std::string> { notSavedUnreadable(programDir.file("Quillon.d01")) }));
     EXPECT_EQ(programDir.read("Quillon.d01"), "0 w  #Quillon|1899/12/30|00.00.00|0|0#\r\n");
+    EXPECT_NE(hostsDir.read("hosts").find("#Quillon|"), std::string::npos);
 }
 
 TEST_F(SaveAllTest, startup_loadsListsWithForcedStatusesAndDuplicateRules)
@@ -263,7 +270,7 @@ TEST_F(HostsWatchTest, ourOwnSave_isNotAChangeByAnotherProgram)
     EXPECT_TRUE(dialogs.asked.empty());
 }
 
-TEST_F(HostsWatchTest, autoSave_atTheCountOrAlwaysWhenCountIsZero_neverWhenOff)
+TEST_F(HostsWatchTest, autoSave_atTheCount_neverWhenCountIsZeroOrOff)
 {
     startAndLoad();
     state.settings.AutoSaveCount = 2;
@@ -277,9 +284,13 @@ TEST_F(HostsWatchTest, autoSave_atTheCountOrAlwaysWhenCountIsZero_neverWhenOff)
 
     std::filesystem::remove(hostsDir.file("hosts"));
     state.hostsAge = fs.stamp(hostsDir.file("hosts"));
-    state.settings.AutoSaveCount = 0;
-    TimerFilesTick(app);
-    EXPECT_TRUE(hostsDir.exists("hosts"));
+    for (const int count : { 0, -3 }) {
+        // Set by hand in the settings file: no AutoSave rather than a save
+        // at every tick.
+        state.settings.AutoSaveCount = count;
+        TimerFilesTick(app);
+        EXPECT_FALSE(hostsDir.exists("hosts"));
+    }
 
     std::filesystem::remove(hostsDir.file("hosts"));
     state.hostsAge = fs.stamp(hostsDir.file("hosts"));
@@ -288,4 +299,59 @@ TEST_F(HostsWatchTest, autoSave_atTheCountOrAlwaysWhenCountIsZero_neverWhenOff)
     TimerFilesTick(app);
     EXPECT_FALSE(hostsDir.exists("hosts"));
     EXPECT_EQ(state.store.pendingChanges(), 0);
+}
+
+TEST_F(HostsWatchTest, autoSave_repeatedFailureIsShownOnce_againWhenTheReasonChangesOrAfterASave)
+{
+    startAndLoad();
+    state.settings.AutoSaveCount = 1;
+    state.store.insertTopOfHosts(host("a", StatusVerified));
+    fs.fail(Op::Write, state.paths.hostsFile.tmp, EACCES);
+    for (int tick = 0; tick < 3; ++tick)
+        TimerFilesTick(app);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_NE(dialogs.asked[0].text.find("Permission denied"), std::string::npos);
+
+    fs.clearFailures();
+    fs.fail(Op::Write, state.paths.hostsFile.tmp, ENOSPC);
+    TimerFilesTick(app);
+    TimerFilesTick(app);
+    ASSERT_EQ(dialogs.asked.size(), 2u);
+    EXPECT_NE(dialogs.asked[1].text.find("No space left on device"), std::string::npos);
+
+    fs.clearFailures();
+    TimerFilesTick(app); // saved
+    state.store.insertTopOfHosts(host("b", StatusVerified));
+    fs.fail(Op::Write, state.paths.hostsFile.tmp, ENOSPC);
+    TimerFilesTick(app);
+    EXPECT_EQ(dialogs.asked.size(), 3u);
+    EXPECT_EQ(state.store.pendingChanges(), 1);
+}
+
+// The exit chosen by the person, when its save fails.
+TEST_F(SaveAllTest, programExit_failedSave_asksBeforeLosingChanges)
+{
+    startAndLoad();
+    state.store.insertTopOfHosts(host("unsaved", StatusVerified));
+    fs.fail(Op::Write, state.paths.hostsFile.tmp, EACCES);
+
+    dialogs.answers = { Answer::No };
+    EXPECT_FALSE(programExitSave(app, WindowPlacement {}));
+    ASSERT_EQ(dialogs.asked.size(), 2u);
+    EXPECT_NE(dialogs.asked[0].text.find("Permission denied"), std::string::npos);
+    EXPECT_EQ(dialogs.asked[1].text, ExitAnywayQuestion);
+    EXPECT_EQ(dialogs.asked[1].kind, MessageKind::QuestionDefaultNo);
+    EXPECT_EQ(state.store.hosts().size(), 1u); // the program stays with its lists
+    EXPECT_TRUE(shell.unlocked);
+
+    dialogs.answers = { Answer::Yes };
+    EXPECT_TRUE(programExitSave(app, WindowPlacement {}));
+    EXPECT_EQ(state.store.activeSize(), 0u);
+
+    // Asked to end from outside: nothing is asked, it ends.
+    startAndLoad();
+    state.ending = true;
+    dialogs.asked.clear();
+    EXPECT_TRUE(programExitSave(app, WindowPlacement {}));
+    EXPECT_EQ(dialogs.askedTexts().size(), 1u);
 }

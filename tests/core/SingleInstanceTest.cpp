@@ -15,9 +15,18 @@ TEST(SingleInstance, secondHolderIsRefused_untilTheFirstEnds)
     EXPECT_TRUE(first->isFirst());
     SingleInstance second("TFormMain", dir.path());
     EXPECT_FALSE(second.isFirst());
+    EXPECT_TRUE(second.failure().isOk()); // refused because another copy runs, not by a failure
     SingleInstance other("OtherWindow", dir.path());
     EXPECT_TRUE(other.isFirst());
     first.reset();
     SingleInstance third("TFormMain", dir.path());
     EXPECT_TRUE(third.isFirst());
+}
+
+TEST(SingleInstance, lockFileThatCannotBeCreated_givesTheReason)
+{
+    SingleInstance lock("TFormMain", "/nonexistent-folder-of-quillon-tests");
+    EXPECT_FALSE(lock.isFirst());
+    EXPECT_FALSE(lock.failure().isOk());
+    EXPECT_EQ(lock.failure().reason(), "No such file or directory");
 }

@@ -18,6 +18,8 @@ public:
     {
         m_owner.promptedHosts.push_back(m_host);
         m_owner.promptVariants.push_back(m_variant);
+        if (m_owner.whileOpen)
+            m_owner.whileOpen();
         if (m_owner.promptSteps.empty()) {
             m_owner.unexpected("unexpected prompt for " + m_host);
             return 3;
@@ -46,6 +48,8 @@ public:
     bool exec() override
     {
         m_owner.inputShownWith.push_back(m_text);
+        if (m_owner.whileOpen)
+            m_owner.whileOpen();
         if (m_owner.inputSteps.empty()) {
             m_owner.unexpected("unexpected input dialog");
             return false;
@@ -85,6 +89,8 @@ std::vector<std::string> ScriptedDialogs::askedTexts() const
 core::Answer ScriptedDialogs::ask(const std::string& text, core::MessageKind kind)
 {
     asked.push_back({ text, kind });
+    if (whileOpen)
+        whileOpen();
     const bool oneButton = kind == core::MessageKind::Warning || kind == core::MessageKind::Information;
     if (oneButton)
         return core::Answer::Ok;

@@ -55,6 +55,9 @@ public:
     bool workCancelEnabled = false;
     // Called at every repaint of the work panel, e.g. to press Cancel.
     std::function<void()> onRepaint;
+    // Called while a question, prompt or input dialog is open, e.g. to stand
+    // for a request to end that arrives meanwhile.
+    std::function<void()> whileOpen;
     // How a question the script did not expect fails the test; GoogleTest's
     // ADD_FAILURE unless a Qt test sets its own.
     std::function<void(const std::string&)> reportUnexpected;

@@ -1,6 +1,11 @@
 #include "verify/VerificationRuns.h"
 
+#include "core/DueRule.h"
+#include "core/EndingAwareDialogs.h"
 #include "fakes/AppFixture.h"
+#include "fakes/HostsFileResolver.h"
+
+#include <cerrno>
 
 using namespace quillon;
 using namespace quillon::core;
@@ -179,4 +184,109 @@ TEST_F(VerificationRunsTest, trashPage_isNeverVerified)
     MenuPopupVerifyClick(app);
     EXPECT_TRUE(resolver.lookups.empty());
     EXPECT_EQ(state.store.trash().size(), 1u);
+}
+
+// The system resolver answers from the hosts file first: a run over Hosts
+// list hosts must never look one up while its old line is still there.
+TEST_F(VerificationRunsTest, hostsRun_getsFreshAddressesNotItsOwnStaleLines)
+{
+    HostsFileResolver system(state.paths.hostsFile.hosts, resolver);
+    App filesFirst { state, fs, clock, dialogs, shell, system, connection };
+    resolver.answer("h1", "9.9.9.1");
+    resolver.answer("h2", "9.9.9.2");
+    select(0, { 0, 1 });
+    MenuPopupVerifyClick(filesFirst);
+    EXPECT_TRUE(system.answeredFromFile.empty());
+    EXPECT_EQ(state.store.hosts().at(0).IP, "9.9.9.2");
+    EXPECT_EQ(state.store.hosts().at(1).IP, "9.9.9.1");
+}
+
+TEST_F(VerificationRunsTest, failedSaveBeforeAHostsRun_putsTheHostsBackAndDoesNotRun)
+{
+    HostsFileResolver system(state.paths.hostsFile.hosts, resolver);
+    App filesFirst { state, fs, clock, dialogs, shell, system, connection };
+    resolver.answer("h2", "9.9.9.2");
+    fs.fail(FaultyFileSystem::Op::Write, state.paths.hostsFile.tmp, EACCES);
+    select(0, { 1, 3 });
+    MenuPopupVerifyClick(filesFirst);
+    EXPECT_TRUE(resolver.lookups.empty());
+    EXPECT_TRUE(system.answeredFromFile.empty()); // no stale 1.1.1.2 taken for a fresh answer
+    EXPECT_EQ(names(ListPage::Hosts), (Names { "h1", "h2", "h3", "h4", "h5" }));
+    EXPECT_EQ(state.store.hosts().at(1).IP, "1.1.1.2");
+    EXPECT_EQ(state.store.hosts().at(1).Status, StatusSaved);
+    EXPECT_EQ(dialogs.askedTexts(),
+              (Names { "Cannot create file \"" + state.paths.hostsFile.tmp + "\". Permission denied" }));
+    EXPECT_EQ(dialogs.workShows, 0);
+    EXPECT_EQ(shell.lockCalls, (std::vector<std::string> { "lock", "unlock" }));
+
+    // Written before a later file failed, the hosts file lacks them: the
+    // next AutoSave puts them back.
+    fs.clearFailures();
+    fs.fail(FaultyFileSystem::Op::Write, programDir.file("Quillon.d02") + ".tmp", ENOSPC);
+    MenuPopupVerifyClick(filesFirst);
+    EXPECT_EQ(names(ListPage::Hosts), (Names { "h1", "h2", "h3", "h4", "h5" }));
+    EXPECT_EQ(state.store.pendingChanges(), 2);
+}
+
+// Entries someone set on purpose stay as written: a blocklist's 0.0.0.0,
+// loopback names, IPv6 names, multicast and broadcast.
+TEST_F(VerificationRunsTest, completeHostsList_leavesEntriesSetOnPurposeAsWritten)
+{
+    hostsDir.write("hosts", "127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n1.1.1.1 h1\r\n::1 ip6-localhost\r\n"
+                            "ff02::1 ip6-allnodes\r\n224.0.0.251 mdns.example\r\n255.255.255.255 broadcasthost\r\n");
+    startAndLoad();
+    EXPECT_TRUE(state.hostsListDue); // h1 was never verified
+    std::string fileDuringLookup;
+    resolver.duringLookup = [&](const std::string&) { fileDuringLookup = hostsDir.read("hosts"); };
+    resolver.resolveEverything = true;
+    MenuVerifyVerifyHostsClick(app);
+    EXPECT_EQ(resolver.lookups, (Names { "h1" }));
+    EXPECT_EQ(names(ListPage::Hosts), (Names { "h1", "localhost", "ads.example", "ip6-localhost", "ip6-allnodes",
+                                               "mdns.example", "broadcasthost" }));
+    EXPECT_EQ(state.store.hosts().at(2).IP, "0.0.0.0");
+    for (const char* kept : { "127.0.0.1 localhost ", "0.0.0.0 ads.example ", "::1 ip6-localhost ",
+                              "ff02::1 ip6-allnodes " })
+        EXPECT_NE(fileDuringLookup.find(kept), std::string::npos) << kept;
+    EXPECT_EQ(names(ListPage::Wait), (Names { "w1", "w2", "w3" }));
+    EXPECT_TRUE(state.store.trash().empty());
+
+    // Never verified, they are still never due.
+    EXPECT_FALSE(HostsListDue(state.store, state.settings, now(clock)));
+    EXPECT_TRUE(dueHostRows(state.store, 7, now(clock)).empty());
+}
+
+// A lookup cut short because the program is asked to end judges no host:
+// the run stops there and puts that host and the rest back.
+TEST_F(VerificationRunsTest, interruptedLookup_endsTheRunWithoutAskingAndLosesNoHost)
+{
+    resolver.answer("w1", "5.5.5.1");
+    resolver.fail("w2", platform::ErrorInterrupted);
+    select(1, { 0, 1, 2 });
+    MenuPopupVerifyClick(app);
+    EXPECT_TRUE(dialogs.promptedHosts.empty());
+    EXPECT_EQ(resolver.lookups, (Names { "w1", "w2" }));
+    EXPECT_EQ(names(ListPage::Hosts).front(), "w1");
+    EXPECT_EQ(names(ListPage::Wait), (Names { "w3", "w2" }));
+}
+
+// Asked to end during a run: no prompt or question is shown any more, and
+// the run ends as Cancel would.
+TEST_F(VerificationRunsTest, endingDuringARun_showsNothingMoreAndPutsTheHostsBack)
+{
+    EndingAwareDialogs guarded(dialogs, state, nullptr);
+    App app2 { state, fs, clock, guarded, shell, resolver, connection };
+    dialogs.promptSteps = { { 2 } };
+    int shown = 0;
+    resolver.duringLookup = [&](const std::string& name) {
+        if (name == "w2" && ++shown == 1) {
+            state.ending = true; // the signal arrives during the second host
+            state.cancel = true;
+        }
+    };
+    select(1, { 0, 1, 2 });
+    MenuPopupVerifyClick(app2);
+    EXPECT_EQ(dialogs.promptedHosts, (Names { "w1" })); // w2's prompt was never shown
+    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_EQ(names(ListPage::Wait), (Names { "w3", "w2", "w1" }));
+    EXPECT_EQ(state.store.activeSize(), 8u);
 }

@@ -1,5 +1,6 @@
 #include "platform/SingleInstance.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,9 +18,15 @@ SingleInstance::SingleInstance(const std::string& name, const std::string& folde
         m_path = "/tmp/quillon-" + name + "-" + std::to_string(::getuid()) + ".lock";
     }
     const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return; // no lock file possible: nothing to hold, so not the first
+    if (fd < 0) {
+        // No lock file possible: nothing to hold, so not the first, and the
+        // reason is worth telling.
+        m_failure = Status::fromErrno(errno);
+        return;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK)
+            m_failure = Status::fromErrno(errno);
         ::close(fd);
         return;
     }

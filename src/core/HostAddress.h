@@ -1,0 +1,35 @@
+#pragma once
+// The address field of a host line. What the system's resolver reads from a
+// hosts-file line must be an address followed by names and nothing else, so
+// the address from outside (a list file, a host list file, a hand-edited
+// line) is held to the same standard as the name: an IPv4 address in dotted
+// form, an IPv6 address as the system reads it, or the list files' "0" for a
+// record without an address.
+//
+// The address also tells which entries someone set on purpose: one that is
+// not an ordinary unicast IPv4 address (any IPv6 address, 0.0.0.0/8,
+// 127.0.0.0/8, multicast and the reserved range with the broadcast address)
+// is the person's or the system's own setting, such as localhost, an
+// ip6-allnodes line or a blocklist's 0.0.0.0. Such an entry is kept as
+// written: it is never looked up again nor moved by a verification.
+
+#include "core/HostRecord.h"
+
+#include <string_view>
+
+namespace quillon::core {
+
+// Four decimal numbers of one to three digits, each 0 to 255, joined by ".".
+bool isDottedIPv4(std::string_view text);
+// An IPv6 address in the text form inet_pton reads: hexadecimal groups,
+// at most one "::", an optional dotted IPv4 tail; no zone ("%eth0").
+bool isIPv6Text(std::string_view text);
+// An address a host line may carry: dotted IPv4, IPv6 or the placeholder "0".
+bool isHostLineAddress(std::string_view text);
+
+// True for an address that marks an entry set on purpose (see above); false
+// for an ordinary unicast IPv4 address and for no address at all.
+bool isPinnedAddress(std::string_view text);
+inline bool isPinnedEntry(const TRecHost& r) { return isPinnedAddress(r.IP); }
+
+} // namespace quillon::core
