@@ -21,26 +21,39 @@ bool isForeignHostsText(std::string_view text)
 
 namespace {
 
-// hosts.bak as a copy of its own (not a link), through a temporary name so a
-// failed copy leaves the previous backup whole.
-Outcome copyToBackup(platform::FileSystem& fs, const std::string& from, const std::string& to)
+// The permission bits of a hosts file the program creates: every user's
+// resolver must be able to read it.
+constexpr unsigned HostsFileMode = 0644;
+
+// A copy of the current hosts file under another name (hosts.orig, or
+// hosts.bak where links are refused), with its attributes, through a
+// temporary name so that a failed copy leaves the previous one whole.
+Outcome writeCopy(platform::FileSystem& fs, const std::string& hosts, std::string_view text, const std::string& to)
+{
+    if (Outcome o = writeFileReplacing(fs, to, text); !o)
+        return o;
+    fs.copyAttributes(hosts, to); // best effort: the text is what counts
+    return Outcome::success();
+}
+
+Outcome copyToBackup(platform::FileSystem& fs, const std::string& hosts, const std::string& bak)
 {
     std::string text;
-    if (platform::Status s = fs.readFile(from, text); !s)
-        return Outcome::failure(cannotOpenFile(from, s));
-    return writeFileReplacing(fs, to, text);
+    if (platform::Status s = fs.readFile(hosts, text); !s)
+        return Outcome::failure(cannotOpenFile(hosts, s));
+    return writeCopy(fs, hosts, text, bak);
 }
 
 // hosts.bak as a second name of the current hosts file: no copying, and the
 // old file stays whole because the new one arrives by rename, never in place.
-bool linkBackup(platform::FileSystem& fs, const HostsFilePaths& p)
+bool linkBackup(platform::FileSystem& fs, const std::string& hosts, const std::string& bak)
 {
-    const std::string staging = p.bak + ".new";
+    const std::string staging = bak + ".new";
     if (fs.fileExists(staging))
         fs.removeFile(staging);
-    if (!fs.linkFile(p.hosts, staging))
+    if (!fs.linkFile(hosts, staging))
         return false;
-    if (!fs.renameFile(staging, p.bak)) {
+    if (!fs.renameFile(staging, bak)) {
         fs.removeFile(staging);
         return false;
     }
@@ -52,11 +65,73 @@ bool isMountPointRefusal(const platform::Status& s)
     return s.code() == EBUSY || s.code() == EXDEV;
 }
 
+// The end of an in-place rewrite: the marker goes first, so that a stray
+// hosts.tmp without it is never taken for a redo copy.
+void endRewrite(platform::FileSystem& fs, const HostsFilePaths& p)
+{
+    fs.removeFile(p.redo);
+    fs.removeFile(p.tmp);
+    fs.syncDirectory(p.folder);
+}
+
+// Rewrites target in place with text. On a failure after bytes changed, the
+// old text comes back from hosts.bak; if even that fails, the marker and
+// hosts.tmp stay, and the rewrite is finished later.
+Outcome rewriteHostsInPlace(platform::FileSystem& fs, const HostsFilePaths& p, const std::string& target,
+                            std::string_view text)
+{
+    if (platform::Status s = fs.writeFile(p.redo, {}); !s)
+        return Outcome::failure(cannotCreateFile(p.redo, s));
+    fs.syncDirectory(p.folder);
+    bool changed = false;
+    const platform::Status written = fs.rewriteInPlace(target, text, changed);
+    if (written) {
+        endRewrite(fs, p);
+        return Outcome::success();
+    }
+    if (changed) {
+        std::string old;
+        bool restored = false;
+        if (fs.readFile(p.bak, old)) {
+            bool ignored = false;
+            restored = fs.rewriteInPlace(target, old, ignored).isOk();
+        }
+        if (!restored)
+            return Outcome::failure(cannotReplaceFile(target, written));
+    }
+    endRewrite(fs, p);
+    return Outcome::failure(cannotReplaceFile(target, written));
+}
+
 } // namespace
+
+Outcome finishInterruptedRewrite(platform::FileSystem& fs, const HostsFilePaths& p)
+{
+    if (!fs.fileExists(p.redo))
+        return Outcome::success();
+    const std::string target = fs.linkTarget(p.hosts);
+    // hosts.tmp was whole and synced before the marker was made; without it,
+    // hosts.bak holds the whole old text.
+    std::string text;
+    if (!fs.readFile(p.tmp, text)) {
+        if (platform::Status s = fs.readFile(p.bak, text); !s)
+            return Outcome::failure(cannotOpenFile(p.bak, s));
+    }
+    bool changed = false;
+    if (platform::Status s = fs.rewriteInPlace(target, text, changed); !s)
+        return Outcome::failure(cannotReplaceFile(target, s));
+    endRewrite(fs, p);
+    return Outcome::success();
+}
 
 Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std::string_view text,
                          const platform::FileStamp& ownStamp, platform::FileStamp& newStamp)
 {
+    // A rewrite cut short left the hosts file torn: it is finished before
+    // anything is copied from it.
+    if (Outcome o = finishInterruptedRewrite(fs, p); !o)
+        return o;
+
     if (platform::Status s = fs.writeFile(p.tmp, text); !s) {
         fs.removeFile(p.tmp);
         return Outcome::failure(cannotCreateFile(p.tmp, s));
@@ -66,47 +141,53 @@ Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std:
         return Outcome::failure(std::move(message));
     };
 
-    const platform::FileStamp current = fs.stamp(p.hosts);
+    // A symbolic link stays a link: the file it points at is replaced.
+    const std::string target = fs.linkTarget(p.hosts);
+    const platform::FileStamp current = fs.stamp(target);
     bool backupIsLink = false;
     if (current.exists) {
         // Best effort: where the owner cannot be given (not running as root),
         // the file keeps ours, which the system resolver reads just as well.
-        fs.copyOwnerAndMode(p.hosts, p.tmp);
+        fs.copyAttributes(target, p.tmp);
 
         if (!(ownStamp.exists && current == ownStamp) && !fs.fileExists(p.orig)) {
             std::string old;
-            if (platform::Status s = fs.readFile(p.hosts, old); !s)
-                return fail(cannotOpenFile(p.hosts, s));
+            if (platform::Status s = fs.readFile(target, old); !s)
+                return fail(cannotOpenFile(target, s));
             if (isForeignHostsText(old)) {
-                if (Outcome o = writeFileReplacing(fs, p.orig, old); !o)
+                if (Outcome o = writeCopy(fs, target, old, p.orig); !o)
                     return fail(o.message());
             }
         }
 
-        backupIsLink = linkBackup(fs, p);
+        backupIsLink = linkBackup(fs, target, p.bak);
         if (!backupIsLink) {
-            if (Outcome o = copyToBackup(fs, p.hosts, p.bak); !o)
+            if (Outcome o = copyToBackup(fs, target, p.bak); !o)
                 return fail(o.message());
         }
+    } else {
+        fs.setPermissions(p.tmp, HostsFileMode);
     }
 
-    platform::Status renamed = fs.renameFile(p.tmp, p.hosts);
+    platform::Status renamed = fs.renameFile(p.tmp, target);
     if (!renamed && current.exists && isMountPointRefusal(renamed)) {
-        // The in-place write changes the file hosts.bak may share: give the
-        // backup a copy of its own first.
+        // The in-place rewrite changes the file hosts.bak may share: the
+        // backup gets a copy of its own first.
         if (backupIsLink) {
-            if (Outcome o = copyToBackup(fs, p.hosts, p.bak); !o)
+            if (Outcome o = copyToBackup(fs, target, p.bak); !o)
                 return fail(o.message());
         }
-        if (platform::Status s = fs.writeFile(p.hosts, text); !s)
-            return fail(cannotReplaceFile(p.hosts, s));
-        fs.removeFile(p.tmp);
+        fs.syncDirectory(p.folder);
+        if (Outcome o = rewriteHostsInPlace(fs, p, target, text); !o)
+            return o;
         renamed = platform::Status::ok();
     }
     if (!renamed)
         return fail(cannotReplaceFile(p.hosts, renamed));
 
     fs.syncDirectory(p.folder);
+    if (const std::string targetFolder = platform::folderOf(target); targetFolder != p.folder)
+        fs.syncDirectory(targetFolder);
     newStamp = fs.stamp(p.hosts);
     return Outcome::success();
 }

@@ -1,16 +1,29 @@
 #pragma once
-// Replacing the system hosts file, which must never go missing:
+// Replacing the system hosts file, which must never go missing, torn or half
+// written:
 //
-//  1. the new text goes to hosts.tmp, synced to disk, with the owner and mode
-//     of the current hosts file;
+//  1. the new text goes to hosts.tmp, synced to disk, with the attributes of
+//     the current hosts file (owner, mode, extended attributes and ACL), or
+//     mode 0644 whatever the umask when there is none yet;
 //  2. the first hosts file met that the program did not write is kept as
-//     hosts.orig, never overwritten, so a person's own lines are never lost;
+//     hosts.orig, with its mode, never overwritten, so a person's own lines
+//     are never lost;
 //  3. hosts.bak becomes the current hosts file (a second link to it, or a
 //     copy where links are refused);
-//  4. hosts.tmp is renamed over hosts in one atomic step. Where hosts is a
-//     mount point (containers bind-mount it) the rename is refused; the file
-//     is then rewritten in place, and hosts.bak, a real copy, keeps the old
-//     text.
+//  4. hosts.tmp is renamed over hosts in one atomic step.
+//
+// A hosts file that is a symbolic link stays a link: the file it points at
+// is the one replaced.
+//
+// Where hosts cannot be replaced by a rename (a bind mount, as containers
+// have: EBUSY or EXDEV) it is rewritten in place. hosts.bak is then a real
+// copy, and hosts.redo marks that hosts.tmp holds the whole new text until
+// the rewrite is synced. The rewrite reserves its space first, so a full
+// disk fails before any byte changes; a rewrite that fails after changing
+// bytes puts the old text back from hosts.bak. A rewrite cut short (the
+// process killed, the power gone) is finished from hosts.tmp at the next
+// start, or before the next replacement; until then the hosts file is not
+// whole, so it is never copied over hosts.bak.
 //
 // Any failure stops the sequence with the system's reason; until step 4 the
 // hosts file is untouched.
@@ -29,6 +42,7 @@ struct HostsFilePaths {
     std::string bak;
     std::string tmp;
     std::string orig;
+    std::string redo;
 };
 
 // True when text has a line the program would not have written (anything but
@@ -40,5 +54,10 @@ bool isForeignHostsText(std::string_view text);
 // is the stamp of the new hosts file.
 Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, std::string_view text,
                          const platform::FileStamp& ownStamp, platform::FileStamp& newStamp);
+
+// Finishes an in-place rewrite that was cut short, from hosts.tmp (or, should
+// that be gone, puts the old text back from hosts.bak). Nothing to do, and
+// success, when none was.
+Outcome finishInterruptedRewrite(platform::FileSystem& fs, const HostsFilePaths& paths);
 
 } // namespace quillon::core

@@ -103,14 +103,6 @@ bool canBeWritten(std::string_view section, std::string_view key, std::string_vi
         && trimmedKey.front() != ';' && trimmedKey.front() != '#';
 }
 
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 } // namespace
 
 IniFile::IniFile(platform::FileSystem& fileSystem, std::string path)
@@ -226,7 +218,7 @@ platform::Status IniFile::save(const std::vector<std::string>& lines) const
         // The person's own permissions on the file survive the replacement;
         // when they cannot be copied, the file is still better saved than not.
         if (existed)
-            m_fileSystem.copyOwnerAndMode(m_path, temporary);
+            m_fileSystem.copyAttributes(m_path, temporary);
         status = m_fileSystem.renameFile(temporary, m_path);
     }
     if (!status.isOk()) {
@@ -235,7 +227,7 @@ platform::Status IniFile::save(const std::vector<std::string>& lines) const
     }
     // The new file is in place whatever this says; reporting a failure here
     // would make the object and the file disagree.
-    m_fileSystem.syncDirectory(folderOf(m_path));
+    m_fileSystem.syncDirectory(platform::folderOf(m_path));
     return status;
 }
 

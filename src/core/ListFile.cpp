@@ -131,6 +131,9 @@ Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, st
         fs.removeFile(tmp);
         return Outcome::failure(cannotCreateFile(path, s));
     }
+    // The rename itself made durable: after a power cut the lists must not
+    // be older than a hosts file saved after them.
+    fs.syncDirectory(platform::folderOf(path));
     return Outcome::success();
 }
 

@@ -52,7 +52,8 @@ void markWritten(const std::vector<HostSequence*>& parts, StatusFilter filter, s
 // Writes path (through path + ".tmp") and then marks the records written.
 Outcome writeListFile(platform::FileSystem& fs, const std::string& path,
                       const std::vector<HostSequence*>& parts, StatusFilter filter, std::int32_t newStatus);
-// Writes text to path through path + ".tmp" and a rename.
+// Writes text to path through path + ".tmp" (synced) and a rename, and syncs
+// the folder, so that the new file is on disk when this returns.
 Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, std::string_view text);
 
 // The Ignore list file: one name per line; blank lines are skipped.

@@ -11,11 +11,12 @@ std::string windowsHostsFolder(platform::WindowsSystem& system)
 }
 
 namespace {
-// The four files of the hosts folder: prefix (the folder and its separator)
+// The files of the hosts folder: prefix (the folder and its separator)
 // followed by the base name and its extensions.
 HostsFilePaths hostsFilesIn(std::string folder, const std::string& prefix, const std::string& base)
 {
-    return { std::move(folder), prefix + base, prefix + base + ".bak", prefix + base + ".tmp", prefix + base + ".orig" };
+    return { std::move(folder),         prefix + base,           prefix + base + ".bak",
+             prefix + base + ".tmp",    prefix + base + ".orig", prefix + base + ".redo" };
 }
 } // namespace
 

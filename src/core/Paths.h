@@ -1,7 +1,8 @@
 #pragma once
 // Where the program's files live: the hosts-file folder (hosts, hosts.bak,
-// hosts.tmp and the kept original hosts.orig) and the program folder (the
-// executable's own folder: settings, list files, pictures, help).
+// hosts.tmp, the kept original hosts.orig and the in-place rewrite's marker
+// hosts.redo) and the program folder (the executable's own folder: settings,
+// list files, pictures, help).
 
 #include "core/HostsFile.h"
 #include "platform/WindowsSystem.h"
@@ -31,7 +32,8 @@ std::string windowsHostsFolder(platform::WindowsSystem& system);
 // "Hosts", "Hosts.bak" or "Hosts.tmp".
 HostsFilePaths windowsHostsFilePaths(const std::string& folder);
 
-// The Linux hosts-file paths: folder/hosts, hosts.bak, hosts.tmp, hosts.orig.
+// The Linux hosts-file paths: folder/hosts, hosts.bak, hosts.tmp, hosts.orig,
+// hosts.redo.
 HostsFilePaths hostsFilePaths(const std::string& folder);
 // The program-folder paths; programFolder ends with a separator.
 void setProgramPaths(Paths& paths, const std::string& programFolder);

@@ -28,6 +28,16 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
+// The folder part of path: empty for a bare name (the working folder, as
+// syncDirectory takes it), "/" for a file in the root.
+inline std::string folderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -46,8 +56,23 @@ public:
     virtual Status renameFile(const std::string& from, const std::string& to) = 0;
     // Makes to a second name of the file from (a hard link); to must not exist.
     virtual Status linkFile(const std::string& from, const std::string& to) = 0;
-    // Gives to the owner, group and permission bits of from.
-    virtual Status copyOwnerAndMode(const std::string& from, const std::string& to) = 0;
+    // Gives to the permission bits, extended attributes (the POSIX ACL is
+    // one), owner and group of from. Best effort where the system refuses:
+    // an owner that only root may give, attributes that the file system of
+    // to cannot hold or that need privileges; the first other failure is
+    // returned after the rest was tried.
+    virtual Status copyAttributes(const std::string& from, const std::string& to) = 0;
+    // Sets the permission bits of path to mode exactly, whatever the umask.
+    virtual Status setPermissions(const std::string& path, unsigned mode) = 0;
+    // Rewrites an existing file in place, for a file that cannot be replaced
+    // by a rename (a mount point). The space for data is reserved before any
+    // byte changes, so a full disk fails first; data is then written from the
+    // start without truncating, the file cut to data's size, and synced.
+    // changed says whether the file's bytes may now differ from before.
+    virtual Status rewriteInPlace(const std::string& path, std::string_view data, bool& changed) = 0;
+    // The file that a chain of symbolic links at path ends at (a relative
+    // link is read from its own folder), or path when it is no link.
+    virtual std::string linkTarget(const std::string& path) = 0;
     // Makes renames and creations inside dir durable.
     virtual Status syncDirectory(const std::string& dir) = 0;
 };

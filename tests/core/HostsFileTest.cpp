@@ -9,7 +9,9 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <cstring>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 using namespace quillon::core;
 using quillon::platform::FileStamp;
@@ -184,4 +186,132 @@ TEST_F(HostsFileTest, readOnlyFolder_failsWithReasonAndHostsStays)
     std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
     EXPECT_EQ(result, 0);
     EXPECT_EQ(dir.read("hosts"), Foreign);
+}
+
+// Hosts files that cannot be replaced by rename (a bind mount): the rewrite
+// in place never leaves a torn file behind, and hosts.bak stays whole.
+TEST_F(HostsFileTest, mountPoint_fullDisk_failsBeforeAnyByteChanges)
+{
+    dir.write("hosts", Foreign);
+    fs.fail(Op::Rename, paths.hosts, EBUSY);
+    fs.fail(Op::RewriteInPlace, paths.hosts, ENOSPC);
+    const Outcome o = replace(Ours1 + Ours2);
+    ASSERT_FALSE(o);
+    EXPECT_EQ(o.message(), "Cannot replace file \"" + paths.hosts + "\". No space left on device");
+    EXPECT_EQ(dir.read("hosts"), Foreign);
+    EXPECT_EQ(dir.read("hosts.bak"), Foreign);
+    EXPECT_FALSE(dir.exists("hosts.redo"));
+    EXPECT_FALSE(dir.exists("hosts.tmp"));
+}
+
+TEST_F(HostsFileTest, mountPoint_writeFailsHalfway_oldTextComesBackFromTheBackup)
+{
+    dir.write("hosts", Foreign);
+    fs.fail(Op::Rename, paths.hosts, EBUSY);
+    fs.fail(Op::RewriteInPlace, paths.hosts, EIO, 1);
+    const Outcome o = replace(Ours1 + Ours2);
+    ASSERT_FALSE(o);
+    EXPECT_EQ(o.message(), "Cannot replace file \"" + paths.hosts + "\". Input/output error");
+    EXPECT_EQ(dir.read("hosts"), Foreign);
+    EXPECT_EQ(dir.read("hosts.bak"), Foreign);
+    EXPECT_FALSE(dir.exists("hosts.redo"));
+}
+
+// The rewrite and the putting back both fail (or the process is killed
+// halfway): hosts is torn, and hosts.tmp, marked by hosts.redo, finishes the
+// rewrite at the next start or before the next save, never copying the torn
+// file over hosts.bak.
+TEST_F(HostsFileTest, mountPoint_tornRewrite_isFinishedLater_andNeverBackedUp)
+{
+    dir.write("hosts", Foreign);
+    fs.fail(Op::Rename, paths.hosts, EBUSY);
+    fs.fail(Op::RewriteInPlace, paths.hosts, EIO, 2);
+    ASSERT_FALSE(replace(Ours1 + Ours2));
+    EXPECT_NE(dir.read("hosts"), Foreign); // torn
+    EXPECT_TRUE(dir.exists("hosts.redo"));
+    EXPECT_EQ(dir.read("hosts.tmp"), Ours1 + Ours2);
+    EXPECT_EQ(dir.read("hosts.bak"), Foreign);
+
+    // The next save finishes the old rewrite first; hosts.bak then holds
+    // that whole text, never the torn one.
+    ASSERT_TRUE(replace(Ours2));
+    EXPECT_EQ(dir.read("hosts"), Ours2);
+    EXPECT_EQ(dir.read("hosts.bak"), Ours1 + Ours2);
+    EXPECT_FALSE(dir.exists("hosts.redo"));
+    EXPECT_FALSE(dir.exists("hosts.tmp"));
+}
+
+TEST_F(HostsFileTest, interruptedRewrite_isFinishedFromTheRedoCopy_aStrayTmpIsNot)
+{
+    dir.write("hosts", Ours1.substr(0, 20) + Foreign.substr(20)); // killed mid-write
+    dir.write("hosts.tmp", Ours1);
+    dir.write("hosts.bak", Foreign);
+    dir.write("hosts.redo", "");
+    ASSERT_TRUE(finishInterruptedRewrite(fs, paths));
+    EXPECT_EQ(dir.read("hosts"), Ours1);
+    EXPECT_FALSE(dir.exists("hosts.redo"));
+    EXPECT_FALSE(dir.exists("hosts.tmp"));
+
+    // Left by a save killed before its rename, hosts.tmp alone means nothing:
+    // the hosts file is whole.
+    dir.write("hosts.tmp", Ours2.substr(0, 10));
+    ASSERT_TRUE(finishInterruptedRewrite(fs, paths));
+    EXPECT_EQ(dir.read("hosts"), Ours1);
+
+    // The marker without its copy: the old text comes back from hosts.bak.
+    dir.remove("hosts.tmp");
+    dir.write("hosts", "torn");
+    dir.write("hosts.redo", "");
+    ASSERT_TRUE(finishInterruptedRewrite(fs, paths));
+    EXPECT_EQ(dir.read("hosts"), Foreign);
+}
+
+// The hosts file's attributes.
+TEST_F(HostsFileTest, createdHostsFile_isReadableByEveryone_whateverTheUmask)
+{
+    const mode_t before = ::umask(077);
+    const Outcome o = replace(Ours1);
+    ::umask(before);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(std::filesystem::status(dir.file("hosts")).permissions(), std::filesystem::perms(0644));
+}
+
+TEST_F(HostsFileTest, replace_carriesExtendedAttributesAndTheAcl_originalKeepsItsMode)
+{
+    dir.write("hosts", Foreign);
+    std::filesystem::permissions(dir.file("hosts"), std::filesystem::perms(0640));
+    // An ACL granting user 4242 read access, in the kernel's form.
+    const unsigned char acl[] = { 2, 0, 0, 0,                                   // version
+                                  1, 0, 6, 0, 0xff, 0xff, 0xff, 0xff,           // owner rw-
+                                  2, 0, 4, 0, 0x92, 0x10, 0, 0,                 // user 4242 r--
+                                  4, 0, 4, 0, 0xff, 0xff, 0xff, 0xff,           // group r--
+                                  0x10, 0, 4, 0, 0xff, 0xff, 0xff, 0xff,        // mask r--
+                                  0x20, 0, 0, 0, 0xff, 0xff, 0xff, 0xff };      // other ---
+    const std::string hosts = dir.file("hosts");
+    if (::setxattr(hosts.c_str(), "user.quillon-test", "kept", 4, 0) != 0
+        || ::setxattr(hosts.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) != 0)
+        GTEST_SKIP() << "this file system holds no extended attributes";
+    ASSERT_TRUE(replace(Ours1));
+    EXPECT_EQ(dir.read("hosts"), Ours1);
+    char value[16] = {};
+    EXPECT_EQ(::getxattr(hosts.c_str(), "user.quillon-test", value, sizeof value), 4);
+    EXPECT_STREQ(value, "kept");
+    unsigned char copied[64] = {};
+    ASSERT_EQ(::getxattr(hosts.c_str(), "system.posix_acl_access", copied, sizeof copied),
+              static_cast<ssize_t>(sizeof acl));
+    EXPECT_EQ(std::memcmp(copied, acl, sizeof acl), 0);
+    EXPECT_EQ(std::filesystem::status(dir.file("hosts.orig")).permissions(), std::filesystem::perms(0640));
+}
+
+TEST_F(HostsFileTest, symbolicLink_staysALink_itsTargetIsReplaced)
+{
+    std::filesystem::create_directory(dir.file("real"));
+    dir.write("real/hosts", Foreign);
+    std::filesystem::create_symlink("real/hosts", dir.file("hosts"));
+    ASSERT_TRUE(replace(Ours1));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("hosts")));
+    EXPECT_EQ(dir.read("real/hosts"), Ours1);
+    EXPECT_EQ(dir.read("hosts.bak"), Foreign);
+    EXPECT_EQ(dir.read("hosts.orig"), Foreign);
+    EXPECT_TRUE(own.exists);
 }

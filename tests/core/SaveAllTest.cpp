@@ -5,6 +5,7 @@
 #include "core/FileErrors.h"
 #include "core/ProgramExit.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -354,4 +355,36 @@ TEST_F(SaveAllTest, programExit_failedSave_asksBeforeLosingChanges)
     dialogs.asked.clear();
     EXPECT_TRUE(programExitSave(app, WindowPlacement {}));
     EXPECT_EQ(dialogs.askedTexts().size(), 1u);
+}
+
+// Each list file is durable once renamed into place: after a power cut the
+// Trash can never be older than a hosts file saved after it.
+TEST_F(SaveAllTest, save_syncsTheFolderAfterEveryRename)
+{
+    startAndLoad();
+    state.store.insertTopOfTrash(host("trashed", StatusSaved));
+    ASSERT_TRUE(saveAll(app));
+    const std::vector<std::string>& log = fs.log();
+    std::string folder = programDir.path();
+    for (const std::string& file : { state.paths.d01, state.paths.d02 }) {
+        const auto renamed = std::find(log.begin(), log.end(), "rename " + file);
+        ASSERT_NE(renamed, log.end()) << file;
+        ASSERT_NE(renamed + 1, log.end());
+        EXPECT_EQ(*(renamed + 1), "syncdir " + folder) << file;
+    }
+}
+
+// A rewrite of the hosts file cut short by the last run is finished before
+// the Hosts list is read.
+TEST_F(SaveAllTest, startup_finishesAnInterruptedHostsRewrite)
+{
+    const std::string whole = "1.2.3.4 alpha  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+                              "5.6.7.8 beta  #Quillon|1899/12/30|00.00.00|1|0#\r\n";
+    hostsDir.write("hosts", whole.substr(0, 30) + "garbage\r\n");
+    hostsDir.write("hosts.tmp", whole);
+    hostsDir.write("hosts.redo", "");
+    startAndLoad();
+    EXPECT_EQ(hostsDir.read("hosts"), whole);
+    EXPECT_EQ(names(ListPage::Hosts), (std::vector<std::string> { "alpha", "beta" }));
+    EXPECT_FALSE(hostsDir.exists("hosts.redo"));
 }

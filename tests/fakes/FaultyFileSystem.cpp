@@ -1,5 +1,7 @@
 #include "fakes/FaultyFileSystem.h"
 
+#include <cerrno>
+
 namespace quillon::test {
 
 void FaultyFileSystem::fail(Op op, const std::string& path, int code, int times, int skip)
@@ -68,11 +70,39 @@ platform::Status FaultyFileSystem::linkFile(const std::string& from, const std::
     return m_real.linkFile(from, to);
 }
 
-platform::Status FaultyFileSystem::copyOwnerAndMode(const std::string& from, const std::string& to)
+platform::Status FaultyFileSystem::copyAttributes(const std::string& from, const std::string& to)
 {
-    if (auto s = check(Op::Owner, to, "owner"); !s)
+    if (auto s = check(Op::Attributes, to, "attributes"); !s)
         return s;
-    return m_real.copyOwnerAndMode(from, to);
+    return m_real.copyAttributes(from, to);
+}
+
+platform::Status FaultyFileSystem::setPermissions(const std::string& path, unsigned mode)
+{
+    if (auto s = check(Op::Permissions, path, "permissions"); !s)
+        return s;
+    return m_real.setPermissions(path, mode);
+}
+
+platform::Status FaultyFileSystem::rewriteInPlace(const std::string& path, std::string_view data, bool& changed)
+{
+    if (auto s = check(Op::RewriteInPlace, path, "rewrite"); !s) {
+        changed = false;
+        if (s.code() == ENOSPC)
+            return s;
+        // Torn: the first half of the new text over the old one.
+        std::string old;
+        m_real.readFile(path, old);
+        const std::size_t half = data.size() / 2;
+        std::string torn(data.substr(0, half));
+        if (old.size() > half)
+            torn.append(old, half);
+        bool ignored = false;
+        m_real.rewriteInPlace(path, torn, ignored);
+        changed = true;
+        return s;
+    }
+    return m_real.rewriteInPlace(path, data, changed);
 }
 
 platform::Status FaultyFileSystem::syncDirectory(const std::string& dir)

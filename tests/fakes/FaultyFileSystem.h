@@ -2,6 +2,10 @@
 // The real file system, with chosen operations failing on purpose: a rule
 // names the operation, the path it applies to (any path when empty) and the
 // errno to fail with. Every call is logged as "op path".
+//
+// A failing in-place rewrite fails as a disk would: with ENOSPC at the
+// reservation, before any byte changes; with any other error after writing
+// the first half of the new text over the old one.
 
 #include "platform/linux/PosixFileSystem.h"
 
@@ -12,7 +16,7 @@ namespace quillon::test {
 
 class FaultyFileSystem final : public platform::FileSystem {
 public:
-    enum class Op { Read, Write, Remove, Rename, Link, Owner, SyncDir };
+    enum class Op { Read, Write, Remove, Rename, Link, Attributes, Permissions, RewriteInPlace, SyncDir };
 
     // Fails op on path (or on every path when path is empty) with code, for
     // the given number of calls (-1: always), after letting `skip` matching
@@ -30,7 +34,10 @@ public:
     platform::Status removeFile(const std::string& path) override;
     platform::Status renameFile(const std::string& from, const std::string& to) override;
     platform::Status linkFile(const std::string& from, const std::string& to) override;
-    platform::Status copyOwnerAndMode(const std::string& from, const std::string& to) override;
+    platform::Status copyAttributes(const std::string& from, const std::string& to) override;
+    platform::Status setPermissions(const std::string& path, unsigned mode) override;
+    platform::Status rewriteInPlace(const std::string& path, std::string_view data, bool& changed) override;
+    std::string linkTarget(const std::string& path) override { return m_real.linkTarget(path); }
     platform::Status syncDirectory(const std::string& dir) override;
 
 private:

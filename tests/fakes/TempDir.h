@@ -51,6 +51,7 @@ public:
     }
     std::string read(const std::string& name) const { return readFile(file(name)); }
     bool exists(const std::string& name) const { return std::filesystem::exists(file(name)); }
+    void remove(const std::string& name) const { std::filesystem::remove(file(name)); }
 
     static std::string readFile(const std::string& path)
     {

@@ -4,9 +4,9 @@
 
 #include "fakes/FakeClock.h"
 #include "fakes/FakeResolver.h"
+#include "fakes/FaultyFileSystem.h"
 #include "fakes/ScriptedDialogs.h"
 #include "fakes/TempDir.h"
-#include "platform/linux/PosixFileSystem.h"
 #include "ui/TFormMain.h"
 #include "ui/TrayIcon.h"
 
@@ -28,10 +28,11 @@ public:
     {
         programDir.write("Quillon.ini", "[Settings]\r\nHostsFolder=" + hostsDir.path() + "\r\n" + extra);
     }
-    // Builds the window (tray available or not) and runs its start-up.
-    ui::TFormMain& start(bool trayAvailable = true)
+    // Builds the window (tray available or not) and runs its start-up. With
+    // realDialogs the person meets the window's own dialogs, not the script.
+    ui::TFormMain& start(bool trayAvailable = true, bool realDialogs = false)
     {
-        ui::MainWindowEnvironment env { fs, clock, resolver, programDir.folder(), {}, &dialogs,
+        ui::MainWindowEnvironment env { fs, clock, resolver, programDir.folder(), {}, realDialogs ? nullptr : &dialogs,
                                         [this](int ms) { sleeps.push_back(ms); } };
         window = std::make_unique<ui::TFormMain>(env);
         window->tray()->setAvailableForTesting(trayAvailable);
@@ -41,7 +42,7 @@ public:
 
     TempDir programDir;
     TempDir hostsDir;
-    platform::PosixFileSystem fs;
+    FaultyFileSystem fs;
     FakeClock clock;
     FakeResolver resolver;
     ScriptedDialogs dialogs;

@@ -3,6 +3,10 @@
 #include "fakes/AppFixture.h"
 #include "platform/linux/GlibcResolver.h"
 
+#include <cstring>
+#include <netdb.h>
+#include <netinet/in.h>
+
 using namespace quillon;
 using namespace quillon::verify;
 using namespace quillon::test;
@@ -80,4 +84,17 @@ TEST(GlibcResolverTest, localhostNumericNamesAndTheMachinesOwnName)
         EXPECT_GE(self.error, 11001);
         GTEST_SKIP() << "this machine's name '" << own << "' does not resolve here";
     }
+    // The first address is one the system gives for the name, asked in
+    // another way.
+    addrinfo hints {};
+    hints.ai_family = AF_INET;
+    addrinfo* found = nullptr;
+    ASSERT_EQ(::getaddrinfo(own.c_str(), nullptr, &hints, &found), 0);
+    bool listed = false;
+    for (const addrinfo* a = found; a; a = a->ai_next) {
+        const auto* in = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
+        listed |= std::memcmp(&in->sin_addr, self.addresses.front().data(), 4) == 0;
+    }
+    ::freeaddrinfo(found);
+    EXPECT_TRUE(listed) << own;
 }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace quillon::platform {
@@ -130,7 +131,62 @@ Status PosixFileSystem::linkFile(const std::string& from, const std::string& to)
     return Status::ok();
 }
 
-Status PosixFileSystem::copyOwnerAndMode(const std::string& from, const std::string& to)
+namespace {
+
+// The names of path's extended attributes, each ending with a zero byte.
+Status listAttributes(const std::string& path, std::string& names)
+{
+    for (;;) {
+        const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
+        if (size < 0)
+            return (errno == ENOTSUP) ? Status::ok() : Status::fromErrno(errno);
+        names.resize(static_cast<std::size_t>(size));
+        if (size == 0)
+            return Status::ok();
+        const ssize_t got = ::listxattr(path.c_str(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            return Status::ok();
+        }
+        if (errno != ERANGE) // grown meanwhile: ask again
+            return Status::fromErrno(errno);
+    }
+}
+
+// Refusals that leave an attribute out rather than fail: the target's file
+// system cannot hold it, or only a privileged process may set it.
+bool isTolerableAttributeRefusal(int error)
+{
+    return error == ENOTSUP || error == EPERM || error == EACCES;
+}
+
+Status copyExtendedAttributes(const std::string& from, const std::string& to)
+{
+    std::string names;
+    if (Status s = listAttributes(from, names); !s)
+        return s;
+    Status first;
+    std::string value;
+    for (std::size_t pos = 0; pos < names.size();) {
+        const std::string name(names.c_str() + pos);
+        pos += name.size() + 1;
+        const ssize_t size = ::getxattr(from.c_str(), name.c_str(), nullptr, 0);
+        if (size < 0)
+            continue; // gone meanwhile
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::getxattr(from.c_str(), name.c_str(), value.data(), value.size());
+        if (got < 0)
+            continue;
+        if (::setxattr(to.c_str(), name.c_str(), value.data(), static_cast<std::size_t>(got), 0) != 0
+            && !isTolerableAttributeRefusal(errno) && first.isOk())
+            first = Status::fromErrno(errno);
+    }
+    return first;
+}
+
+} // namespace
+
+Status PosixFileSystem::copyAttributes(const std::string& from, const std::string& to)
 {
     struct stat st {};
     if (::stat(from.c_str(), &st) != 0)
@@ -138,14 +194,77 @@ Status PosixFileSystem::copyOwnerAndMode(const std::string& from, const std::str
     struct stat target {};
     if (::stat(to.c_str(), &target) != 0)
         return Status::fromErrno(errno);
-    // The mode first: where the owner cannot be given (not root), the
-    // permission bits still are.
+    // The mode first, then the attributes (an ACL's mask rewrites the group
+    // bits), then the owner: where the owner cannot be given (not root), the
+    // rest still is.
     if (::chmod(to.c_str(), st.st_mode & 07777) != 0)
         return Status::fromErrno(errno);
-    if ((target.st_uid != st.st_uid || target.st_gid != st.st_gid)
-        && ::chown(to.c_str(), st.st_uid, st.st_gid) != 0)
+    const Status attributes = copyExtendedAttributes(from, to);
+    if ((target.st_uid != st.st_uid || target.st_gid != st.st_gid) && ::chown(to.c_str(), st.st_uid, st.st_gid) != 0)
+        return Status::fromErrno(errno);
+    return attributes;
+}
+
+Status PosixFileSystem::setPermissions(const std::string& path, unsigned mode)
+{
+    if (::chmod(path.c_str(), static_cast<mode_t>(mode)) != 0)
         return Status::fromErrno(errno);
     return Status::ok();
+}
+
+Status PosixFileSystem::rewriteInPlace(const std::string& path, std::string_view data, bool& changed)
+{
+    changed = false;
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return Status::fromErrno(errno);
+    // Reserved without growing the file: a full disk fails here, while the
+    // old text is still whole. File systems without fallocate go on unreserved.
+    if (!data.empty()
+        && ::fallocate(fd.get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(data.size())) != 0
+        && errno != EOPNOTSUPP && errno != ENOSYS)
+        return Status::fromErrno(errno);
+    changed = true;
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::pwrite(fd.get(), data.data() + done, data.size() - done, static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return Status::fromErrno(errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::ftruncate(fd.get(), static_cast<off_t>(data.size())) != 0)
+        return Status::fromErrno(errno);
+    if (::fdatasync(fd.get()) != 0 && errno != EINVAL)
+        return Status::fromErrno(errno);
+    if (fd.release() != 0)
+        return Status::fromErrno(errno);
+    return Status::ok();
+}
+
+std::string PosixFileSystem::linkTarget(const std::string& path)
+{
+    std::string current = path;
+    // As many links as the system itself follows (MAXSYMLINKS).
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= target.size())
+            return current;
+        target.resize(static_cast<std::size_t>(n));
+        if (!target.empty() && target.front() == '/') {
+            current = target;
+        } else {
+            const auto slash = current.rfind('/');
+            current = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + target;
+        }
+    }
+    return current;
 }
 
 Status PosixFileSystem::syncDirectory(const std::string& dir)

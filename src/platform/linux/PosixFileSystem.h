@@ -14,7 +14,10 @@ public:
     Status removeFile(const std::string& path) override;
     Status renameFile(const std::string& from, const std::string& to) override;
     Status linkFile(const std::string& from, const std::string& to) override;
-    Status copyOwnerAndMode(const std::string& from, const std::string& to) override;
+    Status copyAttributes(const std::string& from, const std::string& to) override;
+    Status setPermissions(const std::string& path, unsigned mode) override;
+    Status rewriteInPlace(const std::string& path, std::string_view data, bool& changed) override;
+    std::string linkTarget(const std::string& path) override;
     Status syncDirectory(const std::string& dir) override;
 };
 
