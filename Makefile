@@ -1,9 +1,12 @@
-# make run:  install what is missing, build, start Quillon.
-# make test: install what is missing, build, run every test.
-BUILD ?= build
-JOBS  ?= $(shell nproc)
+# make run:           install what is missing, build, start Quillon.
+# make test:          install what is missing, build, run every test.
+# make test-sanitize: every test again, built with clang's AddressSanitizer and UBSan.
+# make fuzz:          every fuzz target for a minute each; make fuzz-regress: once over each corpus.
+BUILD          ?= build
+SANITIZE_BUILD ?= build-sanitize
+JOBS           ?= $(shell nproc)
 
-.PHONY: deps configure build test bench run clean
+.PHONY: deps configure build test test-sanitize fuzz fuzz-regress bench run clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -17,6 +20,20 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+test-sanitize: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+		-DQUILLON_SANITIZE=ON -DQUILLON_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	@cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	@bash fuzz/run.sh build >/dev/null
+	@bash fuzz/run.sh run 60
+
+fuzz-regress: deps
+	@bash fuzz/run.sh build >/dev/null
+	@bash fuzz/run.sh regress
+
 run: build
 	@$(BUILD)/src/app/quillon
 
@@ -29,4 +46,4 @@ bench: configure
 	@$(BUILD)/bench/bench_window
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcurl4-openssl-dev xvfb xauth python3-pyftpdlib)
+          libbenchmark-dev libcurl4-openssl-dev xvfb xauth python3-pyftpdlib
+          clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
