@@ -124,8 +124,13 @@ Outcome finishInterruptedRewrite(platform::FileSystem& fs, const HostsFilePaths&
     return Outcome::success();
 }
 
-Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std::string_view text,
-                         const platform::FileStamp& ownStamp, platform::FileStamp& newStamp)
+bool rewriteLeftUnfinished(platform::FileSystem& fs, const HostsFilePaths& p)
+{
+    return fs.fileExists(p.redo);
+}
+
+Outcome prepareHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std::string_view text,
+                         const platform::FileStamp& ownStamp)
 {
     // A rewrite cut short left the hosts file torn: it is finished before
     // anything is copied from it.
@@ -143,53 +148,69 @@ Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std:
 
     // A symbolic link stays a link: the file it points at is replaced.
     const std::string target = fs.linkTarget(p.hosts);
+    if (!fs.stamp(target).exists) {
+        fs.setPermissions(p.tmp, HostsFileMode);
+        return Outcome::success();
+    }
+    // Best effort: where the owner cannot be given (not running as root),
+    // the file keeps ours, which the system resolver reads just as well.
+    fs.copyAttributes(target, p.tmp);
+
     const platform::FileStamp current = fs.stamp(target);
-    bool backupIsLink = false;
-    if (current.exists) {
-        // Best effort: where the owner cannot be given (not running as root),
-        // the file keeps ours, which the system resolver reads just as well.
-        fs.copyAttributes(target, p.tmp);
-
-        if (!(ownStamp.exists && current == ownStamp) && !fs.fileExists(p.orig)) {
-            std::string old;
-            if (platform::Status s = fs.readFile(target, old); !s)
-                return fail(cannotOpenFile(target, s));
-            if (isForeignHostsText(old)) {
-                if (Outcome o = writeCopy(fs, target, old, p.orig); !o)
-                    return fail(o.message());
-            }
-        }
-
-        backupIsLink = linkBackup(fs, target, p.bak);
-        if (!backupIsLink) {
-            if (Outcome o = copyToBackup(fs, target, p.bak); !o)
+    if (!(ownStamp.exists && current == ownStamp) && !fs.fileExists(p.orig)) {
+        std::string old;
+        if (platform::Status s = fs.readFile(target, old); !s)
+            return fail(cannotOpenFile(target, s));
+        if (isForeignHostsText(old)) {
+            if (Outcome o = writeCopy(fs, target, old, p.orig); !o)
                 return fail(o.message());
         }
-    } else {
-        fs.setPermissions(p.tmp, HostsFileMode);
     }
+    if (!linkBackup(fs, target, p.bak)) {
+        if (Outcome o = copyToBackup(fs, target, p.bak); !o)
+            return fail(o.message());
+    }
+    return Outcome::success();
+}
 
+Outcome commitHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std::string_view text,
+                        platform::FileStamp& newStamp)
+{
+    const std::string target = fs.linkTarget(p.hosts);
+    const platform::FileStamp current = fs.stamp(target);
     platform::Status renamed = fs.renameFile(p.tmp, target);
     if (!renamed && current.exists && isMountPointRefusal(renamed)) {
-        // The in-place rewrite changes the file hosts.bak may share: the
-        // backup gets a copy of its own first.
-        if (backupIsLink) {
-            if (Outcome o = copyToBackup(fs, target, p.bak); !o)
-                return fail(o.message());
+        // The in-place rewrite changes the file hosts.bak may share (a
+        // second link): the backup gets a copy of its own first.
+        const platform::FileStamp bak = fs.stamp(p.bak);
+        if (!bak.exists || (bak.device == current.device && bak.inode == current.inode)) {
+            if (Outcome o = copyToBackup(fs, target, p.bak); !o) {
+                fs.removeFile(p.tmp);
+                return o;
+            }
         }
         fs.syncDirectory(p.folder);
         if (Outcome o = rewriteHostsInPlace(fs, p, target, text); !o)
             return o;
         renamed = platform::Status::ok();
     }
-    if (!renamed)
-        return fail(cannotReplaceFile(p.hosts, renamed));
-
+    if (!renamed) {
+        fs.removeFile(p.tmp);
+        return Outcome::failure(cannotReplaceFile(p.hosts, renamed));
+    }
     fs.syncDirectory(p.folder);
     if (const std::string targetFolder = platform::folderOf(target); targetFolder != p.folder)
         fs.syncDirectory(targetFolder);
     newStamp = fs.stamp(p.hosts);
     return Outcome::success();
+}
+
+Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std::string_view text,
+                         const platform::FileStamp& ownStamp, platform::FileStamp& newStamp)
+{
+    if (Outcome o = prepareHostsFile(fs, p, text, ownStamp); !o)
+        return o;
+    return commitHostsFile(fs, p, text, newStamp);
 }
 
 } // namespace quillon::core

@@ -49,11 +49,24 @@ struct HostsFilePaths {
 // host lines with the record marker, blank lines aside).
 bool isForeignHostsText(std::string_view text);
 
-// ownStamp is the stamp of the last hosts file this program wrote (nothing
-// to keep as hosts.orig when hosts still is that file). On success newStamp
-// is the stamp of the new hosts file.
+// Steps 1 to 3; the hosts file itself is untouched. A rewrite cut short
+// earlier is finished first. ownStamp is the stamp of the last hosts file
+// this program wrote (nothing to keep as hosts.orig when hosts still is that
+// file). On failure hosts.tmp is gone again.
+Outcome prepareHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, std::string_view text,
+                         const platform::FileStamp& ownStamp);
+// Step 4, after a successful prepareHostsFile with the same text. On success
+// newStamp is the stamp of the new hosts file. On failure the hosts file
+// holds its old text, unless even putting that back failed: then hosts.redo
+// remains (see rewriteLeftUnfinished), to be finished later.
+Outcome commitHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, std::string_view text,
+                        platform::FileStamp& newStamp);
+// The two in a row.
 Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, std::string_view text,
                          const platform::FileStamp& ownStamp, platform::FileStamp& newStamp);
+
+// True while an in-place rewrite waits to be finished from hosts.tmp.
+bool rewriteLeftUnfinished(platform::FileSystem& fs, const HostsFilePaths& paths);
 
 // Finishes an in-place rewrite that was cut short, from hosts.tmp (or, should
 // that be gone, puts the old text back from hosts.bak). Nothing to do, and

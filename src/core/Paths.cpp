@@ -46,6 +46,7 @@ void setProgramPaths(Paths& paths, const std::string& programFolder)
     paths.n01 = programFolder + "Quillon.n01";
     paths.n02 = programFolder + "Quillon.n02";
     paths.ipHistory = programFolder + "iphist.dat";
+    paths.saveJournal = programFolder + "Quillon.sav";
 }
 
 } // namespace quillon::core

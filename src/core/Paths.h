@@ -23,6 +23,7 @@ struct Paths {
     std::string n01;
     std::string n02;
     std::string ipHistory;
+    std::string saveJournal; // Quillon.sav, present only while a save commits
 };
 
 // The Windows rule for the hosts-file folder: the Windows directory (empty

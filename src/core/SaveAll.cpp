@@ -16,39 +16,150 @@ constexpr StatusFilter HostsFilter { StatusWaiting, false };
 constexpr StatusFilter WaitFilter { StatusWaiting, true };
 constexpr StatusFilter TrashFilter { -1, false };
 
-Outcome writeHostsFile(App& app)
+// The files one save replaces: their new texts written beside them and
+// synced, not yet in place.
+struct Staged {
+    std::string hostsText; // empty hostsPath: the hosts file is not part of it
+    std::string hostsPath;
+    std::vector<std::string> lists;
+};
+
+std::string stagedName(const std::string& path)
 {
-    ProgramState& s = app.state;
-    HostStore& store = s.store;
-    const std::string text = formatListFile({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
-    platform::FileStamp written;
-    if (Outcome o = replaceHostsFile(app.fs, s.paths.hostsFile, text, s.ownHostsStamp, written); !o)
-        return o;
-    s.ownHostsStamp = written;
-    s.hostsAge = written;
-    markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+    return path + ".tmp";
+}
+
+// Takes every staged text back; the files stay as they were.
+void discard(App& app, const Staged& staged)
+{
+    if (!staged.hostsPath.empty())
+        app.fs.removeFile(app.state.paths.hostsFile.tmp);
+    for (const std::string& list : staged.lists)
+        app.fs.removeFile(stagedName(list));
+}
+
+Outcome stageList(App& app, const std::string& path, const std::vector<const HostSequence*>& parts,
+                  StatusFilter filter, Staged& staged)
+{
+    const std::string text = formatListFile(parts, filter, -1);
+    if (platform::Status s = app.fs.writeFile(stagedName(path), text); !s) {
+        app.fs.removeFile(stagedName(path));
+        return Outcome::failure(cannotCreateFile(path, s));
+    }
+    staged.lists.push_back(path);
     return Outcome::success();
 }
 
-void writeLists(App& app, SaveReport& report)
+// Every new text, beside its file.
+Outcome stage(App& app, SaveReport& report, Staged& staged)
 {
     ProgramState& s = app.state;
     HostStore& store = s.store;
     if (s.blocked.hosts) {
         report.skipped.push_back(s.paths.hostsFile.hosts);
-    } else if (report.outcome = writeHostsFile(app); !report.outcome) {
-        return;
+    } else {
+        staged.hostsText = formatListFile({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+        if (Outcome o = prepareHostsFile(app.fs, s.paths.hostsFile, staged.hostsText, s.ownHostsStamp); !o)
+            return o;
+        staged.hostsPath = s.paths.hostsFile.hosts;
     }
-    if (s.blocked.d01) {
+    if (s.blocked.d01)
         report.skipped.push_back(s.paths.d01);
-    } else if (report.outcome = writeListFile(app.fs, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, -1);
-               !report.outcome) {
-        return;
-    }
+    else if (Outcome o = stageList(app, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, staged); !o)
+        return o;
     if (s.blocked.d02)
         report.skipped.push_back(s.paths.d02);
-    else
-        report.outcome = writeListFile(app.fs, s.paths.d02, { &store.trash() }, TrashFilter, -1);
+    else if (Outcome o = stageList(app, s.paths.d02, { &store.trash() }, TrashFilter, staged); !o)
+        return o;
+    return Outcome::success();
+}
+
+Outcome writeJournal(App& app, const Staged& staged)
+{
+    const std::string& journal = app.state.paths.saveJournal;
+    std::string text;
+    if (!staged.hostsPath.empty())
+        text += staged.hostsPath + "\r\n";
+    for (const std::string& list : staged.lists)
+        text += list + "\r\n";
+    if (platform::Status s = app.fs.writeFile(journal, text); !s) {
+        app.fs.removeFile(journal);
+        return Outcome::failure(cannotCreateFile(journal, s));
+    }
+    app.fs.syncDirectory(platform::folderOf(journal));
+    return Outcome::success();
+}
+
+void removeJournal(App& app)
+{
+    const std::string& journal = app.state.paths.saveJournal;
+    app.fs.removeFile(journal);
+    app.fs.syncDirectory(platform::folderOf(journal));
+}
+
+Outcome commitList(App& app, const std::string& path)
+{
+    if (platform::Status s = app.fs.renameFile(stagedName(path), path); !s) {
+        app.fs.removeFile(stagedName(path));
+        return Outcome::failure(cannotCreateFile(path, s));
+    }
+    return Outcome::success();
+}
+
+// Every staged text into its place, the hosts file first: should it fail,
+// the lists stay as they were too.
+Outcome commit(App& app, const Staged& staged)
+{
+    ProgramState& s = app.state;
+    HostStore& store = s.store;
+    if (Outcome o = writeJournal(app, staged); !o) {
+        discard(app, staged);
+        return o;
+    }
+    if (!staged.hostsPath.empty()) {
+        platform::FileStamp written;
+        if (Outcome o = commitHostsFile(app.fs, s.paths.hostsFile, staged.hostsText, written); !o) {
+            // A rewrite that could not even put the old text back is
+            // finished at the next start, and the lists with it.
+            if (!rewriteLeftUnfinished(app.fs, s.paths.hostsFile)) {
+                discard(app, staged);
+                removeJournal(app);
+            }
+            return o;
+        }
+        s.ownHostsStamp = written;
+        s.hostsAge = written;
+        markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+    }
+    Outcome result = Outcome::success();
+    for (const std::string& list : staged.lists) {
+        if (Outcome o = commitList(app, list); !o && result)
+            result = o;
+    }
+    app.fs.syncDirectory(platform::folderOf(s.paths.d01));
+    removeJournal(app);
+    if (result) {
+        markWritten({ &store.hosts(), &store.wait() }, WaitFilter, -1);
+        markWritten({ &store.trash() }, TrashFilter, -1);
+    }
+    return result;
+}
+
+void writeLists(App& app, SaveReport& report)
+{
+    Staged staged;
+    if (report.outcome = stage(app, report, staged); !report.outcome) {
+        discard(app, staged);
+        return;
+    }
+    report.outcome = commit(app, staged);
+}
+
+// The files a journal may name: a journal edited by hand renames nothing
+// else.
+bool isJournalFile(const Paths& paths, const std::string& path)
+{
+    return path == paths.hostsFile.hosts || path == paths.d01 || path == paths.d02;
 }
 
 } // namespace
@@ -98,6 +209,37 @@ bool saveAndRefresh(App& app)
     const bool saved = saveAll(app);
     app.state.store.hosts().notifyRebuilt();
     return saved;
+}
+
+Outcome finishInterruptedSave(App& app)
+{
+    ProgramState& s = app.state;
+    Outcome result = finishInterruptedRewrite(app.fs, s.paths.hostsFile);
+    std::string journal;
+    if (!app.fs.readFile(s.paths.saveJournal, journal))
+        return result;
+    // Every text the journal names was whole and synced before it was
+    // written: what is still beside its file goes into place.
+    forEachLine(journal, [&](std::string_view line) {
+        const std::string path(line);
+        if (!isJournalFile(s.paths, path) || !app.fs.fileExists(stagedName(path)))
+            return;
+        Outcome o = Outcome::success();
+        if (path == s.paths.hostsFile.hosts) {
+            std::string text;
+            if (platform::Status st = app.fs.readFile(s.paths.hostsFile.tmp, text); !st)
+                o = Outcome::failure(cannotOpenFile(s.paths.hostsFile.tmp, st));
+            else
+                o = commitHostsFile(app.fs, s.paths.hostsFile, text, s.ownHostsStamp);
+        } else {
+            o = commitList(app, path);
+        }
+        if (!o && result)
+            result = o;
+    });
+    app.fs.syncDirectory(platform::folderOf(s.paths.d01));
+    removeJournal(app);
+    return result;
 }
 
 void autoSaveAndRefresh(App& app)

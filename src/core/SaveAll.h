@@ -10,6 +10,14 @@
 // a save that leaves one alone is not complete, because what that list holds
 // in memory is not on disk.
 //
+// The files change together or not at all, so that a host moved between
+// lists is never in none of their files, whenever the process is killed or
+// the power goes. Every new text is first written beside its file and synced
+// (hosts.tmp, Quillon.d01.tmp, Quillon.d02.tmp); a failure there leaves every
+// file as it was. Then the journal Quillon.sav names the files to replace,
+// and they are replaced, the hosts file first. A save cut short after the
+// journal was written is completed at the next start.
+//
 // What depends on a save (an import, a verification run over the Hosts list,
 // the exit) looks at its report and stops when the save did not do its part.
 
@@ -45,5 +53,10 @@ bool saveAndRefresh(App& app);
 // not shown again; it is shown once more when the reason changes or after a
 // save that wrote everything.
 void autoSaveAndRefresh(App& app);
+
+// At start-up, before the lists are read: completes a save cut short after
+// its journal was written, and finishes a rewrite of the hosts file cut
+// short. Nothing to do, and success, when there was none.
+Outcome finishInterruptedSave(App& app);
 
 } // namespace quillon::core

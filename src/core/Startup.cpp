@@ -1,10 +1,10 @@
 #include "core/Startup.h"
 
 #include "core/DueRule.h"
-#include "core/HostsFile.h"
 #include "core/IniFile.h"
 #include "core/Interface.h"
 #include "core/ListFile.h"
+#include "core/SaveAll.h"
 
 namespace quillon::core {
 
@@ -45,9 +45,9 @@ void readSettingsAndPaths(platform::FileSystem& fs, ProgramState& state, const s
 void loadLists(App& app)
 {
     ProgramState& s = app.state;
-    // A rewrite of the hosts file cut short by the last run ends first, so
-    // that the Hosts list is read from a whole file.
-    if (Outcome o = finishInterruptedRewrite(app.fs, s.paths.hostsFile); !o)
+    // A save cut short by the last run ends first, so that the lists are
+    // read from whole files that agree with each other.
+    if (Outcome o = finishInterruptedSave(app); !o)
         reportError(app, o.message());
     s.hostsAge = app.fs.stamp(s.paths.hostsFile.hosts);
     s.store.clearActive();

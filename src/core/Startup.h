@@ -12,8 +12,7 @@ namespace quillon::core {
 // hosts-file paths under the settings' HostsFolder.
 void readSettingsAndPaths(platform::FileSystem& fs, ProgramState& state, const std::string& programFolder);
 
-// Finishes a rewrite of the hosts file cut short by the last run,
-// remembers the hosts file age, loads the hosts file, Quillon.d01,
+// Completes a save cut short by the last run, remembers the hosts file age, loads the hosts file, Quillon.d01,
 // Quillon.d02 and Quillon.d03, and computes the due flags. A list file that
 // exists but cannot be read is reported with its reason; start-up goes on
 // with what was read, and that file is not written during this run.

@@ -357,21 +357,63 @@ TEST_F(SaveAllTest, programExit_failedSave_asksBeforeLosingChanges)
     EXPECT_EQ(dialogs.askedTexts().size(), 1u);
 }
 
-// Each list file is durable once renamed into place: after a power cut the
-// Trash can never be older than a hosts file saved after it.
-TEST_F(SaveAllTest, save_syncsTheFolderAfterEveryRename)
+// The files change together or not at all: a host moved between lists is
+// never in none of their files.
+TEST_F(SaveAllTest, failureWhileStaging_changesNoFile)
+{
+    hostsDir.write("hosts", "1.1.1.1 moved\r\n1.1.1.2 stays\r\n");
+    startAndLoad();
+    ASSERT_TRUE(saveAll(app));
+    const std::string hostsBefore = hostsDir.read("hosts");
+    const std::string trashBefore = programDir.read("Quillon.d02");
+    state.store.moveRowsToTrash(ListPage::Hosts, { 0 });
+    fs.fail(Op::Write, state.paths.d02 + ".tmp", ENOSPC);
+    EXPECT_FALSE(saveAll(app));
+    EXPECT_EQ(hostsDir.read("hosts"), hostsBefore); // "moved" is still there
+    EXPECT_EQ(programDir.read("Quillon.d02"), trashBefore);
+    for (const char* name : { "Quillon.d01.tmp", "Quillon.d02.tmp", "Quillon.sav" })
+        EXPECT_FALSE(programDir.exists(name)) << name;
+    EXPECT_FALSE(hostsDir.exists("hosts.tmp"));
+    EXPECT_EQ(state.store.pendingChanges(), 1);
+}
+
+TEST_F(SaveAllTest, commit_isDurableBeforeItsJournalGoes)
 {
     startAndLoad();
     state.store.insertTopOfTrash(host("trashed", StatusSaved));
     ASSERT_TRUE(saveAll(app));
     const std::vector<std::string>& log = fs.log();
-    std::string folder = programDir.path();
-    for (const std::string& file : { state.paths.d01, state.paths.d02 }) {
-        const auto renamed = std::find(log.begin(), log.end(), "rename " + file);
-        ASSERT_NE(renamed, log.end()) << file;
-        ASSERT_NE(renamed + 1, log.end());
-        EXPECT_EQ(*(renamed + 1), "syncdir " + folder) << file;
-    }
+    const auto at = [&](const std::string& entry) { return std::find(log.begin(), log.end(), entry) - log.begin(); };
+    const auto journalWritten = at("write " + state.paths.saveJournal);
+    const auto hostsRenamed = at("rename " + state.paths.hostsFile.hosts);
+    const auto trashRenamed = at("rename " + state.paths.d02);
+    const auto journalRemoved = at("remove " + state.paths.saveJournal);
+    ASSERT_LT(journalRemoved, static_cast<long>(log.size()));
+    EXPECT_LT(at("write " + state.paths.d02 + ".tmp"), journalWritten);
+    EXPECT_LT(journalWritten, hostsRenamed);
+    EXPECT_LT(hostsRenamed, trashRenamed);
+    const auto synced = std::find(log.begin() + trashRenamed, log.end(), "syncdir " + programDir.path()) - log.begin();
+    EXPECT_LT(synced, journalRemoved);
+    EXPECT_FALSE(programDir.exists("Quillon.sav"));
+}
+
+// The process killed after the journal was written: the next start puts
+// every new text into place; a staged text the journal does not name stays
+// out.
+TEST_F(SaveAllTest, startup_completesASaveCutShortAfterItsJournal)
+{
+    hostsDir.write("hosts", "1.1.1.1 moved\r\n1.1.1.2 stays\r\n");
+    hostsDir.write("hosts.tmp", "1.1.1.2 stays  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+    programDir.write("Quillon.d02.tmp", "1.1.1.1 moved  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+    programDir.write("Quillon.d01.tmp", "0 stale  #Quillon|1899/12/30|00.00.00|0|0#\r\n");
+    programDir.write("Quillon.sav", hostsDir.file("hosts") + "\r\n" + programDir.file("Quillon.d02") + "\r\n/etc/passwd\r\n");
+    startAndLoad();
+    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_EQ(names(ListPage::Hosts), (std::vector<std::string> { "stays" }));
+    EXPECT_EQ(names(ListPage::Trash), (std::vector<std::string> { "moved" }));
+    EXPECT_TRUE(state.store.wait().empty());
+    EXPECT_FALSE(programDir.exists("Quillon.sav"));
+    EXPECT_FALSE(hostsDir.exists("hosts.tmp"));
 }
 
 // A rewrite of the hosts file cut short by the last run is finished before

@@ -219,10 +219,10 @@ TEST_F(VerificationRunsTest, failedSaveBeforeAHostsRun_putsTheHostsBackAndDoesNo
     EXPECT_EQ(dialogs.workShows, 0);
     EXPECT_EQ(shell.lockCalls, (std::vector<std::string> { "lock", "unlock" }));
 
-    // Written before a later file failed, the hosts file lacks them: the
-    // next AutoSave puts them back.
+    // Replaced before the Trash file failed to, the hosts file lacks them:
+    // the next AutoSave puts them back.
     fs.clearFailures();
-    fs.fail(FaultyFileSystem::Op::Write, programDir.file("Quillon.d02") + ".tmp", ENOSPC);
+    fs.fail(FaultyFileSystem::Op::Rename, programDir.file("Quillon.d02"), EACCES);
     MenuPopupVerifyClick(filesFirst);
     EXPECT_EQ(names(ListPage::Hosts), (Names { "h1", "h2", "h3", "h4", "h5" }));
     EXPECT_EQ(state.store.pendingChanges(), 2);
