@@ -92,3 +92,13 @@ TEST_F(IgnoreListEditorTest, windowClosedWithoutClose_keepsRemovalsFromTheListsA
     EXPECT_EQ(hostsDir.read("hosts").find("hosta"), std::string::npos);      // saved without it
     EXPECT_EQ(shell.lockCalls, (std::vector<std::string> { "lock", "unlock" }));
 }
+
+TEST_F(IgnoreListEditorTest, close_saysWhenQuillonD03CouldNotBeReadAtStartup)
+{
+    state.blocked.d03 = true;
+    IgnoreListEditor editor(app);
+    editor.close();
+    EXPECT_EQ(dialogs.askedTexts(),
+              (Names { "File \"" + programDir.file("Quillon.d03") + "\" not saved: it could not be read when Quillon started." }));
+    EXPECT_EQ(programDir.read("Quillon.d03"), "zeta\r\nAlpha\r\nmid\r\n");
+}

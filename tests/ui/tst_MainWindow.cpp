@@ -67,6 +67,7 @@ private slots:
     void placement_centredOnlyWithoutBothKeys();
     void placement_savedBoundsAreUsed();
     void lock_switchesTimersWatchMenusAndPages();
+    void lock_timerWithIntervalOfZeroOrLess_neverRuns();
     void lock_ddeTimerOnlyWithACaptureSetting();
     void exit_refusedWhileLocked_confirmedOtherwise();
     void startTNA_withTray_windowNeverShown();
@@ -307,6 +308,20 @@ void TestMainWindow::lock_switchesTimersWatchMenusAndPages()
         QVERIFY(m->menuAction()->isEnabled());
     QVERIFY(w.pageControl()->isEnabled());
     QVERIFY(w.connectionWatchTimer()->isActive());
+}
+
+void TestMainWindow::lock_timerWithIntervalOfZeroOrLess_neverRuns()
+{
+    // Set by hand in the settings file; running, such a timer would fire
+    // without pause and hold a core busy.
+    MainWindowFixture f;
+    f.writeSettings("StartSplash=0\r\nFilesTimerInterval=0\r\nCheckTimerInterval=-5\r\n");
+    ui::TFormMain& w = f.start();
+    QVERIFY(!w.timer(core::Timer::Files)->isActive());
+    QVERIFY(!w.timer(core::Timer::Check)->isActive());
+    QVERIFY(w.timer(core::Timer::DDE)->isActive());
+    w.setTimerEnabled(core::Timer::Files, true);
+    QVERIFY(!w.timer(core::Timer::Files)->isActive());
 }
 
 void TestMainWindow::lock_ddeTimerOnlyWithACaptureSetting()
