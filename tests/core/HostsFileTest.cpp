@@ -114,18 +114,6 @@ TEST_F(HostsFileTest, failedTmpWrite_leavesHostsUntouched)
     EXPECT_FALSE(own.exists);
 }
 
-TEST_F(HostsFileTest, failedRename_reportsReasonAndHostsStaysWhole)
-{
-    dir.write("hosts", Foreign);
-    fs.fail(Op::Rename, paths.hosts, EACCES);
-    const Outcome o = replace(Ours1);
-    ASSERT_FALSE(o);
-    EXPECT_EQ(o.message(), "Cannot replace file \"" + paths.hosts + "\". Permission denied");
-    EXPECT_EQ(dir.read("hosts"), Foreign);
-    EXPECT_EQ(dir.read("hosts.bak"), Foreign);
-    EXPECT_FALSE(dir.exists("hosts.tmp"));
-}
-
 TEST_F(HostsFileTest, hostsPathIsADirectory_failsAndKeepsIt)
 {
     std::filesystem::create_directory(dir.file("hosts"));
@@ -188,34 +176,43 @@ TEST_F(HostsFileTest, readOnlyFolder_failsWithReasonAndHostsStays)
     EXPECT_EQ(dir.read("hosts"), Foreign);
 }
 
-// Hosts files that cannot be replaced by rename (a bind mount): the rewrite
-// in place never leaves a torn file behind, and hosts.bak stays whole.
-TEST_F(HostsFileTest, mountPoint_fullDisk_failsBeforeAnyByteChanges)
+// A replacement that fails leaves the old hosts file whole: a refused
+// rename, and for a hosts file that cannot be replaced by rename (a bind
+// mount) a full disk, met before any byte changes, or a write that fails
+// halfway, after which the old text comes back from hosts.bak.
+namespace {
+struct FailedReplace {
+    const char* name;
+    int renameError;
+    int rewriteError; // 0: the in-place rewrite is never reached
+    const char* reason;
+};
+class HostsFileFailure : public HostsFileTest, public ::testing::WithParamInterface<FailedReplace> {};
+} // namespace
+
+TEST_P(HostsFileFailure, leavesTheOldFileWholeAndSaysWhy)
 {
+    const FailedReplace& c = GetParam();
     dir.write("hosts", Foreign);
-    fs.fail(Op::Rename, paths.hosts, EBUSY);
-    fs.fail(Op::RewriteInPlace, paths.hosts, ENOSPC);
+    fs.fail(Op::Rename, paths.hosts, c.renameError);
+    if (c.rewriteError != 0)
+        fs.fail(Op::RewriteInPlace, paths.hosts, c.rewriteError, 1);
     const Outcome o = replace(Ours1 + Ours2);
     ASSERT_FALSE(o);
-    EXPECT_EQ(o.message(), "Cannot replace file \"" + paths.hosts + "\". No space left on device");
+    EXPECT_EQ(o.message(), "Cannot replace file \"" + paths.hosts + "\". " + c.reason);
     EXPECT_EQ(dir.read("hosts"), Foreign);
     EXPECT_EQ(dir.read("hosts.bak"), Foreign);
-    EXPECT_FALSE(dir.exists("hosts.redo"));
     EXPECT_FALSE(dir.exists("hosts.tmp"));
+    EXPECT_FALSE(dir.exists("hosts.redo"));
 }
 
-TEST_F(HostsFileTest, mountPoint_writeFailsHalfway_oldTextComesBackFromTheBackup)
-{
-    dir.write("hosts", Foreign);
-    fs.fail(Op::Rename, paths.hosts, EBUSY);
-    fs.fail(Op::RewriteInPlace, paths.hosts, EIO, 1);
-    const Outcome o = replace(Ours1 + Ours2);
-    ASSERT_FALSE(o);
-    EXPECT_EQ(o.message(), "Cannot replace file \"" + paths.hosts + "\". Input/output error");
-    EXPECT_EQ(dir.read("hosts"), Foreign);
-    EXPECT_EQ(dir.read("hosts.bak"), Foreign);
-    EXPECT_FALSE(dir.exists("hosts.redo"));
-}
+INSTANTIATE_TEST_SUITE_P(Cases, HostsFileFailure,
+                         ::testing::Values(FailedReplace { "renameRefused", EACCES, 0, "Permission denied" },
+                                           FailedReplace { "mountPointFullDisk", EBUSY, ENOSPC,
+                                                           "No space left on device" },
+                                           FailedReplace { "mountPointWriteFailsHalfway", EBUSY, EIO,
+                                                           "Input/output error" }),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The rewrite and the putting back both fail (or the process is killed
 // halfway): hosts is torn, and hosts.tmp, marked by hosts.redo, finishes the
