@@ -383,9 +383,11 @@ HostListView* TFormMain::currentView() const
 void TFormMain::setInterfaceUnlocked(bool on)
 {
     const core::Settings& s = m_state->settings;
+    // Once the program is ending, no timer starts new work.
+    const bool timersOn = on && !m_state->ending;
     for (const core::Timer which : { core::Timer::DDE, core::Timer::Files, core::Timer::Check })
-        switchTimer(timer(which), on && core::timerMayRun(s, which));
-    m_watch->setEnabled(on);
+        switchTimer(timer(which), timersOn && core::timerMayRun(s, which));
+    m_watch->setEnabled(timersOn);
     for (QMenu* menu : m_menu->topLevelMenus())
         menu->menuAction()->setEnabled(on);
     m_pages->setEnabled(on);
@@ -393,7 +395,7 @@ void TFormMain::setInterfaceUnlocked(bool on)
 
 void TFormMain::setTimerEnabled(core::Timer which, bool enabled)
 {
-    switchTimer(timer(which), enabled && core::timerMayRun(m_state->settings, which));
+    switchTimer(timer(which), enabled && !m_state->ending && core::timerMayRun(m_state->settings, which));
 }
 
 void TFormMain::showActivity(int indicator)
@@ -597,6 +599,7 @@ void TFormMain::endFromOutside()
     // operation puts every host it has not processed back into its list.
     m_state->ending = true;
     m_state->cancel = true;
+    setInterfaceUnlocked(m_state->unlocked); // the timers stop
     // Open dialogs close unanswered; the dialogs of the logic show no more.
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
