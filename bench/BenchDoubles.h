@@ -86,6 +86,7 @@ public:
     void setStatusPanelText(int, const std::string&) override {}
     std::vector<int> selectedRows(int) const override { return rows; }
     void selectRows(int, const std::vector<int>& r) override { rows = r; }
+    void selectCurrentRow(int, int row) override { rows = { row }; }
     void scrollRowToTop(int, int) override {}
     void setBusyCursor(bool) override {}
 };

@@ -119,6 +119,7 @@ public:
     void setStatusPanelText(int, const std::string&) override {}
     std::vector<int> selectedRows(int) const override { return {}; }
     void selectRows(int, const std::vector<int>&) override {}
+    void selectCurrentRow(int, int) override {}
     void scrollRowToTop(int, int) override {}
     void setBusyCursor(bool) override {}
 };

@@ -166,7 +166,18 @@ bool DateTimeText::isUsableDate(const std::vector<Item>& items) const
     int day = 0;
     int month = 0;
     int year = 0;
-    for (const auto& item : items) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Item& item = items[i];
+        // A blank-padded day is read as up to two digits after its blank: a
+        // number or a digit right behind it would be taken for its second
+        // digit (" 2111/2001" of "%e1%m/%Y" reads as the 21st of January).
+        if (item.field == Field::DayBlankPadded && i + 1 < items.size()) {
+            const Item& next = items[i + 1];
+            const bool digitNext = next.field == Field::Literal && !next.literal.empty()
+                && next.literal.front() >= '0' && next.literal.front() <= '9';
+            if (digitNext || (next.field != Field::Literal && next.field != Field::Blank))
+                return false;
+        }
         switch (item.field) {
         case Field::Literal:
         case Field::Blank: break;

@@ -169,6 +169,15 @@ void sortPage(App& app, ListPage page, SortKey key, SortDirection direction)
         if (descending)
             std::reverse(sorted.begin(), sorted.end());
         seq.reorder(std::move(sorted));
+        // Both host pages are shown afresh from the active list, and every
+        // selection on them is lost: a selection kept on the other page
+        // would stand for rows the person no longer sees as they were.
+        if (page == ListPage::Trash) {
+            app.shell.selectRows(pageIndex(ListPage::Trash), {});
+        } else {
+            app.shell.selectRows(pageIndex(ListPage::Hosts), {});
+            app.shell.selectRows(pageIndex(ListPage::Wait), {});
+        }
     }
     app.shell.setBusyCursor(false);
 }

@@ -96,11 +96,12 @@ bool canBeWritten(std::string_view section, std::string_view key, std::string_vi
 {
     if (holdsLineBreak(section) || holdsLineBreak(key) || holdsLineBreak(value))
         return false;
-    if (trimBlanks(section).empty() || section.find(']') != std::string_view::npos)
+    // Names are read without the blanks at their ends: a name that has some
+    // would be written as given and never found again by it.
+    if (section.empty() || trimBlanks(section) != section || section.find(']') != std::string_view::npos)
         return false;
-    const std::string_view trimmedKey = trimBlanks(key);
-    return !trimmedKey.empty() && key.find('=') == std::string_view::npos && trimmedKey.front() != '['
-        && trimmedKey.front() != ';' && trimmedKey.front() != '#';
+    return !key.empty() && trimBlanks(key) == key && key.find('=') == std::string_view::npos && key.front() != '['
+        && key.front() != ';' && key.front() != '#';
 }
 
 } // namespace

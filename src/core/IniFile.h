@@ -22,9 +22,10 @@
 // A write is refused (with the same message) when:
 // - the file exists but could not be loaded: writing would replace the
 //   person's settings with only the keys written since;
-// - a name or the value holds a line break, the section name is empty or
-//   holds ']', or the key is empty, holds '=' or begins with '[', ';' or '#':
-//   such a line would not read back as the same key and value.
+// - a name or the value holds a line break, a name is empty or has blanks
+//   at either end, the section name holds ']', or the key holds '=' or
+//   begins with '[', ';' or '#': such a line would not read back as the same
+//   key and value.
 //
 // Not thread-safe; the file system must outlive the object.
 

@@ -78,7 +78,7 @@ void findRow(App& app, FindField field)
             app.dialogs.ask(NotFound, MessageKind::Information);
             continue;
         }
-        app.shell.selectRows(page, { row });
+        app.shell.selectCurrentRow(page, row);
         app.shell.scrollRowToTop(page, row);
         return;
     }

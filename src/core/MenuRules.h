@@ -37,6 +37,14 @@ struct PopupMenuState {
     bool emptyTrashVisible;  // MenuPopupEmptyRecycle
     bool openVisible;        // MenuPopupMenuOpen
     bool findVisible;        // MenuPopupMenuFind
+
+    // A pop-up whose items are all hidden (an empty list, nothing selected)
+    // is not opened: it would show its separators alone.
+    bool anyItemVisible() const
+    {
+        return verifyVisible || aliasVisible || restoreVisible || deleteVisible || emptyTrashVisible || openVisible
+            || findVisible;
+    }
 };
 
 MainMenuState mainMenuState(const MenuContext& c);

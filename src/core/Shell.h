@@ -32,6 +32,9 @@ public:
     virtual std::vector<int> selectedRows(int page) const = 0;
     // Replaces the selection of a page's view with the given rows.
     virtual void selectRows(int page, const std::vector<int>& rows) = 0;
+    // Selects row alone and makes it the current row, from which a following
+    // Shift+click extends the selection.
+    virtual void selectCurrentRow(int page, int row) = 0;
     // Scrolls a page's view so that row is the first one visible.
     virtual void scrollRowToTop(int page, int row) = 0;
     // The busy (hourglass) cursor on or off.

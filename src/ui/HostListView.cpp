@@ -7,6 +7,11 @@
 
 namespace quillon::ui {
 
+namespace {
+// The status icon column, as wide as its icons.
+constexpr int StatusColumnWidth = 20;
+} // namespace
+
 HostListView::HostListView(QWidget* parent)
     : QTableView(parent)
 {
@@ -34,6 +39,7 @@ HostListView::HostListView(QWidget* parent)
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setStretchLastSection(true);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setMinimumSectionSize(StatusColumnWidth);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &HostListView::headerClicked);
@@ -66,19 +72,51 @@ int HostListView::selectedRowCount() const
     return static_cast<int>(selectedRowNumbers().size());
 }
 
+void HostListView::setModel(QAbstractItemModel* model)
+{
+    QTableView::setModel(model);
+    if (!model)
+        return;
+    m_wasEmpty = model->rowCount() == 0;
+    connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this] { m_wasEmpty = this->model()->rowCount() == 0; });
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (m_wasEmpty)
+            fitColumns();
+        else
+            m_changedSinceFit = true;
+    });
+    const auto changed = [this] { m_changedSinceFit = true; };
+    connect(model, &QAbstractItemModel::dataChanged, this, changed);
+    connect(model, &QAbstractItemModel::modelReset, this, changed);
+}
+
 void HostListView::fitColumns()
 {
     if (!model())
         return;
+    m_changedSinceFit = false;
     const QFontMetrics fm = fontMetrics();
-    const int sample = std::min(model()->rowCount(), 200);
-    setColumnWidth(0, 20 + 8);
+    // The rows in sight, or, before the view has a height, as many as a
+    // window of the design size shows.
+    const int rowHeight = std::max(verticalHeader()->defaultSectionSize(), 1);
+    const int inSight = viewport()->height() > rowHeight ? viewport()->height() / rowHeight + 1 : 40;
+    const int first = std::max(rowAt(0), 0);
+    const int last = std::min(model()->rowCount(), first + inSight);
+    setColumnWidth(0, StatusColumnWidth);
     for (int c = 1; c < model()->columnCount(); ++c) {
         int width = fm.horizontalAdvance(model()->headerData(c, Qt::Horizontal).toString()) + 24;
-        for (int r = 0; r < sample; ++r)
+        for (int r = first; r < last; ++r)
             width = std::max(width, fm.horizontalAdvance(model()->index(r, c).data().toString()) + 12);
         setColumnWidth(c, std::min(width, 360));
     }
+}
+
+void HostListView::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    if (m_changedSinceFit)
+        fitColumns();
 }
 
 void HostListView::keyPressEvent(QKeyEvent* event)

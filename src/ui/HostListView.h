@@ -17,10 +17,14 @@ class HostListView final : public QTableView {
 public:
     explicit HostListView(QWidget* parent = nullptr);
 
+    void setModel(QAbstractItemModel* model) override;
+
     // Selected rows, ascending.
     std::vector<int> selectedRowNumbers() const;
     int selectedRowCount() const;
-    // Sizes the columns to their header and the first rows' texts.
+    // Sizes the columns to their header and the texts of the rows in sight
+    // (never all of a long list). Done when rows arrive in an empty list and
+    // when the view is shown after its rows changed.
     void fitColumns();
 
 signals:
@@ -30,6 +34,11 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool m_wasEmpty = true;
+    bool m_changedSinceFit = false;
 };
 
 } // namespace quillon::ui

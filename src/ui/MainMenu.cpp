@@ -155,6 +155,8 @@ void MainMenu::buildPopup(QWidget* owner)
 {
     m_popup = new QMenu(owner);
     m_popup->setObjectName(QStringLiteral("PopupMenu1"));
+    // Its separators always show, also where hidden items leave two in a row.
+    m_popup->setSeparatorsCollapsible(false);
     addItem(m_popup, "MenuPopupVerify", "&Verify", icon(MenuIcon::VerifySelected));
     QMenu* alias = addSubmenu(m_popup, "MenuPopupMenuAlias", "A&lias");
     alias->menuAction()->setIcon(icons::menuIcon(MenuIcon::Alias));

@@ -26,7 +26,9 @@ StatusPanels::StatusPanels(QWidget* parent)
     setObjectName(QStringLiteral("StatusBar1"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 1, 0, 0);
-    row->setSpacing(2);
+    // The panels' widths add up to the window's width: any spacing would
+    // push the last ones out of a window at its smallest.
+    row->setSpacing(0);
     const int widths[5] = { layout::StatusPanel0Width, 296, layout::StatusPanel2Width, layout::StatusPanel3Width,
                             layout::StatusPanel4Width };
     const char* designTexts[5] = { "", "Current Host:", "Current IP:", "", "" };

@@ -148,7 +148,6 @@ void TFormMain::buildWindow()
         model->setStatusIcons({ icons::statusIcon(0), icons::statusIcon(1), icons::statusIcon(2),
                                 icons::statusIcon(3) });
         view->setModel(model);
-        view->setColumnWidth(0, 28);
         sheetLayout->addWidget(view);
         m_pages->addTab(sheet, icons::tabIcon(i), QString::fromLatin1(captions[i]));
         m_views[static_cast<std::size_t>(i)] = view;
@@ -467,6 +466,13 @@ void TFormMain::selectRows(int page, const std::vector<int>& rows)
     view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
+void TFormMain::selectCurrentRow(int page, int row)
+{
+    HostListView* view = listView(std::clamp(page, 0, 2));
+    view->selectionModel()->setCurrentIndex(view->model()->index(row, 1),
+                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 // --- commands --------------------------------------------------------------
 
 core::MenuContext TFormMain::menuContext() const
@@ -500,7 +506,10 @@ void TFormMain::PopupMenu1Popup(const QPoint& globalPos)
     // A disabled page (a long operation runs) offers no pop-up menu.
     if (!m_pages->isEnabled())
         return;
-    m_menu->applyPopup(core::popupMenuState(menuContext()));
+    const core::PopupMenuState state = core::popupMenuState(menuContext());
+    if (!state.anyItemVisible())
+        return;
+    m_menu->applyPopup(state);
     m_menu->popup()->popup(globalPos);
 }
 
@@ -565,6 +574,13 @@ void TFormMain::MenuTNAExitClick()
 core::WindowPlacement TFormMain::currentPlacement() const
 {
     core::WindowPlacement p;
+    if (!m_shownOnce) {
+        // Started in the tray and never shown: the remembered state stands,
+        // and the bounds in the settings file stay as they are.
+        p.maximized = m_startMaximized;
+        p.normal = false;
+        return p;
+    }
     p.maximized = isMaximized();
     p.normal = !isMaximized() && !isMinimized();
     const QRect frame = frameGeometry();
@@ -670,6 +686,7 @@ void TFormMain::resizeEvent(QResizeEvent* event)
 void TFormMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    m_shownOnce = true;
     layoutForSize();
 }
 

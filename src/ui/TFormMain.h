@@ -85,6 +85,7 @@ public:
     void setStatusPanelText(int panel, const std::string& text) override;
     std::vector<int> selectedRows(int page) const override;
     void selectRows(int page, const std::vector<int>& rows) override;
+    void selectCurrentRow(int page, int row) override;
     void scrollRowToTop(int page, int row) override;
     void setBusyCursor(bool busy) override;
 
@@ -150,6 +151,7 @@ private:
     QSocketNotifier* m_termination = nullptr;
 
     bool m_startMaximized = false;
+    bool m_shownOnce = false;
     bool m_exiting = false;
     bool m_exited = false;
 };

@@ -110,7 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
         PatternCase { "twelveHourWithoutMarker", { "%m/%d/%Y", "%I:%M:%S", "AM", "PM" }, "%m/%d/%Y",
                       "%H:%M:%S" },
         PatternCase { "markersMissingOrAlike", { "%m/%d/%Y", "%r", "am", "AM" }, "%m/%d/%Y", "%H:%M:%S" },
-        PatternCase { "empty", { "", "%H:%M:%S %p", "AM", "PM" }, "%Y-%m-%d", "%H:%M:%S" }),
+        PatternCase { "empty", { "", "%H:%M:%S %p", "AM", "PM" }, "%Y-%m-%d", "%H:%M:%S" },
+        PatternCase { "blankPaddedDayRunningOn", { "%e1%m/%Y", "%T", "AM", "PM" }, "%Y-%m-%d", "%H:%M:%S" },
+        PatternCase { "blankPaddedDayThenMonth", { "%e%m%Y", "%T", "AM", "PM" }, "%Y-%m-%d", "%H:%M:%S" }),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ParseCase {

@@ -198,6 +198,7 @@ TEST_F(IniFileTest, writeRefused_textThatWouldNotReadBack)
     const std::pair<std::string, std::string> names[] = {
         { "Settings", "Key\r\nX" }, { "Set\ntings", "Key" }, { "", "Key" }, { "Set]", "Key" },
         { "Settings", "" },         { "Settings", "A=B" },   { "Settings", "[Key" }, { "Settings", ";Key" },
+        { "Settings", "Key " },     { " Settings", "Key" },  { "Settings", "\tKey" },
     };
     for (const auto& [section, key] : names)
         EXPECT_FALSE(ini.writeString(section, key, "v")) << section << "/" << key;

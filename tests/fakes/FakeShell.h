@@ -23,6 +23,7 @@ public:
     std::function<void()> onProcessEvents;
     std::map<int, std::string> panels;
     std::map<int, std::vector<int>> selections;
+    std::map<int, int> currentRows;
     std::pair<int, int> scrolledTo { -1, -1 };
     std::vector<bool> busyCalls;
 
@@ -51,6 +52,11 @@ public:
         return it == selections.end() ? std::vector<int> {} : it->second;
     }
     void selectRows(int p, const std::vector<int>& rows) override { selections[p] = rows; }
+    void selectCurrentRow(int p, int row) override
+    {
+        selections[p] = { row };
+        currentRows[p] = row;
+    }
     void scrollRowToTop(int p, int row) override { scrolledTo = { p, row }; }
     void setBusyCursor(bool busy) override { busyCalls.push_back(busy); }
 };
