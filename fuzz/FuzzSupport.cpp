@@ -158,6 +158,13 @@ platform::Status MemoryFileSystem::writeFile(const std::string& path, std::strin
     return platform::Status::ok();
 }
 
+platform::Status MemoryFileSystem::createFile(const std::string& path, std::string_view data)
+{
+    if (m_files.count(path))
+        return platform::Status::fromErrno(EEXIST);
+    return writeFile(path, data);
+}
+
 platform::Status MemoryFileSystem::removeFile(const std::string& path)
 {
     if (m_files.erase(path) == 0)

@@ -70,6 +70,7 @@ public:
     platform::FileStamp stamp(const std::string& path) override;
     platform::Status readFile(const std::string& path, std::string& out) override;
     platform::Status writeFile(const std::string& path, std::string_view data) override;
+    platform::Status createFile(const std::string& path, std::string_view data) override;
     platform::Status removeFile(const std::string& path) override;
     platform::Status renameFile(const std::string& from, const std::string& to) override;
     platform::Status linkFile(const std::string& from, const std::string& to) override;

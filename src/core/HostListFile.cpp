@@ -36,10 +36,14 @@ bool exportHostsList(App& app, const std::string& path)
 {
     InterfaceLockGuard lock(app);
     HostStore& store = app.state.store;
-    const Outcome o = writeListFile(app.fs, path, { &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
-    if (!o)
+    const std::string text = formatListFile({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+    const Outcome o = writeChosenFile(app.fs, path, text);
+    if (!o) {
         reportError(app, o.message());
-    return o.ok();
+        return false;
+    }
+    markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+    return true;
 }
 
 bool importHostsList(App& app, const std::string& path)

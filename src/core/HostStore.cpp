@@ -1,5 +1,7 @@
 #include "core/HostStore.h"
 
+#include "core/HostName.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -66,6 +68,21 @@ int HostStore::activeIndexOf(std::string_view name) const
     if (inHosts >= 0)
         return inHosts;
     return firstInOrder(m_wait, m_activeIndex, name, static_cast<int>(m_hosts.size()));
+}
+
+bool HostStore::activeAliasesHold(std::string_view name) const
+{
+    const auto holds = [name](const RecordPtr& r) {
+        std::string_view alias = r->Alias;
+        while (!alias.empty()) {
+            const auto space = alias.find(' ');
+            if (equalsIgnoreCase(alias.substr(0, space), name))
+                return true;
+            alias = space == std::string_view::npos ? std::string_view() : alias.substr(space + 1);
+        }
+        return false;
+    };
+    return std::any_of(m_hosts.begin(), m_hosts.end(), holds) || std::any_of(m_wait.begin(), m_wait.end(), holds);
 }
 
 int HostStore::trashIndexOf(std::string_view name) const

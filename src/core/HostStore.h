@@ -51,6 +51,9 @@ public:
     int activeIndexOf(std::string_view name) const;
     int trashIndexOf(std::string_view name) const;
     bool activeContains(std::string_view name) const { return m_activeIndex.containsIgnoreCase(name); }
+    // True when an active-list record holds name among its alias words,
+    // letter case ignored. A linear scan: for the commands, not for loading.
+    bool activeAliasesHold(std::string_view name) const;
 
     // Entering the lists at their top: the front of the Hosts list (counts a
     // pending change), the front of the Wait list, the front of the Trash.

@@ -6,6 +6,7 @@
 #include "core/HostName.h"
 
 #include <cerrno>
+#include <random>
 
 namespace quillon::core {
 
@@ -133,6 +134,28 @@ Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, st
     }
     // The rename itself made durable: after a power cut the lists must not
     // be older than a hosts file saved after them.
+    fs.syncDirectory(platform::folderOf(path));
+    return Outcome::success();
+}
+
+Outcome writeChosenFile(platform::FileSystem& fs, const std::string& path, std::string_view text)
+{
+    std::random_device random;
+    platform::Status created = platform::Status::fromErrno(EEXIST);
+    std::string tmp;
+    for (int attempt = 0; attempt < 100 && created.code() == EEXIST; ++attempt) {
+        tmp = path + ".quillon-" + std::to_string(random() % 1000000) + ".tmp";
+        created = fs.createFile(tmp, text);
+    }
+    if (!created) {
+        if (created.code() != EEXIST)
+            fs.removeFile(tmp);
+        return Outcome::failure(cannotCreateFile(path, created));
+    }
+    if (platform::Status s = fs.renameFile(tmp, path); !s) {
+        fs.removeFile(tmp);
+        return Outcome::failure(cannotCreateFile(path, s));
+    }
     fs.syncDirectory(platform::folderOf(path));
     return Outcome::success();
 }

@@ -55,6 +55,9 @@ Outcome writeListFile(platform::FileSystem& fs, const std::string& path,
 // Writes text to path through path + ".tmp" (synced) and a rename, and syncs
 // the folder, so that the new file is on disk when this returns.
 Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, std::string_view text);
+// The same for a file the person chose, whose folder may hold anything: the
+// temporary file gets a name of its own that no file there has.
+Outcome writeChosenFile(platform::FileSystem& fs, const std::string& path, std::string_view text);
 
 // The Ignore list file: one name per line; blank lines are skipped.
 Outcome loadIgnoreFile(platform::FileSystem& fs, const std::string& path, std::vector<std::string>& names);

@@ -50,6 +50,9 @@ public:
     virtual Status readFile(const std::string& path, std::string& out) = 0;
     // Creates or truncates path, writes data and syncs it to disk.
     virtual Status writeFile(const std::string& path, std::string_view data) = 0;
+    // The same for a file that must not exist yet: EEXIST when it does,
+    // which is then left as it was.
+    virtual Status createFile(const std::string& path, std::string_view data) = 0;
     // Deletes a file; a file that does not exist is an error (ENOENT).
     virtual Status removeFile(const std::string& path) = 0;
     // Renames from over to in one atomic step (POSIX rename).

@@ -58,7 +58,9 @@ void AddHost(core::App& app, AddHostMode mode)
             app.dialogs.ask(IgnoredHost, core::MessageKind::Warning);
             continue;
         }
-        if (capture::IndexOfHost(store, host) >= 0) {
+        // A further name of a listed entry is on its hosts file line already:
+        // the resolver would answer from that line, not afresh.
+        if (capture::IndexOfHost(store, host) >= 0 || store.activeAliasesHold(host)) {
             app.dialogs.ask(AlreadyListed, core::MessageKind::Warning);
             continue;
         }

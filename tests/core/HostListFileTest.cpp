@@ -4,6 +4,8 @@
 #include "fakes/AppFixture.h"
 
 #include <cerrno>
+#include <filesystem>
+#include <set>
 
 using namespace quillon;
 using namespace quillon::core;
@@ -114,4 +116,16 @@ TEST_F(HostListFileTest, import_failedSaveBefore_stopsAndKeepsUnsavedWaitHosts)
     EXPECT_EQ(names(ListPage::Hosts), (Names { "alpha", "beta" }));
     EXPECT_EQ(names(ListPage::Wait), (Names { "unsaved", "gamma", "delta" }));
     EXPECT_EQ(shell.lockCalls, (std::vector<std::string> { "lock", "unlock" }));
+}
+
+TEST_F(HostListFileTest, export_leavesEveryOtherFileOfTheFolderAlone)
+{
+    programDir.write("list.hst.tmp", "someone's own file\r\n");
+    ASSERT_TRUE(exportHostsList(app, programDir.file("list.hst")));
+    EXPECT_EQ(programDir.read("list.hst.tmp"), "someone's own file\r\n");
+    EXPECT_NE(programDir.read("list.hst").find("10.0.0.2 beta"), std::string::npos);
+    std::set<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(programDir.path()))
+        files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string> { "Quillon.ini", "Quillon.d01", "list.hst", "list.hst.tmp" }));
 }

@@ -49,6 +49,13 @@ platform::Status FaultyFileSystem::writeFile(const std::string& path, std::strin
     return m_real.writeFile(path, data);
 }
 
+platform::Status FaultyFileSystem::createFile(const std::string& path, std::string_view data)
+{
+    if (auto s = check(Op::Write, path, "create"); !s)
+        return s;
+    return m_real.createFile(path, data);
+}
+
 platform::Status FaultyFileSystem::removeFile(const std::string& path)
 {
     if (auto s = check(Op::Remove, path, "remove"); !s)

@@ -103,3 +103,16 @@ TEST_F(AddHostTest, cannotVerify_noShowsTheDialogAgain)
     EXPECT_FALSE(dialogs.workCancelEnabled); // a single lookup cannot be cancelled
     EXPECT_FALSE(dialogs.workPanelVisible());
 }
+
+// A further name of a listed entry stands on its hosts file line: the
+// resolver would answer from that very line.
+TEST_F(AddHostTest, aliasOfAListedEntry_isAlreadyInTheList)
+{
+    hostsDir.write("hosts", "10.0.0.5 files fileserver PRINTER\r\n");
+    startAndLoad();
+    dialogs.inputSteps = { { true, "fileserver" }, { true, "printer" }, { false, "" } };
+    MenuEditAddHostClick(app);
+    EXPECT_EQ(dialogs.askedTexts(), (Names { "Host already in list.", "Host already in list." }));
+    EXPECT_TRUE(resolver.lookups.empty());
+    EXPECT_EQ(state.store.hosts().size(), 1u);
+}

@@ -98,7 +98,14 @@ TEST_F(ConnectionWatchTest, statusPanels_followTheState)
     EXPECT_EQ(shell.panels[1], "Current Host: me.example");
     EXPECT_EQ(shell.panels[2], "Current IP: 10.0.0.1");
 
+    // An address without a name record (most home networks): the address
+    // shows, the name is empty.
     resolver.reverse.clear();
+    resolver.reverseErrors["10.0.0.1"] = platform::ErrorNoData;
+    WinshoeIPWatch1StatusChanged(app, watch);
+    EXPECT_EQ(shell.panels[1], "Current Host: ");
+    EXPECT_EQ(shell.panels[2], "Current IP: 10.0.0.1");
+
     resolver.reverseErrors["10.0.0.1"] = platform::ErrorNoRecovery; // a failing reverse lookup changes nothing
     shell.panels.clear();
     WinshoeIPWatch1StatusChanged(app, watch);

@@ -98,3 +98,13 @@ TEST(GlibcResolverTest, localhostNumericNamesAndTheMachinesOwnName)
     ::freeaddrinfo(found);
     EXPECT_TRUE(listed) << own;
 }
+
+// glibc answers HOST_NOT_FOUND for an address without a PTR record: that is
+// an empty name, not a failure.
+TEST(GlibcResolverErrors, reverseLookupWithoutANameRecord_isNoData)
+{
+    EXPECT_EQ(platform::reverseLookupError(HOST_NOT_FOUND), platform::ErrorNoData);
+    EXPECT_EQ(platform::reverseLookupError(NO_DATA), platform::ErrorNoData);
+    EXPECT_EQ(platform::reverseLookupError(TRY_AGAIN), platform::ErrorTryAgain);
+    EXPECT_EQ(platform::reverseLookupError(NO_RECOVERY), platform::ErrorNoRecovery);
+}

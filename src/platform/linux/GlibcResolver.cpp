@@ -27,6 +27,17 @@ int classicError(int herr)
     }
 }
 
+} // namespace
+
+int reverseLookupError(int herr)
+{
+    // An address without a name record: glibc says the host was not found,
+    // where the classic interface says the name is valid but has no data.
+    return herr == HOST_NOT_FOUND ? ErrorNoData : classicError(herr);
+}
+
+namespace {
+
 // Runs one of the reentrant lookups, growing its buffer while it asks for
 // more room. lookup(buffer, size, result, herr) returns the call's result.
 template <typename Lookup>
@@ -99,7 +110,7 @@ ReverseAnswer GlibcResolver::lookupAddress(const IPv4& address)
         return ::gethostbyaddr_r(address.data(), 4, AF_INET, &entry, b, size, r, e);
     });
     if (!result || !result->h_name) {
-        answer.error = classicError(herr);
+        answer.error = reverseLookupError(herr);
         return answer;
     }
     answer.name = result->h_name;

@@ -6,6 +6,11 @@
 
 namespace quillon::platform {
 
+// The failure number of a reverse lookup from glibc's h_errno. An address
+// without a name record (HOST_NOT_FOUND, the usual answer on home networks)
+// is ErrorNoData, which the callers take as an empty name.
+int reverseLookupError(int herr);
+
 class GlibcResolver final : public Resolver {
 public:
     std::optional<IPv4> numericAddress(const std::string& text) override;

@@ -86,11 +86,11 @@ Status PosixFileSystem::readFile(const std::string& path, std::string& out)
     return Status::ok();
 }
 
-Status PosixFileSystem::writeFile(const std::string& path, std::string_view data)
+namespace {
+
+// Writes all of data, syncs and closes.
+Status writeOpened(Fd& fd, std::string_view data)
 {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (fd.get() < 0)
-        return Status::fromErrno(errno);
     const char* p = data.data();
     std::size_t left = data.size();
     while (left > 0) {
@@ -108,6 +108,24 @@ Status PosixFileSystem::writeFile(const std::string& path, std::string_view data
     if (fd.release() != 0)
         return Status::fromErrno(errno);
     return Status::ok();
+}
+
+} // namespace
+
+Status PosixFileSystem::writeFile(const std::string& path, std::string_view data)
+{
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (fd.get() < 0)
+        return Status::fromErrno(errno);
+    return writeOpened(fd, data);
+}
+
+Status PosixFileSystem::createFile(const std::string& path, std::string_view data)
+{
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (fd.get() < 0)
+        return Status::fromErrno(errno);
+    return writeOpened(fd, data);
 }
 
 Status PosixFileSystem::removeFile(const std::string& path)

@@ -11,6 +11,7 @@ public:
     FileStamp stamp(const std::string& path) override;
     Status readFile(const std::string& path, std::string& out) override;
     Status writeFile(const std::string& path, std::string_view data) override;
+    Status createFile(const std::string& path, std::string_view data) override;
     Status removeFile(const std::string& path) override;
     Status renameFile(const std::string& from, const std::string& to) override;
     Status linkFile(const std::string& from, const std::string& to) override;
