@@ -1,7 +1,8 @@
-# quillon_add_test(<name> [QT] SOURCES <files...> LIBS <targets...>)
+# quillon_add_test(<name> [QT [UNDER_WINDOW_MANAGER]] SOURCES <files...> LIBS <targets...>)
 # Builds one test program and registers it with ctest: a GoogleTest program
 # case by case, or, with QT, a Qt Test program (QTEST_MAIN) as one test.
-# Every test runs headless (offscreen) and finds the shared test data through
+# Every test runs headless (offscreen), or with UNDER_WINDOW_MANAGER on a
+# private X server with openbox, and finds the shared test data through
 # QUILLON_TEST_DATA.
 include(GoogleTest)
 find_package(GTest REQUIRED)
@@ -12,7 +13,7 @@ set(QUILLON_TEST_ENVIRONMENT
     "QT_QPA_PLATFORM=offscreen;QUILLON_TEST_DATA=${QUILLON_TEST_DATA_DIR};LC_ALL=C.UTF-8")
 
 function(quillon_add_test name)
-  cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;UNDER_WINDOW_MANAGER" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE QUILLON_TEST_DATA="${QUILLON_TEST_DATA_DIR}")
@@ -20,8 +21,14 @@ function(quillon_add_test name)
     find_package(Qt6 REQUIRED COMPONENTS Test)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${QUILLON_TEST_ENVIRONMENT}" TIMEOUT 300)
+    if(ARG_UNDER_WINDOW_MANAGER)
+      add_test(NAME ${name} COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wm/run-under-wm.sh $<TARGET_FILE:${name}>)
+      set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QUILLON_TEST_DATA=${QUILLON_TEST_DATA_DIR};LC_ALL=C.UTF-8" TIMEOUT 300)
+    else()
+      add_test(NAME ${name} COMMAND ${name})
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "${QUILLON_TEST_ENVIRONMENT}" TIMEOUT 300)
+    endif()
     return()
   endif()
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)

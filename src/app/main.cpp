@@ -10,6 +10,7 @@
 #include "platform/linux/InterruptibleResolver.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/SystemClock.h"
+#include "ui/ApplicationSetup.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TFormMain.h"
 
@@ -20,11 +21,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillon"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
-    QApplication::setDesktopFileName(QStringLiteral("quillon"));
-    // Closing the window sends it to the tray; only the tray's Exit ends us.
-    QApplication::setQuitOnLastWindowClosed(false);
+    quillon::ui::setUpApplication();
 
     const quillon::platform::SingleInstance instance("TFormMain");
     if (!instance.isFirst()) {
