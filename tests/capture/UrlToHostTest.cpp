@@ -1,5 +1,7 @@
 #include "capture/UrlToHost.h"
 
+#include "fakes/CaseName.h"
+
 #include <gtest/gtest.h>
 
 using namespace quillon::capture;
@@ -9,6 +11,8 @@ struct UrlCase {
     UrlSource source;
     const char* host;
 };
+
+void PrintTo(const UrlCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class UrlToHostCases : public ::testing::TestWithParam<UrlCase> {};
 
@@ -44,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UrlCase { "\"http://hoste", UrlSource::BrowserReply, "hoste" }, // no closing quote
                       UrlCase { "http://host f/", UrlSource::Plain, "host f" },
                       UrlCase { "http://hostg\r\n127.0.0.1 evil/", UrlSource::Plain, "hostg\r\n127.0.0.1 evil" },
-                      UrlCase { "", UrlSource::CacheEntry, "" }));
+                      UrlCase { "", UrlSource::CacheEntry, "" }),
+    [](const auto& info) { return quillon::test::caseName(info.index, info.param.text); });
 
 TEST(CleanHostName, namesThatCouldBreakTheHostsFileAreNoNames)
 {

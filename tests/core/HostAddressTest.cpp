@@ -1,6 +1,7 @@
 #include "core/HostAddress.h"
 #include "core/HostLine.h"
 #include "core/ListFile.h"
+#include "fakes/CaseName.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +20,9 @@ struct AddressCase {
     bool pinned;   // marks an entry someone set on purpose
 };
 
-class AddressField : public ::testing::TestWithParam<AddressCase> {};
+void PrintTo(const AddressCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
-std::string caseName(const ::testing::TestParamInfo<AddressCase>& info)
-{
-    std::string name = "n" + std::to_string(info.index) + "_";
-    for (const char c : std::string(info.param.text))
-        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return name;
-}
+class AddressField : public ::testing::TestWithParam<AddressCase> {};
 
 } // namespace
 
@@ -63,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase { "1:2:3:4:5:6:7:8:9", false, false }, AddressCase { ":1", false, false },
         AddressCase { "1:", false, false }, AddressCase { "12345::1", false, false },
         AddressCase { "::1.2.3.04", false, false }, AddressCase { "00", false, false }),
-    caseName);
+    [](const auto& info) { return quillon::test::caseName(info.index, info.param.text); });
 
 // The IPv6 reading agrees with the C library's, over many texts made of the
 // characters an IPv6 address uses.

@@ -84,11 +84,14 @@ TEST(HostLine, read_commentTokenStopsPlainTokensButNotTheMarker)
 }
 
 struct MarkerCase {
+    const char* name;
     const char* marker;
     TDateTime date;
     int status;
     int freq;
 };
+
+void PrintTo(const MarkerCase& c, std::ostream* os) { *os << c.marker; }
 
 class HostLineMarker : public ::testing::TestWithParam<MarkerCase> {};
 
@@ -103,21 +106,23 @@ TEST_P(HostLineMarker, read_badFieldsFallBackOneByOne)
 
 INSTANTIATE_TEST_SUITE_P(
     Markers, HostLineMarker,
-    ::testing::Values(MarkerCase { "#Quillon|2001/03/05|14.07.09|1|12#", March5, 1, 12 },
-                      MarkerCase { "#Quillon|2001/03/05|14.07.09|X|12#", March5, 6, 12 }, // letter status
-                      MarkerCase { "#Quillon|2001/03/05|14.07.09|1|0007#", March5, 1, 7 }, // leading zeros
-                      MarkerCase { "#Quillon|2001/02/30|14.07.09|1|3#", 0, 1, 3 },     // no such day
-                      MarkerCase { "#Quillon|2001/03/05|24.00.00|1|3#", 0, 1, 3 },     // no such hour
-                      MarkerCase { "#Quillon|20x1/03/05|14.07.09|1|3#", 0, 1, 3 },     // not a number
-                      MarkerCase { "#Quillon|0000/01/01|00.00.00|1|3#", 0, 1, 3 },     // year 0
-                      MarkerCase { "#Quillon|2001/03/05|14.07.09|1|#", March5, 1, 0 },  // no frequency
-                      MarkerCase { "#Quillon|2001/03/05|14.07.09|1|99999999999#", March5, 1, 0 }, // overflow
-                      MarkerCase { "#Quillon|2001/03/05|14.07.09|1|1x#", March5, 1, 0 },
-                      MarkerCase { "#Quillon", 0, 6, 0 },                                // nothing at all
-                      MarkerCase { "#Quillon|", 0, 6, 0 },
-                      MarkerCase { "#Quillon|2001/03/05|14.07.09", March5, 6, 0 },        // cut short
-                      MarkerCase { "#quillon|2001/03/05|14.07.09|1|12#", 0, 6, 0 },      // the word is exact
-                      MarkerCase { "#Quillon|\x01\xff\x80\x7f/03/05|14.07.09|1|12#", 0, 1, 12 }));
+    ::testing::Values(
+        MarkerCase { "wellFormed", "#Quillon|2001/03/05|14.07.09|1|12#", March5, 1, 12 },
+        MarkerCase { "letterStatus", "#Quillon|2001/03/05|14.07.09|X|12#", March5, 6, 12 },
+        MarkerCase { "frequencyWithLeadingZeros", "#Quillon|2001/03/05|14.07.09|1|0007#", March5, 1, 7 },
+        MarkerCase { "noSuchDay", "#Quillon|2001/02/30|14.07.09|1|3#", 0, 1, 3 },
+        MarkerCase { "noSuchHour", "#Quillon|2001/03/05|24.00.00|1|3#", 0, 1, 3 },
+        MarkerCase { "yearNotANumber", "#Quillon|20x1/03/05|14.07.09|1|3#", 0, 1, 3 },
+        MarkerCase { "yearZero", "#Quillon|0000/01/01|00.00.00|1|3#", 0, 1, 3 },
+        MarkerCase { "noFrequency", "#Quillon|2001/03/05|14.07.09|1|#", March5, 1, 0 },
+        MarkerCase { "frequencyOverflow", "#Quillon|2001/03/05|14.07.09|1|99999999999#", March5, 1, 0 },
+        MarkerCase { "frequencyNotANumber", "#Quillon|2001/03/05|14.07.09|1|1x#", March5, 1, 0 },
+        MarkerCase { "wordAlone", "#Quillon", 0, 6, 0 },
+        MarkerCase { "wordAndBar", "#Quillon|", 0, 6, 0 },
+        MarkerCase { "cutShort", "#Quillon|2001/03/05|14.07.09", March5, 6, 0 },
+        MarkerCase { "wordIsExact", "#quillon|2001/03/05|14.07.09|1|12#", 0, 6, 0 },
+        MarkerCase { "binaryYear", "#Quillon|\x01\xff\x80\x7f/03/05|14.07.09|1|12#", 0, 1, 12 }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HostLine, read_binaryAndHugeInputDoesNotCrash)
 {

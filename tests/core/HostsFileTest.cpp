@@ -187,6 +187,7 @@ struct FailedReplace {
     int rewriteError; // 0: the in-place rewrite is never reached
     const char* reason;
 };
+void PrintTo(const FailedReplace& c, std::ostream* os) { *os << c.name; }
 class HostsFileFailure : public HostsFileTest, public ::testing::WithParamInterface<FailedReplace> {};
 } // namespace
 

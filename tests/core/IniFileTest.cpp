@@ -1,6 +1,7 @@
 #include "core/IniFile.h"
 #include "core/IntegerText.h"
 
+#include "fakes/CaseName.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/TempDir.h"
 #include "platform/linux/PosixFileSystem.h"
@@ -230,6 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
                     IntegerCase { "0x", std::nullopt }, IntegerCase { "0x80000000", std::nullopt },
                     IntegerCase { "-0x10", std::nullopt }, IntegerCase { "2147483648", std::nullopt },
                     IntegerCase { "-2147483649", std::nullopt }, IntegerCase { "-", std::nullopt },
-                    IntegerCase { "99999999999999999999999", std::nullopt }, IntegerCase { "1 2", std::nullopt }));
+                    IntegerCase { "99999999999999999999999", std::nullopt }, IntegerCase { "1 2", std::nullopt }),
+    [](const auto& info) { return quillon::test::caseName(info.index, info.param.text); });
 
 } // namespace

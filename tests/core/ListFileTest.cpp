@@ -1,6 +1,7 @@
 #include "core/HostLine.h"
 #include "core/ListFile.h"
 
+#include "fakes/CaseName.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/TempDir.h"
 
@@ -237,7 +238,8 @@ INSTANTIATE_TEST_SUITE_P(Data, RealHostsFiles,
                                            "jonhadfield__python-hosts/test_files/hosts2",
                                            "jonhadfield__python-hosts/test_files/hosts_invalid",
                                            "openbsd__src/etc/hosts",
-                                           "FadeMind__hosts.extras/GoodbyeAds-YouTube-Adblock-Extension/hosts"));
+                                           "FadeMind__hosts.extras/GoodbyeAds-YouTube-Adblock-Extension/hosts"),
+                         [](const auto& info) { return quillon::test::caseName(info.index, info.param); });
 
 TEST(RealHostsFilesKnownCounts, goodbyeAds_everyEntryIsOneRecord)
 {
