@@ -1,12 +1,15 @@
-// Renders the main window with the 177,767-line benchmark blocklist as its
-// hosts file into window-blocklist.png (in the test's working folder), so
-// that anyone can look at the window as a person would see it.
+// Renders the main window into PNG files of the test's working folder, so
+// that anyone can look at it as a person would see it: with the 177,767-line
+// benchmark blocklist as its hosts file (window-blocklist.png), and at its
+// smallest size showing a Wait list that a new entry just arrived in
+// (window-minimum.png, window-new-wait-entry.png).
 
 #include "MainWindowFixture.h"
 
 #include "ui/HostListModel.h"
 #include "ui/HostListView.h"
 #include "ui/StatusPanels.h"
+#include "ui/WindowLayout.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -50,6 +53,30 @@ private slots:
         QCOMPARE(image.size() / image.devicePixelRatio(), w.size());
         QVERIFY(image.save(QStringLiteral("window-blocklist.png")));
         QVERIFY(QFileInfo(QStringLiteral("window-blocklist.png")).size() > 10000);
+    }
+
+    void smallestWindow_withANewWaitEntry_rendersToPng()
+    {
+        MainWindowFixture f;
+        f.hostsDir.write("hosts", "10.0.0.7 intranet files #Quillon|2026/12/07|09.14.05|1|12#\r\n");
+        f.writeSettings();
+        ui::TFormMain& w = f.start();
+        w.setCurrentPage(1);
+        auto r = std::make_unique<core::TRecHost>();
+        r->HostName = "a.stat.xiaomi-cloud-services.example.com";
+        r->Alias = "files print";
+        r->Freq = 1;
+        w.state().store.insertTopOfWait(std::move(r));
+        w.showHostCount();
+        QCoreApplication::processEvents();
+        QVERIFY(w.grab().toImage().save(QStringLiteral("window-new-wait-entry.png")));
+
+        w.resize(ui::layout::MinWidth, ui::layout::MinHeight);
+        QCoreApplication::processEvents();
+        const QImage image = w.grab().toImage();
+        QCOMPARE(image.size() / image.devicePixelRatio(), QSize(ui::layout::MinWidth, ui::layout::MinHeight));
+        QVERIFY(image.save(QStringLiteral("window-minimum.png")));
+        QCOMPARE(w.statusPanels()->panelText(0), QStringLiteral("Hosts: 1"));
     }
 };
 
