@@ -9,8 +9,11 @@ find_package(GTest REQUIRED)
 
 set(QUILLON_TEST_DATA_DIR ${PROJECT_SOURCE_DIR}/tests/data)
 
-set(QUILLON_TEST_ENVIRONMENT
-    "QT_QPA_PLATFORM=offscreen;QUILLON_TEST_DATA=${QUILLON_TEST_DATA_DIR};LC_ALL=C.UTF-8")
+set(QUILLON_TEST_BASE_ENVIRONMENT "QUILLON_TEST_DATA=${QUILLON_TEST_DATA_DIR};LC_ALL=C.UTF-8")
+if(QUILLON_SANITIZE)
+  list(APPEND QUILLON_TEST_BASE_ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+endif()
+set(QUILLON_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${QUILLON_TEST_BASE_ENVIRONMENT}")
 
 function(quillon_add_test name)
   cmake_parse_arguments(ARG "QT;UNDER_WINDOW_MANAGER" "" "SOURCES;LIBS" ${ARGN})
@@ -24,7 +27,7 @@ function(quillon_add_test name)
     if(ARG_UNDER_WINDOW_MANAGER)
       add_test(NAME ${name} COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wm/run-under-wm.sh $<TARGET_FILE:${name}>)
       set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QUILLON_TEST_DATA=${QUILLON_TEST_DATA_DIR};LC_ALL=C.UTF-8" TIMEOUT 300)
+        ENVIRONMENT "${QUILLON_TEST_BASE_ENVIRONMENT}" TIMEOUT 300)
     else()
       add_test(NAME ${name} COMMAND ${name})
       set_tests_properties(${name} PROPERTIES ENVIRONMENT "${QUILLON_TEST_ENVIRONMENT}" TIMEOUT 300)
