@@ -92,6 +92,24 @@ bool sameStoredRecord(const core::TRecHost& a, const core::TRecHost& b)
         && a.Freq == b.Freq && a.Status == b.Status;
 }
 
+std::vector<core::TRecHost> copies(const core::HostSequence& seq)
+{
+    std::vector<core::TRecHost> out;
+    for (const core::RecordPtr& r : seq)
+        out.push_back(*r);
+    return out;
+}
+
+void checkSameRecords(const std::vector<core::TRecHost>& got, const std::vector<core::TRecHost>& expected,
+                      const char* what)
+{
+    FUZZ_CHECK(got.size() == expected.size(), std::string(what) + ": " + std::to_string(got.size())
+                                                  + " records, expected " + std::to_string(expected.size()));
+    for (std::size_t i = 0; i < got.size(); ++i)
+        FUZZ_CHECK(sameStoredRecord(got[i], expected[i]), std::string(what) + " record " + std::to_string(i) + ": "
+                                                              + shown(got[i]) + " expected " + shown(expected[i]));
+}
+
 // ---- MemoryFileSystem
 
 std::shared_ptr<MemoryFileSystem::Node> MemoryFileSystem::newNode(std::string_view data)

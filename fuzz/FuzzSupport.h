@@ -5,6 +5,7 @@
 
 #include "core/App.h"
 #include "core/HostRecord.h"
+#include "core/HostSequence.h"
 #include "platform/FileSystem.h"
 
 #include <cstddef>
@@ -52,6 +53,12 @@ std::string_view trimBlanks(std::string_view text);
 // Field-by-field equality of two records as the list files keep them: the
 // address "0" and no address are the same, Visited is never stored.
 bool sameStoredRecord(const core::TRecHost& a, const core::TRecHost& b);
+// Copies of a list's records, to compare with later.
+std::vector<core::TRecHost> copies(const core::HostSequence& seq);
+// The same records in the same order (sameStoredRecord), or a trap naming
+// the first difference.
+void checkSameRecords(const std::vector<core::TRecHost>& got, const std::vector<core::TRecHost>& expected,
+                      const char* what);
 
 // A file system in memory. Paths are plain keys (no folders); a hard link
 // makes two names share one file, and writing a file that exists rewrites

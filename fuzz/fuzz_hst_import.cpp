@@ -30,6 +30,8 @@
 
 using namespace quillon;
 using namespace quillon::core;
+using fuzz::checkSameRecords;
+using fuzz::copies;
 using fuzz::shown;
 
 namespace {
@@ -61,24 +63,6 @@ std::vector<TRecHost> firstOfEachName(const std::vector<TRecHost>& records, std:
             out.push_back(r);
     }
     return out;
-}
-
-std::vector<TRecHost> copies(const HostSequence& seq)
-{
-    std::vector<TRecHost> out;
-    for (const RecordPtr& r : seq)
-        out.push_back(*r);
-    return out;
-}
-
-void checkSameRecords(const std::vector<TRecHost>& got, const std::vector<TRecHost>& expected, const char* what)
-{
-    FUZZ_CHECK(got.size() == expected.size(), std::string(what) + ": " + std::to_string(got.size())
-                                                  + " records, expected " + std::to_string(expected.size()));
-    for (std::size_t i = 0; i < got.size(); ++i)
-        FUZZ_CHECK(fuzz::sameStoredRecord(got[i], expected[i]), std::string(what) + " record " + std::to_string(i)
-                                                                    + ": " + shown(got[i]) + " expected "
-                                                                    + shown(expected[i]));
 }
 
 std::string fileText(const fuzz::MemoryFileSystem& fs, const std::string& path)

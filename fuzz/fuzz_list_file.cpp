@@ -27,6 +27,8 @@ using namespace quillon;
 using namespace quillon::core;
 using fuzz::MemoryFileSystem;
 using fuzz::sameStoredRecord;
+using fuzz::checkSameRecords;
+using fuzz::copies;
 using fuzz::shown;
 
 namespace {
@@ -89,23 +91,6 @@ void checkParse(std::string_view text)
         FUZZ_CHECK(hashes[i] == hashIgnoreCase(r.HostName), shown(r));
         checkRecord(r, "parsed");
     }
-}
-
-std::vector<TRecHost> copies(const HostSequence& seq)
-{
-    std::vector<TRecHost> out;
-    for (const RecordPtr& r : seq)
-        out.push_back(*r);
-    return out;
-}
-
-void checkSameRecords(const std::vector<TRecHost>& got, const std::vector<TRecHost>& expected, const char* what)
-{
-    FUZZ_CHECK(got.size() == expected.size(), std::string(what) + ": " + std::to_string(got.size())
-                                                  + " records, expected " + std::to_string(expected.size()));
-    for (std::size_t i = 0; i < got.size(); ++i)
-        FUZZ_CHECK(sameStoredRecord(got[i], expected[i]), std::string(what) + " record " + std::to_string(i) + ": "
-                                                              + shown(got[i]) + " expected " + shown(expected[i]));
 }
 
 // The text the writer makes of parts reads back to the records it took, in

@@ -121,6 +121,23 @@ void markWritten(const std::vector<HostSequence*>& parts, StatusFilter filter, s
     }
 }
 
+namespace {
+
+// The written temporary file into place, the rename itself made durable:
+// after a power cut the lists must not be older than a hosts file saved
+// after them.
+Outcome moveIntoPlace(platform::FileSystem& fs, const std::string& tmp, const std::string& path)
+{
+    if (platform::Status s = fs.renameFile(tmp, path); !s) {
+        fs.removeFile(tmp);
+        return Outcome::failure(cannotCreateFile(path, s));
+    }
+    fs.syncDirectory(platform::folderOf(path));
+    return Outcome::success();
+}
+
+} // namespace
+
 Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, std::string_view text)
 {
     const std::string tmp = path + ".tmp";
@@ -128,14 +145,7 @@ Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, st
         fs.removeFile(tmp);
         return Outcome::failure(cannotCreateFile(path, s));
     }
-    if (platform::Status s = fs.renameFile(tmp, path); !s) {
-        fs.removeFile(tmp);
-        return Outcome::failure(cannotCreateFile(path, s));
-    }
-    // The rename itself made durable: after a power cut the lists must not
-    // be older than a hosts file saved after them.
-    fs.syncDirectory(platform::folderOf(path));
-    return Outcome::success();
+    return moveIntoPlace(fs, tmp, path);
 }
 
 Outcome writeChosenFile(platform::FileSystem& fs, const std::string& path, std::string_view text)
@@ -152,12 +162,7 @@ Outcome writeChosenFile(platform::FileSystem& fs, const std::string& path, std::
             fs.removeFile(tmp);
         return Outcome::failure(cannotCreateFile(path, created));
     }
-    if (platform::Status s = fs.renameFile(tmp, path); !s) {
-        fs.removeFile(tmp);
-        return Outcome::failure(cannotCreateFile(path, s));
-    }
-    fs.syncDirectory(platform::folderOf(path));
-    return Outcome::success();
+    return moveIntoPlace(fs, tmp, path);
 }
 
 Outcome writeListFile(platform::FileSystem& fs, const std::string& path, const std::vector<HostSequence*>& parts,
