@@ -1,5 +1,10 @@
 #include "FuzzSupport.h"
 
+#include "core/HostAddress.h"
+#include "core/HostLine.h"
+#include "core/HostName.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -90,6 +95,55 @@ bool sameStoredRecord(const core::TRecHost& a, const core::TRecHost& b)
     const auto ip = [](const std::string& s) { return s == "0" ? std::string_view() : std::string_view(s); };
     return a.HostName == b.HostName && ip(a.IP) == ip(b.IP) && a.Alias == b.Alias && a.Date == b.Date
         && a.Freq == b.Freq && a.Status == b.Status;
+}
+
+std::vector<core::TRecHost> plainRecords(std::string_view text, std::int32_t forcedStatus)
+{
+    std::vector<core::TRecHost> out;
+    for (const std::string_view line : plainLines(text)) {
+        core::TRecHost r = core::readHostLine(line, forcedStatus);
+        if (r.HostName.empty() || core::isUnsafeHostName(r.HostName) || !core::isHostLineAddress(r.IP))
+            continue;
+        if (r.IP == "0")
+            r.IP.clear();
+        if (forcedStatus >= 0)
+            r.Status = forcedStatus;
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+std::vector<core::TRecHost> hostsListOf(const std::vector<core::TRecHost>& records, std::set<std::string>& names)
+{
+    std::vector<core::TRecHost> out;
+    for (const core::TRecHost& r : records) {
+        const bool newName = names.insert(r.HostName).second;
+        const auto sameEntry = [&r](const core::TRecHost& k) { return k.HostName == r.HostName && k.IP == r.IP; };
+        if (newName || (core::isPinnedAddress(r.IP) && std::none_of(out.begin(), out.end(), sameEntry)))
+            out.push_back(r);
+    }
+    return out;
+}
+
+std::vector<core::TRecHost> waitListOf(const std::vector<core::TRecHost>& records, std::set<std::string>& names)
+{
+    std::vector<core::TRecHost> out;
+    for (const core::TRecHost& r : records) {
+        if (names.insert(r.HostName).second)
+            out.push_back(r);
+    }
+    return out;
+}
+
+void ActiveListRule::check(const core::TRecHost& r, bool inHostsList)
+{
+    if (inHostsList) {
+        m_hostsNames.insert(r.HostName);
+        FUZZ_CHECK(m_hostsEntries.insert({ r.HostName, r.IP }).second, "an entry twice: " + shown(r));
+    } else {
+        FUZZ_CHECK(!m_hostsNames.count(r.HostName) && m_waitNames.insert(r.HostName).second,
+                   "name twice in the active list: " + shown(r));
+    }
 }
 
 std::vector<core::TRecHost> copies(const core::HostSequence& seq)

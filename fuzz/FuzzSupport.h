@@ -53,6 +53,26 @@ std::string_view trimBlanks(std::string_view text);
 // Field-by-field equality of two records as the list files keep them: the
 // address "0" and no address are the same, Visited is never stored.
 bool sameStoredRecord(const core::TRecHost& a, const core::TRecHost& b);
+// The records of a list text as the format describes them (an address of
+// "0" read as none), each with forcedStatus when that is 0 or more.
+std::vector<core::TRecHost> plainRecords(std::string_view text, std::int32_t forcedStatus);
+// The lists a loader keeps, as the format describes them. Hosts list: the
+// first record of each name, and besides it an entry set on purpose whose
+// name and address no kept record has (localhost on ::1 after 127.0.0.1).
+// Wait list: the first record of each name not yet kept. Both add to names.
+std::vector<core::TRecHost> hostsListOf(const std::vector<core::TRecHost>& records, std::set<std::string>& names);
+std::vector<core::TRecHost> waitListOf(const std::vector<core::TRecHost>& records, std::set<std::string>& names);
+// What no active list may hold: one name twice in the Wait list or in both
+// lists, or one name and address twice. Checks each record in turn.
+class ActiveListRule {
+public:
+    void check(const core::TRecHost& r, bool inHostsList);
+
+private:
+    std::set<std::string> m_hostsNames;
+    std::set<std::string> m_waitNames;
+    std::set<std::pair<std::string, std::string>> m_hostsEntries;
+};
 // Copies of a list's records, to compare with later.
 std::vector<core::TRecHost> copies(const core::HostSequence& seq);
 // The same records in the same order (sameStoredRecord), or a trap naming

@@ -7,7 +7,8 @@
 // the hosts file cannot be saved.
 //
 // Checked: the Hosts list becomes the .hst's records (first occurrence of
-// each name, all Saved, all writable); no name is twice in the active list;
+// each name, and entries set on purpose of another address, all Saved, all
+// writable); no name is twice in the active list but such entries;
 // the Wait list keeps its own hosts but none of the imported ones; the Trash
 // is untouched; the hosts file written reads back as the Hosts list; only
 // the error box ever appears, and only when something failed.
@@ -32,38 +33,13 @@ using namespace quillon;
 using namespace quillon::core;
 using fuzz::checkSameRecords;
 using fuzz::copies;
+using fuzz::plainRecords;
 using fuzz::shown;
 
 namespace {
 
 const std::string ProgramFolder = "/q/";
 const std::string HstPath = "/import/list.hst";
-
-std::vector<TRecHost> plainRecords(std::string_view text, std::int32_t forcedStatus)
-{
-    std::vector<TRecHost> out;
-    for (const std::string_view line : fuzz::plainLines(text)) {
-        TRecHost r = readHostLine(line, forcedStatus);
-        if (r.HostName.empty() || isUnsafeHostName(r.HostName) || !isHostLineAddress(r.IP))
-            continue;
-        if (forcedStatus >= 0)
-            r.Status = forcedStatus;
-        out.push_back(std::move(r));
-    }
-    return out;
-}
-
-// The records whose names are not in taken (nor earlier in records); their
-// names join taken.
-std::vector<TRecHost> firstOfEachName(const std::vector<TRecHost>& records, std::set<std::string>& taken)
-{
-    std::vector<TRecHost> out;
-    for (const TRecHost& r : records) {
-        if (taken.insert(r.HostName).second)
-            out.push_back(r);
-    }
-    return out;
-}
 
 std::string fileText(const fuzz::MemoryFileSystem& fs, const std::string& path)
 {
@@ -147,9 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!state.blocked.hosts, "hosts file still blocked");
     FUZZ_CHECK(shell.page == pageIndex(ListPage::Hosts), "page " + std::to_string(shell.page));
 
-    // The Hosts list is the .hst's records, each name once, all Saved.
+    // The Hosts list is the .hst's records as the loader keeps them, all Saved.
     std::set<std::string> taken;
-    const std::vector<TRecHost> expectedHosts = firstOfEachName(plainRecords(hstMissing ? "" : hst, 1), taken);
+    const std::vector<TRecHost> expectedHosts = fuzz::hostsListOf(plainRecords(hstMissing ? "" : hst, 1), taken);
     checkSameRecords(copies(state.store.hosts()), expectedHosts, "Hosts list");
     // The Wait list: read back from Quillon.d01 as the first save left it
     // (the previous Wait list, or the file as found when that save failed),
@@ -157,13 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<TRecHost> waitSource = waitBefore;
     if (hostsUnsaved && !waitUnreadable && !waitBlocked)
         waitSource = plainRecords(parts.size() > 1 ? parts[1] : std::string_view(), 0);
-    checkSameRecords(copies(state.store.wait()), firstOfEachName(waitSource, taken), "Wait list");
+    checkSameRecords(copies(state.store.wait()), fuzz::waitListOf(waitSource, taken), "Wait list");
 
-    std::set<std::string> active;
+    fuzz::ActiveListRule active;
     for (const HostSequence* seq : { &state.store.hosts(), &state.store.wait() }) {
         const bool hosts = seq == &state.store.hosts();
         for (const RecordPtr& r : *seq) {
-            FUZZ_CHECK(active.insert(r->HostName).second, "name twice in the active list: " + shown(*r));
+            active.check(*r, hosts);
             FUZZ_CHECK(r->Status == (hosts ? StatusSaved : StatusWaiting), shown(*r));
             FUZZ_CHECK(isWritableHostRecord(*r), shown(*r));
             FUZZ_CHECK(!isUnsafeHostName(r->HostName), shown(*r));

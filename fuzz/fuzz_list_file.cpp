@@ -4,7 +4,8 @@
 //
 // Checked: the line splitter and the list reader against their plain
 // definitions; every loaded record is writable; the Hosts and Wait lists
-// hold each name once, with their statuses; what the writer makes of the
+// hold each name once (but for entries set on purpose with another
+// address), with their statuses; what the writer makes of the
 // lists reads back to the same records in the same order, is written again
 // byte for byte, and a save followed by a fresh load gives the same lists.
 
@@ -29,6 +30,7 @@ using fuzz::MemoryFileSystem;
 using fuzz::sameStoredRecord;
 using fuzz::checkSameRecords;
 using fuzz::copies;
+using fuzz::plainRecords;
 using fuzz::shown;
 
 namespace {
@@ -41,23 +43,6 @@ const std::string HostsPath = "/etc/hosts";
 const std::string WaitPath = "/q/Quillon.d01";
 const std::string TrashPath = "/q/Quillon.d02";
 const std::string IgnorePath = "/q/Quillon.d03";
-
-// The records of a list text as the format describes them.
-std::vector<TRecHost> plainRecords(std::string_view text, std::int32_t forcedStatus)
-{
-    std::vector<TRecHost> out;
-    for (const std::string_view line : fuzz::plainLines(text)) {
-        TRecHost r = readHostLine(line, forcedStatus);
-        if (r.HostName.empty() || isUnsafeHostName(r.HostName) || !isHostLineAddress(r.IP))
-            continue;
-        if (r.IP == "0")
-            r.IP.clear();
-        if (forcedStatus >= 0)
-            r.Status = forcedStatus;
-        out.push_back(std::move(r));
-    }
-    return out;
-}
 
 void checkSplitter(std::string_view text)
 {
@@ -162,17 +147,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     load(fs, store, &ignore);
 
     // What the loaders must have made of the files.
-    std::vector<TRecHost> expectedHosts;
-    std::vector<TRecHost> expectedWait;
     std::set<std::string> names;
-    for (TRecHost& r : plainRecords(parts[0], StatusSaved)) {
-        if (names.insert(r.HostName).second)
-            expectedHosts.push_back(std::move(r));
-    }
-    for (TRecHost& r : plainRecords(parts[1], StatusWaiting)) {
-        if (names.insert(r.HostName).second)
-            expectedWait.push_back(std::move(r));
-    }
+    const std::vector<TRecHost> expectedHosts = fuzz::hostsListOf(plainRecords(parts[0], StatusSaved), names);
+    const std::vector<TRecHost> expectedWait = fuzz::waitListOf(plainRecords(parts[1], StatusWaiting), names);
     std::vector<TRecHost> expectedTrash = plainRecords(parts[2], -1);
     for (TRecHost& r : expectedTrash) {
         if (!isValidStatus(r.Status))
@@ -181,11 +158,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkSameRecords(copies(store.hosts()), expectedHosts, "Hosts list");
     checkSameRecords(copies(store.wait()), expectedWait, "Wait list");
     checkSameRecords(copies(store.trash()), expectedTrash, "Trash");
-    std::set<std::string> activeNames;
+    fuzz::ActiveListRule active;
     for (const HostSequence* seq : { &store.hosts(), &store.wait() }) {
         for (const RecordPtr& r : *seq) {
             checkRecord(*r, "active list");
-            FUZZ_CHECK(activeNames.insert(r->HostName).second, "name twice in the active list: " + shown(*r));
+            active.check(*r, seq == &store.hosts());
             FUZZ_CHECK(r->Status == (seq == &store.hosts() ? StatusSaved : StatusWaiting), shown(*r));
         }
     }

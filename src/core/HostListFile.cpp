@@ -36,14 +36,10 @@ bool exportHostsList(App& app, const std::string& path)
 {
     InterfaceLockGuard lock(app);
     HostStore& store = app.state.store;
-    const std::string text = formatListFile({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
-    const Outcome o = writeChosenFile(app.fs, path, text);
-    if (!o) {
+    const Outcome o = writeListFile(app.fs, path, { &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+    if (!o)
         reportError(app, o.message());
-        return false;
-    }
-    markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
-    return true;
+    return o.ok();
 }
 
 bool importHostsList(App& app, const std::string& path)

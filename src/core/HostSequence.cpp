@@ -1,7 +1,8 @@
 #include "core/HostSequence.h"
 
-#include "core/ListObserver.h"
+#include "core/HostAddress.h"
 #include "core/HostName.h"
+#include "core/ListObserver.h"
 #include "core/NameIndex.h"
 
 #include <stdexcept>
@@ -68,8 +69,11 @@ std::size_t HostSequence::appendNewNames(RecordList records, const std::vector<s
             m_index.prefetch(hashes[i + Ahead]);
         RecordPtr& r = records[i];
         if (!m_index.insertUnlessNamed(r.get(), hashes[i])) {
-            r.reset();
-            continue;
+            if (!isOtherAddressSetOnPurpose(*r)) {
+                r.reset();
+                continue;
+            }
+            m_index.insert(r.get());
         }
         records[kept++] = std::move(r);
     }
@@ -81,6 +85,20 @@ std::size_t HostSequence::appendNewNames(RecordList records, const std::vector<s
     m_items.insert(m_items.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
     tellInserted();
     return kept;
+}
+
+bool HostSequence::isOtherAddressSetOnPurpose(const TRecHost& r) const
+{
+    // A hosts file names localhost twice on purpose: 127.0.0.1 for IPv4 and
+    // ::1 for IPv6 (Debian's own file does). Dropping the second line would
+    // take the IPv6 names out of the system's hosts file.
+    if (m_page != ListPage::Hosts || !isPinnedEntry(r))
+        return false;
+    bool sameAddress = false;
+    m_index.forEachMatch(r.HostName, [&](const TRecHost* other) {
+        sameAddress |= other->HostName == r.HostName && other->IP == r.IP;
+    });
+    return !sameAddress;
 }
 
 RecordPtr HostSequence::take(std::size_t row)

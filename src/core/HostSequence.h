@@ -40,8 +40,11 @@ public:
     void append(RecordList records) { insertRange(size(), std::move(records)); }
     // Appends the records whose name no record of this sequence's index (nor
     // an earlier one of records) holds byte for byte; the others are
-    // discarded. Returns how many were appended. hashes, when not empty,
-    // holds hashIgnoreCase of each record's name.
+    // discarded. In the Hosts list an entry set on purpose (isPinnedEntry)
+    // with another address than every record of its name is kept too, such
+    // as "::1 localhost" after "127.0.0.1 localhost". Returns how many were
+    // appended. hashes, when not empty, holds hashIgnoreCase of each record's
+    // name.
     std::size_t appendNewNames(RecordList records, const std::vector<std::uint64_t>& hashes = {});
     RecordPtr take(std::size_t row);
     // Takes the given rows (ascending, no repeats) in one pass, in row order.
@@ -67,6 +70,7 @@ public:
     auto end() const { return m_items.end(); }
 
 private:
+    bool isOtherAddressSetOnPurpose(const TRecHost& r) const;
     void tellAboutToInsert(int first, int last) const;
     void tellInserted() const;
     void tellAboutToRemove(int first, int last) const;

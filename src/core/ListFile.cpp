@@ -169,7 +169,7 @@ Outcome writeListFile(platform::FileSystem& fs, const std::string& path, const s
                       StatusFilter filter, std::int32_t newStatus)
 {
     const std::string text = formatListFile({ parts.begin(), parts.end() }, filter, newStatus);
-    if (Outcome o = writeFileReplacing(fs, path, text); !o)
+    if (Outcome o = writeChosenFile(fs, path, text); !o)
         return o;
     markWritten(parts, filter, newStatus);
     return Outcome::success();

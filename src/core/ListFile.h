@@ -49,7 +49,8 @@ std::string formatListFile(const std::vector<const HostSequence*>& parts, Status
 // Applies what writing a list file does to the written records: their status
 // becomes newStatus (when >= 0) and an empty IP becomes "0".
 void markWritten(const std::vector<HostSequence*>& parts, StatusFilter filter, std::int32_t newStatus);
-// Writes path (through path + ".tmp") and then marks the records written.
+// Writes a host list file the person chose (writeChosenFile) and then marks
+// the records written.
 Outcome writeListFile(platform::FileSystem& fs, const std::string& path,
                       const std::vector<HostSequence*>& parts, StatusFilter filter, std::int32_t newStatus);
 // Writes text to path through path + ".tmp" (synced) and a rename, and syncs

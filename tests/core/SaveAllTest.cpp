@@ -430,3 +430,19 @@ TEST_F(SaveAllTest, startup_finishesAnInterruptedHostsRewrite)
     EXPECT_EQ(names(ListPage::Hosts), (std::vector<std::string> { "alpha", "beta" }));
     EXPECT_FALSE(hostsDir.exists("hosts.redo"));
 }
+
+// Debian's own hosts file names localhost for IPv4 and for IPv6: both lines
+// stay, while a line repeating an earlier one's name and address goes.
+TEST_F(SaveAllTest, firstSave_keepsTheSystemsLocalhostLinesForBothAddresses)
+{
+    hostsDir.write("hosts", "127.0.0.1\tlocalhost\n127.0.1.1\tmybox\n\n"
+                            "::1     localhost ip6-localhost ip6-loopback\nff02::1 ip6-allnodes\n"
+                            "0.0.0.0 ads.example\n0.0.0.0 ads.example\n10.0.0.1 mybox\n");
+    startAndLoad();
+    ASSERT_TRUE(saveAll(app));
+    EXPECT_EQ(hostsDir.read("hosts"), "127.0.0.1 localhost  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+                                      "127.0.1.1 mybox  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+                                      "::1 localhost ip6-localhost ip6-loopback #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+                                      "ff02::1 ip6-allnodes  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+                                      "0.0.0.0 ads.example  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+}
