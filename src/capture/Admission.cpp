@@ -1,5 +1,7 @@
 #include "capture/Admission.h"
 
+#include "capture/IndexOfHost.h"
+#include "capture/IsIgnoredHost.h"
 #include "capture/UrlToHost.h"
 #include "core/DateTime.h"
 #include "core/HostName.h"

@@ -1,5 +1,6 @@
 #include "capture/IgnoreListEditor.h"
 
+#include "capture/IndexOfHost.h"
 #include "capture/UrlToHost.h"
 #include "core/FileErrors.h"
 #include "core/HostName.h"

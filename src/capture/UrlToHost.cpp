@@ -53,18 +53,4 @@ std::string cleanHostName(std::string_view text, UrlSource source)
     return host;
 }
 
-bool IsIgnoredHost(const core::HostStore& store, std::string_view name)
-{
-    for (const std::string& ignored : store.ignoreNames()) {
-        if (core::equalsIgnoreCase(ignored, name))
-            return true;
-    }
-    return false;
-}
-
-int IndexOfHost(const core::HostStore& store, std::string_view name)
-{
-    return store.activeIndexOf(name);
-}
-
 } // namespace quillon::capture

@@ -1,9 +1,6 @@
 #pragma once
-// Host names from URLs and from the lists: the reduction of a URL (typed,
-// from a browser window, or from a cache entry) to its host, and the two
-// searches every admission makes.
-
-#include "core/HostStore.h"
+// Host names from URLs: the reduction of a URL (typed, from a browser
+// window, or from a cache entry) to its host.
 
 #include <string>
 #include <string_view>
@@ -25,10 +22,5 @@ std::string UrlToHost(std::string_view text, UrlSource source);
 // name for a result that holds a blank, a control character or "#" (it could
 // otherwise add lines of its own to the system hosts file).
 std::string cleanHostName(std::string_view text, UrlSource source);
-
-// On the Ignore list, letter case ignored.
-bool IsIgnoredHost(const core::HostStore& store, std::string_view name);
-// The first active-list position holding name (letter case ignored), or -1.
-int IndexOfHost(const core::HostStore& store, std::string_view name);
 
 } // namespace quillon::capture

@@ -1,5 +1,7 @@
 #include "verify/AddHost.h"
 
+#include "capture/IndexOfHost.h"
+#include "capture/IsIgnoredHost.h"
 #include "capture/UrlToHost.h"
 #include "core/DateTime.h"
 #include "core/HostName.h"

@@ -1,0 +1,10 @@
+#include "capture/IndexOfHost.h"
+
+namespace quillon::capture {
+
+int IndexOfHost(const core::HostStore& store, std::string_view name)
+{
+    return store.activeIndexOf(name);
+}
+
+} // namespace quillon::capture
