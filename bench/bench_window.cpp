@@ -12,6 +12,7 @@
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/SystemClock.h"
 #include "ui/HostListView.h"
+#include "app/DesktopBrowsers.h"
 #include "ui/TFormMain.h"
 
 #include <benchmark/benchmark.h>
@@ -55,11 +56,12 @@ struct Window {
     platform::PosixFileSystem fs;
     platform::SystemClock clock;
     platform::GlibcResolver resolver;
+    app::DesktopBrowsers browsers { fs };
     std::unique_ptr<ui::TFormMain> window;
 
     explicit Window(const std::string& folder)
     {
-        ui::MainWindowEnvironment env { fs, clock, resolver, folder, platform::localeDateTimeFormats(), nullptr, {} };
+        ui::MainWindowEnvironment env { fs, clock, resolver, browsers.system, folder, platform::localeDateTimeFormats(), nullptr, {} };
         window = std::make_unique<ui::TFormMain>(env);
         window->start();
         window->repaint();

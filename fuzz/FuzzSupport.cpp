@@ -3,6 +3,7 @@
 #include "core/HostAddress.h"
 #include "core/HostLine.h"
 #include "core/HostName.h"
+#include "platform/LineSplitter.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -214,6 +215,24 @@ platform::Status MemoryFileSystem::readFile(const std::string& path, std::string
         return platform::Status::error(EACCES, "Permission denied");
     out = it->second->data;
     return platform::Status::ok();
+}
+
+platform::Status MemoryFileSystem::readLines(const std::string& path,
+                                             const std::function<void(std::string_view)>& take)
+{
+    std::string text;
+    if (auto s = readFile(path, text); !s)
+        return s;
+    platform::LineSplitter lines(take);
+    lines.feed(text);
+    lines.finish();
+    return platform::Status::ok();
+}
+
+platform::Status MemoryFileSystem::listFolder(const std::string&, std::vector<platform::FolderEntry>& out)
+{
+    out.clear();
+    return platform::Status::error(ENOTDIR, "Not a directory");
 }
 
 platform::Status MemoryFileSystem::writeFile(const std::string& path, std::string_view data)

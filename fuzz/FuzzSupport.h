@@ -96,6 +96,10 @@ public:
     bool fileExists(const std::string& path) override;
     platform::FileStamp stamp(const std::string& path) override;
     platform::Status readFile(const std::string& path, std::string& out) override;
+    platform::Status readLines(const std::string& path,
+                               const std::function<void(std::string_view line)>& take) override;
+    // There are no folders: ENOTDIR.
+    platform::Status listFolder(const std::string& folder, std::vector<platform::FolderEntry>& out) override;
     platform::Status writeFile(const std::string& path, std::string_view data) override;
     platform::Status createFile(const std::string& path, std::string_view data) override;
     platform::Status removeFile(const std::string& path) override;

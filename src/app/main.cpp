@@ -1,6 +1,7 @@
 // Quillon: answers host-name lookups locally by keeping the hosts file
 // filled with the verified addresses of the hosts its user visits.
 
+#include "app/DesktopBrowsers.h"
 #include "core/FileErrors.h"
 #include "platform/LocaleFormats.h"
 #include "platform/ProcessInfo.h"
@@ -43,7 +44,8 @@ int main(int argc, char* argv[])
     // A request to end must not wait for a name server that does not answer.
     quillon::platform::InterruptibleResolver resolver(std::make_shared<quillon::platform::GlibcResolver>(),
                                                       quillon::platform::terminationSignalDescriptor());
-    quillon::ui::MainWindowEnvironment environment { fileSystem, clock, resolver,
+    quillon::app::DesktopBrowsers browsers(fileSystem);
+    quillon::ui::MainWindowEnvironment environment { fileSystem, clock, resolver, browsers.system,
                                                      quillon::platform::executableFolder(),
                                                      quillon::platform::localeDateTimeFormats(), nullptr, {} };
     quillon::ui::TFormMain window(environment);

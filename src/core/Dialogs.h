@@ -78,6 +78,8 @@ struct FileDialogOptions {
     std::string title;
     std::string filter;        // as shown: "Hosts List file (*.hst)"
     std::string defaultSuffix; // without the dot: "hst"
+    std::string folder;        // where the dialog starts; empty for the usual place
+    std::string fileName;      // the name proposed; empty for none
 };
 
 class Dialogs {

@@ -13,7 +13,7 @@ constexpr StatusFilter HostsFilter { StatusWaiting, false };
 
 FileDialogOptions hostListFileDialog(const std::string& title)
 {
-    return { title, "Hosts List file (*.hst)", "hst" };
+    return { title, "Hosts List file (*.hst)", "hst", {}, {} };
 }
 
 void MenuFileExportHostsClick(App& app)

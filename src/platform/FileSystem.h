@@ -10,8 +10,10 @@
 #include "platform/Status.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillon::platform {
 
@@ -38,6 +40,12 @@ inline std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// One entry of a folder.
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -48,6 +56,13 @@ public:
 
     // Reads the whole file into out.
     virtual Status readFile(const std::string& path, std::string& out) = 0;
+    // Reads a text file line by line, in bounded memory whatever its size:
+    // take gets each line without its end (LF, CR LF or a lone CR), a line
+    // longer than LineSplitter::MaxLineBytes cut to that length.
+    virtual Status readLines(const std::string& path, const std::function<void(std::string_view line)>& take) = 0;
+    // The entries of a folder, without "." and "..", sorted by name with
+    // letter case ignored (the order a person sees in a file manager).
+    virtual Status listFolder(const std::string& folder, std::vector<FolderEntry>& out) = 0;
     // Creates or truncates path, writes data and syncs it to disk.
     virtual Status writeFile(const std::string& path, std::string_view data) = 0;
     // The same for a file that must not exist yet: EEXIST when it does,

@@ -9,7 +9,11 @@
 #include "core/ProgramExit.h"
 #include "core/SaveAll.h"
 #include "core/Startup.h"
+#include "capture/BrowserCapture.h"
+#include "capture/ExplorerImports.h"
 #include "capture/IgnoreListEditor.h"
+#include "capture/NetscapeImports.h"
+#include "capture/OpenInBrowser.h"
 #include "capture/frmIgnoreList.h"
 #include "core/HostListFile.h"
 #include "core/HostSort.h"
@@ -205,6 +209,7 @@ void TFormMain::connectCommands()
     connect(m_work, &WorkPanel::cancelClicked, this, &TFormMain::WorkButtonCancelClick);
     connect(m_tray, &TrayIcon::openRequested, this, &TFormMain::MenuTNAOpenClick);
     connect(m_tray, &TrayIcon::exitRequested, this, &TFormMain::MenuTNAExitClick);
+    connect(m_timerDDE, &QTimer::timeout, this, [this] { capture::TimerDDETimer(*m_app, m_env.browsers); });
     connect(m_timerFiles, &QTimer::timeout, this, [this] { core::TimerFilesTick(*m_app); });
     connect(m_timerCheck, &QTimer::timeout, this, [this] { verify::TimerCheckTimer(*m_app); });
     connect(m_watchTimer, &QTimer::timeout, this, [this] { m_watch->poll(); });
@@ -222,6 +227,21 @@ void TFormMain::connectCommands()
     bind("MenuEditAddHost", &verify::MenuEditAddHostClick);
     bind("MenuEditAddHostQQD", &verify::MenuEditAddHostQQDClick);
     bind("MenuFileImportHosts", &core::MenuFileImportHostsClick);
+    auto bindBrowsers = [this](const char* name, void (*routine)(core::App&, capture::BrowserSystem&)) {
+        connect(m_menu->action(QString::fromLatin1(name)), &QAction::triggered, this,
+                [this, routine] { routine(*m_app, m_env.browsers); });
+    };
+    bindBrowsers("MenuImportIExplorerCache", &capture::MenuImportIExplorerCacheClick);
+    bindBrowsers("MenuImportIExplorerBookmarks", &capture::MenuImportIExplorerBookmarksClick);
+    bindBrowsers("MenuImportNetscapeCache", &capture::MenuImportNetscapeCacheClick);
+    bindBrowsers("MenuImportNetscapeBookmarks", &capture::MenuImportNetscapeBookmarksClick);
+    for (const auto& [item, browser] : { std::pair { "MenuFileOpenIExplorer", capture::Browser::InternetExplorer },
+                                         std::pair { "MenuPopupOpenIExplorer", capture::Browser::InternetExplorer },
+                                         std::pair { "MenuFileOpenNavigator", capture::Browser::NetscapeNavigator },
+                                         std::pair { "MenuPopupOpenNavigator", capture::Browser::NetscapeNavigator } }) {
+        connect(m_menu->action(QString::fromLatin1(item)), &QAction::triggered, this,
+                [this, browser] { capture::OpenSelectedHost(*m_app, m_env.browsers, browser); });
+    }
     bind("MenuFileExportHosts", &core::MenuFileExportHostsClick);
 
     // The list commands; the pop-up items start the same operations, and the

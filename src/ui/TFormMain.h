@@ -4,6 +4,7 @@
 // start-up sequence and the program exit, answers the routines' requests of
 // the window (core::Shell) and turns widget events into routine calls.
 
+#include "capture/BrowserSystem.h"
 #include "core/App.h"
 #include "core/MenuRules.h"
 #include "core/Shell.h"
@@ -40,6 +41,8 @@ struct MainWindowEnvironment {
     platform::FileSystem& fs;
     platform::Clock& clock;
     platform::Resolver& resolver;
+    // The browsers' side of the desktop: DDE, windows, registry, history.
+    capture::BrowserSystem& browsers;
     std::string programFolder; // with its trailing separator
     platform::DateTimeFormats dateFormats;
     // A person other than the window's own dialogs (tests script one).

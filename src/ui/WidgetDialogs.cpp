@@ -34,9 +34,9 @@ std::unique_ptr<core::InputDialog> WidgetDialogs::inputDialog(const std::string&
 
 namespace {
 
-// The file dialogs: a title, one filter with its default suffix, no initial
-// folder or name, resizable; opening wants an existing file, saving an
-// existing folder and asks before replacing a file.
+// The file dialogs: a title, one filter with its default suffix, the start
+// folder and proposed name when given, resizable; opening wants an existing
+// file, saving an existing folder and asks before replacing a file.
 std::optional<std::string> runFileDialog(QWidget* parent, const core::FileDialogOptions& options, bool save)
 {
     QFileDialog dialog(parent, QString::fromLocal8Bit(options.title));
@@ -45,6 +45,10 @@ std::optional<std::string> runFileDialog(QWidget* parent, const core::FileDialog
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setSizeGripEnabled(true);
+    if (!options.folder.empty())
+        dialog.setDirectory(QString::fromLocal8Bit(options.folder));
+    if (!options.fileName.empty())
+        dialog.selectFile(QString::fromLocal8Bit(options.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first().toLocal8Bit().toStdString();

@@ -26,7 +26,7 @@ TEST(EndingAwareDialogs, whileEnding_nothingIsShownAndNoticesGoToTheSink)
     EXPECT_EQ(dialogs.ask("Cannot create file", MessageKind::Warning), Answer::Ok);
     EXPECT_EQ(dialogs.unverifiablePrompt("a.example", PromptVariant::Reverification)->exec(), 0);
     EXPECT_FALSE(dialogs.inputDialog("Alias", "x")->exec());
-    EXPECT_FALSE(dialogs.openFile({ "Import", "Hosts List file (*.hst)", "hst" }));
+    EXPECT_FALSE(dialogs.openFile({ "Import", "Hosts List file (*.hst)", "hst", {}, {} }));
     EXPECT_EQ(person.asked.size(), 1u);
     EXPECT_TRUE(person.promptedHosts.empty());
     EXPECT_TRUE(person.inputShownWith.empty());

@@ -42,6 +42,21 @@ platform::Status FaultyFileSystem::readFile(const std::string& path, std::string
     return m_real.readFile(path, out);
 }
 
+platform::Status FaultyFileSystem::readLines(const std::string& path,
+                                             const std::function<void(std::string_view)>& take)
+{
+    if (auto s = check(Op::Read, path, "read lines"); !s)
+        return s;
+    return m_real.readLines(path, take);
+}
+
+platform::Status FaultyFileSystem::listFolder(const std::string& folder, std::vector<platform::FolderEntry>& out)
+{
+    if (auto s = check(Op::Read, folder, "list"); !s)
+        return s;
+    return m_real.listFolder(folder, out);
+}
+
 platform::Status FaultyFileSystem::writeFile(const std::string& path, std::string_view data)
 {
     if (auto s = check(Op::Write, path, "write"); !s)

@@ -30,6 +30,10 @@ public:
     bool fileExists(const std::string& path) override { return m_real.fileExists(path); }
     platform::FileStamp stamp(const std::string& path) override { return m_real.stamp(path); }
     platform::Status readFile(const std::string& path, std::string& out) override;
+    // Fail by the rules for Op::Read.
+    platform::Status readLines(const std::string& path,
+                               const std::function<void(std::string_view line)>& take) override;
+    platform::Status listFolder(const std::string& folder, std::vector<platform::FolderEntry>& out) override;
     platform::Status writeFile(const std::string& path, std::string_view data) override;
     // Fails by the rules for Op::Write.
     platform::Status createFile(const std::string& path, std::string_view data) override;

@@ -2,6 +2,7 @@
 // A main window over fresh temporary folders: the program folder (settings,
 // list files) and the hosts folder, with a scripted person and a set clock.
 
+#include "fakes/FakeBrowsers.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeResolver.h"
 #include "fakes/FaultyFileSystem.h"
@@ -32,7 +33,7 @@ public:
     // realDialogs the person meets the window's own dialogs, not the script.
     ui::TFormMain& start(bool trayAvailable = true, bool realDialogs = false)
     {
-        ui::MainWindowEnvironment env { fs, clock, resolver, programDir.folder(), {}, realDialogs ? nullptr : &dialogs,
+        ui::MainWindowEnvironment env { fs, clock, resolver, desktop ? *desktop : browsers.system, programDir.folder(), {}, realDialogs ? nullptr : &dialogs,
                                         [this](int ms) { sleeps.push_back(ms); } };
         window = std::make_unique<ui::TFormMain>(env);
         window->tray()->setAvailableForTesting(trayAvailable);
@@ -45,6 +46,9 @@ public:
     FaultyFileSystem fs;
     FakeClock clock;
     FakeResolver resolver;
+    FakeBrowsers browsers;
+    // The real desktop's browser side instead of the doubles, when set.
+    capture::BrowserSystem* desktop = nullptr;
     ScriptedDialogs dialogs;
     std::vector<int> sleeps;
     std::unique_ptr<ui::TFormMain> window;

@@ -1,7 +1,13 @@
 #include "platform/linux/PosixFileSystem.h"
 
+#include "platform/LineSplitter.h"
+
+#include <algorithm>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -83,6 +89,63 @@ Status PosixFileSystem::readFile(const std::string& path, std::string& out)
             break;
         out.append(buffer, static_cast<std::size_t>(n));
     }
+    return Status::ok();
+}
+
+Status PosixFileSystem::readLines(const std::string& path, const std::function<void(std::string_view)>& take)
+{
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return Status::fromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return Status::fromErrno(errno);
+    if (S_ISDIR(st.st_mode))
+        return Status::fromErrno(EISDIR);
+    LineSplitter lines(take);
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return Status::fromErrno(errno);
+        }
+        if (n == 0)
+            break;
+        lines.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+    }
+    lines.finish();
+    return Status::ok();
+}
+
+Status PosixFileSystem::listFolder(const std::string& folder, std::vector<FolderEntry>& out)
+{
+    out.clear();
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+    if (!dir)
+        return Status::fromErrno(errno);
+    const int dirFd = ::dirfd(dir.get());
+    errno = 0;
+    while (const dirent* e = ::readdir(dir.get())) {
+        const std::string_view name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        FolderEntry entry { std::string(name), e->d_type == DT_DIR };
+        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+            // Follow links and ask file systems that do not fill d_type.
+            struct stat st {};
+            entry.isFolder = ::fstatat(dirFd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        out.push_back(std::move(entry));
+        errno = 0;
+    }
+    if (errno != 0)
+        return Status::fromErrno(errno);
+    std::sort(out.begin(), out.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        const int c = ::strcasecmp(a.name.c_str(), b.name.c_str());
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
     return Status::ok();
 }
 

@@ -10,6 +10,8 @@ public:
     bool fileExists(const std::string& path) override;
     FileStamp stamp(const std::string& path) override;
     Status readFile(const std::string& path, std::string& out) override;
+    Status readLines(const std::string& path, const std::function<void(std::string_view line)>& take) override;
+    Status listFolder(const std::string& folder, std::vector<FolderEntry>& out) override;
     Status writeFile(const std::string& path, std::string_view data) override;
     Status createFile(const std::string& path, std::string_view data) override;
     Status removeFile(const std::string& path) override;

@@ -1,0 +1,99 @@
+// Reading the links of a large bookmark file: a 50 MB export in the form
+// browsers write it (one bookmark per line, each with its icon inline), its
+// hosts collected as the bookmark import collects them. The extra memory is
+// the growth of the peak resident size in a child that only scans.
+
+#include "capture/LinkScan.h"
+#include "platform/linux/PosixFileSystem.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace quillon;
+
+namespace {
+
+constexpr std::size_t FileBytes = 50u << 20;
+
+const std::string& bookmarkFile()
+{
+    static const std::string path = [] {
+        const std::string p = (std::filesystem::temp_directory_path() / "quillon-bench-bookmarks.html").string();
+        if (std::filesystem::exists(p) && std::filesystem::file_size(p) >= FileBytes)
+            return p;
+        std::ofstream out(p, std::ios::binary | std::ios::trunc);
+        out << "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n";
+        const std::string icon(1800, 'A');
+        std::size_t written = 0;
+        for (int i = 0; written < FileBytes; ++i) {
+            const std::string line = "    <DT><A HREF=\"https://host" + std::to_string(i % 5000) + ".example.org/page/"
+                + std::to_string(i) + "\" ADD_DATE=\"1700000000\" ICON=\"data:image/png;base64," + icon + "\">Page "
+                + std::to_string(i) + "</A>\n";
+            out << line;
+            written += line.size();
+        }
+        out << "</DL><p>\n";
+        return p;
+    }();
+    return path;
+}
+
+long peakKilobytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// The peak growth of one scan, in a child that does nothing else.
+double extraMegabytes(const std::string& path)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        platform::PosixFileSystem fs;
+        core::RecordList candidates;
+        const long before = peakKilobytes();
+        capture::ScanLinks(fs, path, candidates, capture::LinkKind::Bookmark);
+        const long grown = peakKilobytes() - before;
+        [[maybe_unused]] const auto n = write(fds[1], &grown, sizeof grown);
+        _exit(0);
+    }
+    close(fds[1]);
+    long grown = -1024;
+    [[maybe_unused]] const auto n = read(fds[0], &grown, sizeof grown);
+    close(fds[0]);
+    waitpid(child, nullptr, 0);
+    return static_cast<double>(grown) / 1024.0;
+}
+
+void BM_ScanLinks50MB(benchmark::State& state)
+{
+    const std::string& path = bookmarkFile();
+    platform::PosixFileSystem fs;
+    std::size_t found = 0;
+    for (auto _ : state) {
+        core::RecordList candidates;
+        capture::ScanLinks(fs, path, candidates, capture::LinkKind::Bookmark);
+        found = candidates.size();
+        benchmark::DoNotOptimize(candidates.data());
+    }
+    state.counters["links"] = static_cast<double>(found);
+    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(path)) / (1 << 20);
+    state.counters["extra_peak_MB"] = extraMegabytes(path);
+}
+BENCHMARK(BM_ScanLinks50MB)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+BENCHMARK_MAIN();

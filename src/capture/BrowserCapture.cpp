@@ -1,0 +1,42 @@
+#include "capture/BrowserCapture.h"
+
+#include "capture/Admission.h"
+#include "capture/BrowserWindows.h"
+#include "capture/Browsers.h"
+#include "capture/UrlToHost.h"
+#include "verify/TWinshoeIPWatch.h"
+
+namespace quillon::capture {
+
+std::string GetBrowserHost(platform::DdeClient& dde, const std::string& service)
+{
+    std::string reply;
+    // The conversation lives for this one request.
+    if (auto conversation = dde.connect(service, TopicGetWindowInfo))
+        reply = conversation->request(LastActiveWindow);
+    return cleanHostName(reply, UrlSource::BrowserReply);
+}
+
+void TimerDDETimer(core::App& app, BrowserSystem& browsers)
+{
+    const core::Settings& settings = app.state.settings;
+    const BrowserWindowsFound found = FindBrowserWindows(browsers.windows);
+    // The connection is tested only when captured hosts are to be resolved.
+    const bool verifyNow = settings.DDEVerify && verify::IsConnectionDetected(app);
+    const struct {
+        bool wanted;
+        Browser browser;
+    } askInTurn[] = {
+        { settings.DDECaptureIExplore && found.ExplorerWindowFound, Browser::InternetExplorer },
+        { settings.DDECaptureNetscape && found.NetscapeWindowFound, Browser::NetscapeNavigator },
+    };
+    for (const auto& b : askInTurn) {
+        if (!b.wanted)
+            continue;
+        const std::string host = GetBrowserHost(browsers.dde, browserEntry(b.browser).service);
+        if (!host.empty())
+            AdmitCapturedHost(app, host, verifyNow);
+    }
+}
+
+} // namespace quillon::capture

@@ -1,0 +1,21 @@
+#pragma once
+// Live capture: at every tick of the capture timer, each browser that has a
+// window open is asked which page its last active window shows, and that
+// page's host is admitted. A tick never shows a message.
+
+#include "capture/BrowserSystem.h"
+#include "core/App.h"
+
+#include <string>
+
+namespace quillon::capture {
+
+// The host of the page that the browser registered under service (letter
+// case ignored) shows in its last active window; empty when it does not
+// answer, or shows no web page, or the name is not one the lists may take.
+std::string GetBrowserHost(platform::DdeClient& dde, const std::string& service);
+
+// The capture timer's tick.
+void TimerDDETimer(core::App& app, BrowserSystem& browsers);
+
+} // namespace quillon::capture
