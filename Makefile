@@ -1,12 +1,13 @@
 # make run:           install what is missing, build, start Quillon.
 # make test:          install what is missing, build, run every test.
 # make test-sanitize: every test again, built with clang's AddressSanitizer and UBSan.
+# make demo:          Quillon beside two stand-in browsers that browse on their own.
 # make fuzz:          every fuzz target for a minute each; make fuzz-regress: once over each corpus.
 BUILD          ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS           ?= $(shell nproc)
 
-.PHONY: deps configure build test test-sanitize fuzz fuzz-regress bench run clean
+.PHONY: deps configure build test test-sanitize fuzz fuzz-regress bench run demo clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -37,13 +38,19 @@ fuzz-regress: deps
 run: build
 	@$(BUILD)/src/app/quillon
 
+# Quillon beside two stand-in browsers, in build/demo: watch the capture.
+demo: build
+	@bash scripts/demo.sh $(BUILD)
+
 bench: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory bench_verify bench_lists bench_window
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory bench_verify bench_lists bench_window bench_scanlinks bench_capture
 	@$(BUILD)/bench/bench_store
 	@$(BUILD)/bench/bench_memory
 	@$(BUILD)/bench/bench_verify
 	@$(BUILD)/bench/bench_lists
 	@$(BUILD)/bench/bench_window
+	@$(BUILD)/bench/bench_scanlinks
+	@bash tests/wm/run-under-wm.sh $(BUILD)/bench/bench_capture
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

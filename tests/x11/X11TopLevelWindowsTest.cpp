@@ -11,6 +11,7 @@
 #include <xcb/xcb.h>
 
 #include <array>
+#include <cstdio>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -180,6 +181,8 @@ protected:
                     return false;
             return true;
         });
+        for (auto& w : listed) std::printf(" [%lx v%d o%d %.12s]", (unsigned long)w.id, w.visible, w.hasOwner, w.title.c_str());
+        std::printf("\n");
     }
     static std::uint64_t id(Role role) { return testDesktop()->windows[role]; }
     static const Client& client() { return testDesktop()->client; }

@@ -311,7 +311,7 @@ bool X11TopLevelWindows::State::connect()
             return false;
         wait = connectWait;
     }
-    opening.wait(); if (false)
+    if (opening.wait_for(wait) != std::future_status::ready)
         return false;
     return setUp(opening.get());
 }
