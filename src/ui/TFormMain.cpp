@@ -240,7 +240,7 @@ void TFormMain::connectCommands()
                                          std::pair { "MenuFileOpenNavigator", capture::Browser::NetscapeNavigator },
                                          std::pair { "MenuPopupOpenNavigator", capture::Browser::NetscapeNavigator } }) {
         connect(m_menu->action(QString::fromLatin1(item)), &QAction::triggered, this,
-                [this, browser] { capture::OpenSelectedHost(*m_app, m_env.browsers, browser); });
+                [this, b = browser] { capture::OpenSelectedHost(*m_app, m_env.browsers, b); });
     }
     bind("MenuFileExportHosts", &core::MenuFileExportHostsClick);
 

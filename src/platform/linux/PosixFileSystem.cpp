@@ -62,9 +62,12 @@ FileStamp PosixFileSystem::stamp(const std::string& path)
     return s;
 }
 
-Status PosixFileSystem::readFile(const std::string& path, std::string& out)
+namespace {
+
+// Reads a file in pieces; sized learns the size of a regular file first.
+Status readPieces(const std::string& path, const std::function<void(std::size_t)>& sized,
+                  const std::function<void(std::string_view)>& take)
 {
-    out.clear();
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0)
         return Status::fromErrno(errno);
@@ -74,35 +77,7 @@ Status PosixFileSystem::readFile(const std::string& path, std::string& out)
     if (S_ISDIR(st.st_mode))
         return Status::fromErrno(EISDIR);
     if (S_ISREG(st.st_mode) && st.st_size > 0)
-        out.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            out.clear();
-            return Status::fromErrno(err);
-        }
-        if (n == 0)
-            break;
-        out.append(buffer, static_cast<std::size_t>(n));
-    }
-    return Status::ok();
-}
-
-Status PosixFileSystem::readLines(const std::string& path, const std::function<void(std::string_view)>& take)
-{
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return Status::fromErrno(errno);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        return Status::fromErrno(errno);
-    if (S_ISDIR(st.st_mode))
-        return Status::fromErrno(EISDIR);
-    LineSplitter lines(take);
+        sized(static_cast<std::size_t>(st.st_size));
     char buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -112,11 +87,31 @@ Status PosixFileSystem::readLines(const std::string& path, const std::function<v
             return Status::fromErrno(errno);
         }
         if (n == 0)
-            break;
-        lines.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+            return Status::ok();
+        take(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
-    lines.finish();
-    return Status::ok();
+}
+
+} // namespace
+
+Status PosixFileSystem::readFile(const std::string& path, std::string& out)
+{
+    out.clear();
+    Status s = readPieces(
+        path, [&](std::size_t size) { out.reserve(size); }, [&](std::string_view piece) { out.append(piece); });
+    if (!s)
+        out.clear();
+    return s;
+}
+
+Status PosixFileSystem::readLines(const std::string& path, const std::function<void(std::string_view)>& take)
+{
+    LineSplitter lines(take);
+    Status s = readPieces(
+        path, [](std::size_t) {}, [&](std::string_view piece) { lines.feed(piece); });
+    if (s)
+        lines.finish();
+    return s;
 }
 
 Status PosixFileSystem::listFolder(const std::string& folder, std::vector<FolderEntry>& out)
