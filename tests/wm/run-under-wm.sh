@@ -20,9 +20,11 @@ wm=
 if [ "$with_wm" = 1 ]; then
     DISPLAY=$display openbox >/dev/null 2>&1 &
     wm=$!
-    # The window manager is ready once it names itself on the root window.
+    # The window manager is ready once it lists its clients on the root
+    # window. openbox names itself (_NET_SUPPORTING_WM_CHECK) earlier, but a
+    # window mapped before its client list appears is at times never managed.
     for _ in $(seq 1 100); do
-        DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+        DISPLAY=$display xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | grep -q "window id" && break
         sleep 0.05
     done
 fi

@@ -11,7 +11,6 @@
 #include <xcb/xcb.h>
 
 #include <array>
-#include <cstdio>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -175,14 +174,14 @@ protected:
                 FAIL() << "the X server of this run cannot be reached";
             GTEST_SKIP() << "no display";
         }
-        listed = listUntil(desktop, [this](const auto& l) {
+        const auto allShown = [](const auto& l) {
             for (const Role r : { Utf8Title, WmNameOnly, Transient, LongTitle })
                 if (find(l, id(r)) == nullptr || !find(l, id(r))->visible)
                     return false;
             return true;
-        });
-        for (auto& w : listed) std::printf(" [%lx v%d o%d %.12s]", (unsigned long)w.id, w.visible, w.hasOwner, w.title.c_str());
-        std::printf("\n");
+        };
+        listed = listUntil(desktop, allShown);
+        ASSERT_TRUE(allShown(listed)) << "the test's windows are not listed as shown";
     }
     static std::uint64_t id(Role role) { return testDesktop()->windows[role]; }
     static const Client& client() { return testDesktop()->client; }
@@ -204,6 +203,8 @@ struct WindowCase {
     bool visible;
     bool hasOwner;
 };
+
+void PrintTo(const WindowCase& c, std::ostream* out) { *out << c.name; }
 
 class X11DesktopWindow : public X11Desktop, public testing::WithParamInterface<WindowCase> {
 };
@@ -236,7 +237,8 @@ INSTANTIATE_TEST_SUITE_P(Windows, X11DesktopWindow,
 TEST_F(X11Desktop, raisedWindow_isListedAboveTheOther)
 {
     // Made first, the window with the UTF-8 title starts below the other.
-    for (const auto& [raised, other] : { std::pair { Utf8Title, WmNameOnly }, std::pair { WmNameOnly, Utf8Title } }) {
+    for (const Role raised : { Utf8Title, WmNameOnly }) {
+        const Role other = raised == Utf8Title ? WmNameOnly : Utf8Title;
         client().raise(static_cast<xcb_window_t>(id(raised)));
         listed = listUntil(desktop, [&](const auto& l) { return position(l, id(raised)) < position(l, id(other)); });
         EXPECT_LT(position(listed, id(raised)), position(listed, id(other))) << "raised " << raised;
@@ -284,6 +286,8 @@ struct ManagerCase {
     std::vector<Role> expected; // empty: the root's children, as without the lists
 };
 
+void PrintTo(const ManagerCase& c, std::ostream* out) { *out << c.name; }
+
 class X11FakeManager : public X11Desktop, public testing::WithParamInterface<ManagerCase> {
 protected:
     static std::vector<xcb_window_t> windowsOf(const std::vector<Role>& roles)
@@ -295,11 +299,11 @@ protected:
     }
 };
 
-std::vector<std::uint64_t> ids(const std::vector<TopLevelWindow>& listed)
+std::vector<xcb_window_t> ids(const std::vector<TopLevelWindow>& listed)
 {
-    std::vector<std::uint64_t> windows;
+    std::vector<xcb_window_t> windows;
     for (const TopLevelWindow& w : listed)
-        windows.push_back(w.id);
+        windows.push_back(static_cast<xcb_window_t>(w.id));
     return windows;
 }
 
@@ -311,7 +315,7 @@ TEST_P(X11FakeManager, clientListIsReadAsWritten)
     const Client& cl = client();
     const xcb_window_t check = cl.create();
     cl.sync();
-    const std::vector<std::uint64_t> children = ids(desktop.list());
+    const std::vector<xcb_window_t> children = ids(desktop.list());
 
     const xcb_atom_t checkAtom = cl.atom("_NET_SUPPORTING_WM_CHECK");
     const xcb_atom_t stackingAtom = cl.atom("_NET_CLIENT_LIST_STACKING"), clientsAtom = cl.atom("_NET_CLIENT_LIST");
@@ -321,18 +325,13 @@ TEST_P(X11FakeManager, clientListIsReadAsWritten)
         cl.setWindows(cl.root, stackingAtom, windowsOf(c.stacking));
     cl.setWindows(cl.root, clientsAtom, windowsOf(c.clients));
     cl.sync();
-    const std::vector<std::uint64_t> listedIds = ids(desktop.list());
+    const std::vector<xcb_window_t> listedIds = ids(desktop.list());
     for (const xcb_atom_t a : { checkAtom, stackingAtom, clientsAtom })
         xcb_delete_property(cl.c(), cl.root, a);
     xcb_destroy_window(cl.c(), check);
     cl.sync();
 
-    if (c.expected.empty()) {
-        EXPECT_EQ(listedIds, children);
-    } else {
-        const auto expected = windowsOf(c.expected);
-        EXPECT_EQ(listedIds, std::vector<std::uint64_t>(expected.begin(), expected.end()));
-    }
+    EXPECT_EQ(listedIds, c.expected.empty() ? children : windowsOf(c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Lists, X11FakeManager,

@@ -23,12 +23,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// How long list() waits for a new connection, and for the answers to its
-// requests. A local server answers within milliseconds; one that takes
-// longer is stopped or swamped, and the window search can do without this
-// round's list.
-constexpr auto connectWait = 500ms;
-constexpr auto answerWait = 1000ms;
+// How long one list() waits for the server in all: for a new connection and
+// for the answers to its requests. A local server answers within
+// milliseconds; one that takes longer is stopped or swamped, and the window
+// search can do without this round's list.
+constexpr auto patience = 1000ms;
 
 // Titles are cut to the window search's buffer. One byte more than that is
 // read (512 words), so that the cut can tell whether it splits a character.
@@ -264,8 +263,8 @@ struct X11TopLevelWindows::State {
     Atoms atoms {};
     std::future<Opened> opening; // a connection on its way
 
-    bool connect();
-    bool setUp(Opened opened);
+    bool connect(Clock::time_point deadline);
+    bool setUp(Opened opened, Clock::time_point deadline);
     std::vector<TopLevelWindow> read(Answers& answers);
 };
 
@@ -278,14 +277,15 @@ X11TopLevelWindows::~X11TopLevelWindows() = default;
 
 std::vector<TopLevelWindow> X11TopLevelWindows::list()
 {
-    if (!m_state->connect())
+    const Clock::time_point deadline = Clock::now() + patience;
+    if (!m_state->connect(deadline))
         return {};
     xcb_connection_t* c = m_state->connection.get();
     // The server sends a few events to every client unasked (MappingNotify);
     // unread, they would pile up in the connection for as long as it lives.
     while (Reply<xcb_generic_event_t> event { xcb_poll_for_event(c) }) {
     }
-    Answers answers(c, Clock::now() + answerWait);
+    Answers answers(c, deadline);
     std::vector<TopLevelWindow> windows = m_state->read(answers);
     if (!answers.ok()) {
         m_state->connection.reset(); // lost or not answering: the next list() connects anew
@@ -294,14 +294,14 @@ std::vector<TopLevelWindow> X11TopLevelWindows::list()
     return windows;
 }
 
-bool X11TopLevelWindows::State::connect()
+bool X11TopLevelWindows::State::connect(Clock::time_point deadline)
 {
     if (connection && xcb_connection_has_error(connection.get()) == 0)
         return true;
     connection.reset();
     // An attempt that is still on its way was waited for when it began; a
     // server that does not answer must not cost every later call the same.
-    auto wait = 0ms;
+    Clock::time_point waitUntil = Clock::now();
     if (!opening.valid()) {
         const char* display = std::getenv("DISPLAY");
         if (display == nullptr || *display == '\0')
@@ -309,14 +309,14 @@ bool X11TopLevelWindows::State::connect()
         opening = openInBackground(display);
         if (!opening.valid())
             return false;
-        wait = connectWait;
+        waitUntil = deadline;
     }
-    if (opening.wait_for(wait) != std::future_status::ready)
+    if (opening.wait_until(waitUntil) != std::future_status::ready)
         return false;
-    return setUp(opening.get());
+    return setUp(opening.get(), deadline);
 }
 
-bool X11TopLevelWindows::State::setUp(Opened opened)
+bool X11TopLevelWindows::State::setUp(Opened opened, Clock::time_point deadline)
 {
     xcb_connection_t* c = opened.connection.get();
     if (xcb_connection_has_error(c) != 0)
@@ -334,7 +334,7 @@ bool X11TopLevelWindows::State::setUp(Opened opened)
     for (std::size_t i = 0; i < AtomCount; ++i)
         asked[i] = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(atomNames[i].size()), atomNames[i].data()).sequence;
     xcb_flush(c);
-    Answers answers(c, Clock::now() + answerWait);
+    Answers answers(c, deadline);
     for (std::size_t i = 0; i < AtomCount; ++i) {
         const auto reply = answers.take<xcb_intern_atom_reply_t>(asked[i]);
         if (!reply)

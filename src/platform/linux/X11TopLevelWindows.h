@@ -13,11 +13,12 @@
 // The connection is opened at the first list() and kept; a lost one is
 // opened again at the next list(). Without a display, or when the server
 // cannot be reached or does not answer, list() gives an empty list and
-// reports nothing: within about a second at most, since a stopped server
-// must not stop the caller (the connecting itself runs on a thread of its
-// own and is left behind when it takes too long). All requests of one
-// list() go out together, so that it costs two round trips to the server
-// however many windows there are.
+// reports nothing. It waits for the server a second at most, so that a
+// stopped server cannot stop the caller: the connecting itself runs on a
+// thread of its own, and an attempt that takes longer is waited for no
+// more, only looked at again by the next list(). The requests about the
+// windows go out together, so that a list costs two round trips to the
+// server however many windows there are.
 //
 // Call list() from one thread at a time.
 
