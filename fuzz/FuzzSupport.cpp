@@ -235,6 +235,15 @@ platform::Status MemoryFileSystem::listFolder(const std::string&, std::vector<pl
     return platform::Status::error(ENOTDIR, "Not a directory");
 }
 
+platform::Status MemoryFileSystem::copyFile(const std::string& from, const std::string& to)
+{
+    std::string data;
+    if (auto s = readFile(from, data); !s)
+        return s;
+    put(to, data);
+    return platform::Status::ok();
+}
+
 platform::Status MemoryFileSystem::writeFile(const std::string& path, std::string_view data)
 {
     if (unwritable.count(path))

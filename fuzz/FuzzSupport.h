@@ -100,6 +100,7 @@ public:
                                const std::function<void(std::string_view line)>& take) override;
     // There are no folders: ENOTDIR.
     platform::Status listFolder(const std::string& folder, std::vector<platform::FolderEntry>& out) override;
+    platform::Status copyFile(const std::string& from, const std::string& to) override;
     platform::Status writeFile(const std::string& path, std::string_view data) override;
     platform::Status createFile(const std::string& path, std::string_view data) override;
     platform::Status removeFile(const std::string& path) override;

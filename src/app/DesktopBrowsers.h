@@ -1,13 +1,18 @@
 #pragma once
 // The browsers' side of the Linux desktop, as the program uses it: DDE
 // conversations over local sockets, the X11 window list, the registry store
-// and the visited-page history of the person's own folders.
+// and the visited-page history of the person's own folders; and the
+// profiles of the browsers people run, with a private folder for copies of
+// their histories.
 
+#include "capture/BrowserHistoryImports.h"
+#include "capture/BrowserProfiles.h"
 #include "capture/BrowserSystem.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/linux/SocketDdeClient.h"
 #include "platform/linux/UrlCacheFile.h"
+#include "platform/XdgFolders.h"
 #include "platform/linux/X11TopLevelWindows.h"
 
 namespace quillon::app {
@@ -17,6 +22,8 @@ struct DesktopBrowsers {
         : registry(fs, platform::RegistryStore::defaultPath())
         , visited(fs, platform::UrlCacheFile::defaultPath())
     {
+        histories.profiles = capture::findBrowserProfiles(fs, platform::homeFolder(), platform::xdgConfigHome());
+        histories.copyFolder = platform::privateRuntimeFolder("quillon-history").value_or(std::string());
     }
 
     platform::SocketDdeClient dde;
@@ -24,6 +31,7 @@ struct DesktopBrowsers {
     platform::RegistryStore registry;
     platform::UrlCacheFile visited;
     capture::BrowserSystem system { dde, windows, registry, visited };
+    capture::BrowserHistories histories;
 };
 
 } // namespace quillon::app

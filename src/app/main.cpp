@@ -47,7 +47,8 @@ int main(int argc, char* argv[])
     quillon::app::DesktopBrowsers browsers(fileSystem);
     quillon::ui::MainWindowEnvironment environment { fileSystem, clock, resolver, browsers.system,
                                                      quillon::platform::executableFolder(),
-                                                     quillon::platform::localeDateTimeFormats(), nullptr, {} };
+                                                     quillon::platform::localeDateTimeFormats(), nullptr, {},
+                                                     browsers.histories };
     quillon::ui::TFormMain window(environment);
     window.start();
     return QApplication::exec();

@@ -17,12 +17,16 @@ std::string GetBrowserHost(platform::DdeClient& dde, const std::string& service)
     return cleanHostName(reply, UrlSource::BrowserReply);
 }
 
+bool captureVerifyFlag(const core::App& app)
+{
+    return app.state.settings.DDEVerify && verify::IsConnectionDetected(app);
+}
+
 void TimerDDETimer(core::App& app, BrowserSystem& browsers)
 {
     const core::Settings& settings = app.state.settings;
     const BrowserWindowsFound found = FindBrowserWindows(browsers.windows);
-    // The connection is tested only when captured hosts are to be resolved.
-    const bool verifyNow = settings.DDEVerify && verify::IsConnectionDetected(app);
+    const bool verifyNow = captureVerifyFlag(app);
     const struct {
         bool wanted;
         Browser browser;

@@ -15,6 +15,10 @@ namespace quillon::capture {
 // answer, or shows no web page, or the name is not one the lists may take.
 std::string GetBrowserHost(platform::DdeClient& dde, const std::string& service);
 
+// Whether captured hosts are resolved at once: DDEVerify, and the
+// connection test (made only when DDEVerify is on).
+bool captureVerifyFlag(const core::App& app);
+
 // The capture timer's tick.
 void TimerDDETimer(core::App& app, BrowserSystem& browsers);
 

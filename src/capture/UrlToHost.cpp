@@ -53,4 +53,13 @@ std::string cleanHostName(std::string_view text, UrlSource source)
     return host;
 }
 
+std::string webPageHost(std::string_view url)
+{
+    for (const std::string_view scheme : { "http://", "https://", "ftp://" }) {
+        if (startsWithIgnoringCase(url, scheme))
+            return cleanHostName(url, UrlSource::Plain);
+    }
+    return {};
+}
+
 } // namespace quillon::capture

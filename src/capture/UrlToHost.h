@@ -23,4 +23,9 @@ std::string UrlToHost(std::string_view text, UrlSource source);
 // otherwise add lines of its own to the system hosts file).
 std::string cleanHostName(std::string_view text, UrlSource source);
 
+// The host of a web page's URL (http, https or ftp) as cleanHostName gives
+// it; empty for every other kind of URL (javascript:, data:, place:, ...),
+// which the browsers' own histories and bookmarks also hold.
+std::string webPageHost(std::string_view url);
+
 } // namespace quillon::capture

@@ -151,6 +151,16 @@ std::optional<std::size_t> IniFile::insertionPoint(std::string_view section) con
     return point;
 }
 
+std::vector<std::string> IniFile::sectionNames() const
+{
+    std::vector<std::string> names;
+    for (const std::string& line : m_lines) {
+        if (const auto name = sectionName(line))
+            names.emplace_back(*name);
+    }
+    return names;
+}
+
 std::optional<std::string> IniFile::readString(std::string_view section, std::string_view key) const
 {
     const auto line = findKey(section, key);

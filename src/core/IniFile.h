@@ -53,6 +53,8 @@ public:
     const platform::Status& loadStatus() const { return m_loadStatus; }
 
     std::optional<std::string> readString(std::string_view section, std::string_view key) const;
+    // The names of the sections, in file order.
+    std::vector<std::string> sectionNames() const;
     // The value as parseProfileInteger reads it; defaultValue when missing or unreadable.
     int readInteger(std::string_view section, std::string_view key, int defaultValue) const;
     // An integer: 0 is false, any other true; defaultValue when missing or unreadable.

@@ -17,6 +17,8 @@ bool timerMayRun(const Settings& s, Timer timer)
         return s.FilesTimerInterval > 0;
     case Timer::Check:
         return s.CheckTimerInterval > 0;
+    case Timer::History:
+        return (s.CaptureFirefox || s.CaptureChromium) && s.BrowserHistoryInterval > 0;
     }
     return false;
 }

@@ -48,6 +48,9 @@ void readRemainingSettings(const IniFile& ini, const DateTimeText& dateTimeText,
     s.DDETimerInterval = readInt("DDETimerInterval", d.DDETimerInterval);
     s.FilesTimerInterval = readInt("FilesTimerInterval", d.FilesTimerInterval);
     s.CheckTimerInterval = readInt("CheckTimerInterval", d.CheckTimerInterval);
+    s.CaptureFirefox = readBool("CaptureFirefox", d.CaptureFirefox);
+    s.CaptureChromium = readBool("CaptureChromium", d.CaptureChromium);
+    s.BrowserHistoryInterval = readInt("BrowserHistoryInterval", d.BrowserHistoryInterval);
     s.FileExtIEBookmarks = ini.readString(SettingsSection, "FileExtIEBookmarks").value_or(d.FileExtIEBookmarks);
     s.QQDLastVerify = ini.readDateTime(SettingsSection, "QQDLastVerify", d.QQDLastVerify, dateTimeText);
     s.WindowHeight = readInt("WindowHeight", d.WindowHeight);
@@ -95,7 +98,12 @@ Outcome writeOptions(IniFile& ini, const Settings& s)
         return o;
     if (Outcome o = ini.writeInteger(SettingsSection, "AutoVerifyHostsQQDDays", s.AutoVerifyHostsQQDDays); !o)
         return o;
-    return ini.writeBool(SettingsSection, "CheckOnLine", s.CheckOnLine);
+    if (Outcome o = ini.writeBool(SettingsSection, "CheckOnLine", s.CheckOnLine); !o)
+        return o;
+    // The browsers' own histories come after the keys the program always had.
+    if (Outcome o = ini.writeBool(SettingsSection, "CaptureFirefox", s.CaptureFirefox); !o)
+        return o;
+    return ini.writeBool(SettingsSection, "CaptureChromium", s.CaptureChromium);
 }
 
 Outcome writeQQDLastVerify(IniFile& ini, TDateTime value, const DateTimeText& dateTimeText)

@@ -5,8 +5,8 @@
 // them. A missing key, or a value that cannot be read as its type, gives the
 // default below; an unreadable date gives 0 ("never").
 //
-// AutoVerifyConf, the three timer intervals, FileExtIEBookmarks and
-// HostsFolder are only ever set by hand in the file; nothing here writes them.
+// AutoVerifyConf, the timer intervals, FileExtIEBookmarks and HostsFolder
+// are only ever set by hand in the file; nothing here writes them.
 
 #include "core/DateTime.h"
 #include "core/DateTimeText.h"
@@ -40,6 +40,11 @@ struct Settings {
     int DDETimerInterval = 500;
     int FilesTimerInterval = 1500;
     int CheckTimerInterval = 5000;
+    // Capture from the browsers' own histories (Firefox, the Chromium
+    // family), checked every BrowserHistoryInterval ms.
+    bool CaptureFirefox = true;
+    bool CaptureChromium = true;
+    int BrowserHistoryInterval = 2000;
     std::string FileExtIEBookmarks = "*.url";
     TDateTime QQDLastVerify = 0;
     int WindowHeight = 480;

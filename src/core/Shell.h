@@ -8,7 +8,7 @@
 
 namespace quillon::core {
 
-enum class Timer { DDE, Files, Check };
+enum class Timer { DDE, Files, Check, History };
 
 class Shell {
 public:

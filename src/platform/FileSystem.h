@@ -60,6 +60,9 @@ public:
     // take gets each line without its end (LF, CR LF or a lone CR), a line
     // longer than LineSplitter::MaxLineBytes cut to that length.
     virtual Status readLines(const std::string& path, const std::function<void(std::string_view line)>& take) = 0;
+    // Copies the bytes of from into to (created or truncated, mode 0600 when
+    // created), in pieces; to is not synced.
+    virtual Status copyFile(const std::string& from, const std::string& to) = 0;
     // The entries of a folder, without "." and "..", sorted by name with
     // letter case ignored (the order a person sees in a file manager).
     virtual Status listFolder(const std::string& folder, std::vector<FolderEntry>& out) = 0;

@@ -140,6 +140,12 @@ void MainMenu::buildMainMenu(QMenuBar* bar)
     addItem(import, "MenuImportNetscapeCache", "Netscape Navigator Cac&he", icon(MenuIcon::ImportNetscapeCache));
     addItem(import, "MenuImportNetscapeBookmarks", "Netscape Navigator &Bookmarks",
             icon(MenuIcon::ImportNetscapeBookmarks));
+    // The histories and bookmarks of the browsers people run on Linux.
+    import->addSeparator();
+    addItem(import, "MenuImportFirefoxHistory", "Firefox Histor&y", icon(MenuIcon::ImportIECache));
+    addItem(import, "MenuImportFirefoxBookmarks", "Firefox Boo&kmarks", icon(MenuIcon::ImportNetscapeBookmarks));
+    addItem(import, "MenuImportChromiumHistory", "Chromium Hi&story", icon(MenuIcon::ImportIECache));
+    addItem(import, "MenuImportChromiumBookmarks", "Chromium Bookm&arks", icon(MenuIcon::ImportNetscapeBookmarks));
 
     QMenu* help = addMenu(bar, "MenuHelp", "&?");
     addItem(help, "MenuHelpHelp", "&Help", icon(MenuIcon::Help));

@@ -11,6 +11,8 @@
 #include "core/Startup.h"
 #include "capture/BrowserCapture.h"
 #include "capture/ExplorerImports.h"
+#include "capture/HistoryDatabase.h"
+#include "capture/HistoryFollower.h"
 #include "capture/IgnoreListEditor.h"
 #include "capture/NetscapeImports.h"
 #include "capture/OpenInBrowser.h"
@@ -48,6 +50,8 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+
+#include <chrono>
 #include <QVBoxLayout>
 
 #include <iostream>
@@ -184,6 +188,7 @@ void TFormMain::buildTimers()
     m_timerDDE = makeTimer("TimerDDE");
     m_timerFiles = makeTimer("TimerFiles");
     m_timerCheck = makeTimer("TimerCheck");
+    m_timerHistory = makeTimer("TimerHistory");
     // The connection watch polls on its own timer; the window's design has
     // it switched off until the interface is first unlocked.
     m_watchTimer = makeTimer("WinshoeIPWatch1");
@@ -211,6 +216,7 @@ void TFormMain::connectCommands()
     connect(m_tray, &TrayIcon::exitRequested, this, &TFormMain::MenuTNAExitClick);
     connect(m_timerDDE, &QTimer::timeout, this, [this] { capture::TimerDDETimer(*m_app, m_env.browsers); });
     connect(m_timerFiles, &QTimer::timeout, this, [this] { core::TimerFilesTick(*m_app); });
+    connect(m_timerHistory, &QTimer::timeout, this, [this] { capture::TimerHistoryTimer(*m_app, *m_follower); });
     connect(m_timerCheck, &QTimer::timeout, this, [this] { verify::TimerCheckTimer(*m_app); });
     connect(m_watchTimer, &QTimer::timeout, this, [this] { m_watch->poll(); });
     m_watch->OnStatusChanged = [this] { verify::WinshoeIPWatch1StatusChanged(*m_app, *m_watch); };
@@ -235,6 +241,22 @@ void TFormMain::connectCommands()
     bindBrowsers("MenuImportIExplorerBookmarks", &capture::MenuImportIExplorerBookmarksClick);
     bindBrowsers("MenuImportNetscapeCache", &capture::MenuImportNetscapeCacheClick);
     bindBrowsers("MenuImportNetscapeBookmarks", &capture::MenuImportNetscapeBookmarksClick);
+    const struct {
+        const char* item;
+        capture::BrowserFamily family;
+        capture::BrowserImport what;
+    } historyImports[] = {
+        { "MenuImportFirefoxHistory", capture::BrowserFamily::Firefox, capture::BrowserImport::History },
+        { "MenuImportFirefoxBookmarks", capture::BrowserFamily::Firefox, capture::BrowserImport::Bookmarks },
+        { "MenuImportChromiumHistory", capture::BrowserFamily::Chromium, capture::BrowserImport::History },
+        { "MenuImportChromiumBookmarks", capture::BrowserFamily::Chromium, capture::BrowserImport::Bookmarks },
+    };
+    for (const auto& h : historyImports) {
+        connect(m_menu->action(QString::fromLatin1(h.item)), &QAction::triggered, this,
+                [this, family = h.family, what = h.what] {
+                    capture::importFromBrowsers(*m_app, m_env.histories, family, what);
+                });
+    }
     for (const auto& [item, browser] : { std::pair { "MenuFileOpenIExplorer", capture::Browser::InternetExplorer },
                                          std::pair { "MenuPopupOpenIExplorer", capture::Browser::InternetExplorer },
                                          std::pair { "MenuFileOpenNavigator", capture::Browser::NetscapeNavigator },
@@ -319,6 +341,14 @@ void TFormMain::start()
     m_timerDDE->setInterval(s.settings.DDETimerInterval);
     m_timerFiles->setInterval(s.settings.FilesTimerInterval);
     m_timerCheck->setInterval(s.settings.CheckTimerInterval);
+    m_timerHistory->setInterval(s.settings.BrowserHistoryInterval);
+    // Only visits from now on are captured; copies an earlier run left go.
+    if (!m_env.histories.copyFolder.empty())
+        capture::removeLeftoverCopies(m_env.fs, m_env.histories.copyFolder);
+    m_follower = std::make_unique<capture::HistoryFollower>(
+        m_env.fs, m_env.histories.profiles, m_env.histories.copyFolder,
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count());
 
     core::loadLists(*m_app);
     for (HostListView* view : m_views)
@@ -388,6 +418,8 @@ QTimer* TFormMain::timer(core::Timer which) const
         return m_timerFiles;
     case core::Timer::Check:
         return m_timerCheck;
+    case core::Timer::History:
+        return m_timerHistory;
     }
     return nullptr;
 }
@@ -404,7 +436,7 @@ void TFormMain::setInterfaceUnlocked(bool on)
     const core::Settings& s = m_state->settings;
     // Once the program is ending, no timer starts new work.
     const bool timersOn = on && !m_state->ending;
-    for (const core::Timer which : { core::Timer::DDE, core::Timer::Files, core::Timer::Check })
+    for (const core::Timer which : { core::Timer::DDE, core::Timer::Files, core::Timer::Check, core::Timer::History })
         switchTimer(timer(which), timersOn && core::timerMayRun(s, which));
     m_watch->setEnabled(timersOn);
     for (QMenu* menu : m_menu->topLevelMenus())

@@ -4,6 +4,7 @@
 // start-up sequence and the program exit, answers the routines' requests of
 // the window (core::Shell) and turns widget events into routine calls.
 
+#include "capture/BrowserHistoryImports.h"
 #include "capture/BrowserSystem.h"
 #include "core/App.h"
 #include "core/MenuRules.h"
@@ -21,6 +22,9 @@ class QSocketNotifier;
 
 namespace quillon::verify {
 class TWinshoeIPWatch;
+}
+namespace quillon::capture {
+class HistoryFollower;
 }
 
 namespace quillon::ui {
@@ -49,6 +53,9 @@ struct MainWindowEnvironment {
     core::Dialogs* dialogs = nullptr;
     // The splash's wait; QThread::msleep unless a test records it.
     std::function<void(int milliseconds)> sleep;
+    // The Linux browsers' profiles and the folder for private copies of
+    // their histories; none unless given.
+    capture::BrowserHistories histories {};
 };
 
 class TFormMain final : public QMainWindow, public core::Shell {
@@ -150,6 +157,8 @@ private:
     QTimer* m_timerDDE = nullptr;
     QTimer* m_timerFiles = nullptr;
     QTimer* m_timerCheck = nullptr;
+    QTimer* m_timerHistory = nullptr;
+    std::unique_ptr<capture::HistoryFollower> m_follower;
     QTimer* m_watchTimer = nullptr;
     QSocketNotifier* m_termination = nullptr;
 

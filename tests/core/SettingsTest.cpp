@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                        [](const Settings& s) { return s.HostsFolder == "/etc"; } }),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SettingsTest, writeOptions_writesFourteenKeysInOrder)
+TEST_F(SettingsTest, writeOptions_writesItsKeysInOrder)
 {
     IniFile ini(m_fs, path());
     Settings s;
@@ -122,12 +122,15 @@ TEST_F(SettingsTest, writeOptions_writesFourteenKeysInOrder)
     s.AutoSaveCount = 25;
     s.AutoVerifyHostsQQDDays = 999;
     s.AutoVerifyConf = false; // never written
+    s.CaptureChromium = false;
+    s.BrowserHistoryInterval = 900; // never written
     ASSERT_TRUE(writeOptions(ini, s));
     EXPECT_EQ(onDisk(), "[Settings]\r\n"
                         "StartSplash=1\r\nStartTNA=1\r\nWorkTNA=1\r\nSaveWindow=0\r\n"
                         "DDECaptureIExplore=1\r\nDDECaptureNetscape=1\r\nDDEVerify=1\r\nAutoSave=1\r\n"
                         "AutoSaveCount=25\r\nAutoVerifyHosts=1\r\nAutoVerifyHostsDays=7\r\n"
-                        "AutoVerifyHostsQQD=1\r\nAutoVerifyHostsQQDDays=999\r\nCheckOnLine=1\r\n");
+                        "AutoVerifyHostsQQD=1\r\nAutoVerifyHostsQQDDays=999\r\nCheckOnLine=1\r\n"
+                        "CaptureFirefox=1\r\nCaptureChromium=0\r\n");
 }
 
 TEST_F(SettingsTest, writeOptions_stopsAtFirstFailedWrite)

@@ -31,7 +31,7 @@ public:
     {
         lockCalls.push_back(on ? "unlock" : "lock");
         unlocked = on;
-        for (auto t : { core::Timer::DDE, core::Timer::Files, core::Timer::Check })
+        for (auto t : { core::Timer::DDE, core::Timer::Files, core::Timer::Check, core::Timer::History })
             timers[t] = on;
     }
     void setTimerEnabled(core::Timer timer, bool enabled) override { timers[timer] = enabled; }

@@ -57,6 +57,15 @@ platform::Status FaultyFileSystem::listFolder(const std::string& folder, std::ve
     return m_real.listFolder(folder, out);
 }
 
+platform::Status FaultyFileSystem::copyFile(const std::string& from, const std::string& to)
+{
+    if (auto s = check(Op::Read, from, "copy from"); !s)
+        return s;
+    if (auto s = check(Op::Write, to, "copy to"); !s)
+        return s;
+    return m_real.copyFile(from, to);
+}
+
 platform::Status FaultyFileSystem::writeFile(const std::string& path, std::string_view data)
 {
     if (auto s = check(Op::Write, path, "write"); !s)

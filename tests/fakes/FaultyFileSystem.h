@@ -34,6 +34,8 @@ public:
     platform::Status readLines(const std::string& path,
                                const std::function<void(std::string_view line)>& take) override;
     platform::Status listFolder(const std::string& folder, std::vector<platform::FolderEntry>& out) override;
+    // Fails by the rules for Op::Read on from, then Op::Write on to.
+    platform::Status copyFile(const std::string& from, const std::string& to) override;
     platform::Status writeFile(const std::string& path, std::string_view data) override;
     // Fails by the rules for Op::Write.
     platform::Status createFile(const std::string& path, std::string_view data) override;

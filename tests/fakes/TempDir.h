@@ -44,8 +44,10 @@ public:
     std::string folder() const { return m_path.string() + "/"; }
     std::string file(const std::string& name) const { return (m_path / name).string(); }
 
+    // Writes a file, making the folders on its path.
     void write(const std::string& name, const std::string& bytes) const
     {
+        std::filesystem::create_directories((m_path / name).parent_path());
         std::ofstream out(file(name), std::ios::binary | std::ios::trunc);
         out << bytes;
     }

@@ -111,7 +111,9 @@ void TestMainWindow::menuTree_captionsNamesAndSeparators()
     QCOMPARE(shape("MenuTools"), (QStringList { "MenuToolsManualVerify", "-", "MenuToolsIgnoreList", "-",
                                                 "MenuToolsOptions" }));
     QCOMPARE(shape("MenuImport"), (QStringList { "MenuImportIExplorerCache", "MenuImportIExplorerBookmarks", "-",
-                                                 "MenuImportNetscapeCache", "MenuImportNetscapeBookmarks" }));
+                                                 "MenuImportNetscapeCache", "MenuImportNetscapeBookmarks", "-",
+                                                 "MenuImportFirefoxHistory", "MenuImportFirefoxBookmarks",
+                                                 "MenuImportChromiumHistory", "MenuImportChromiumBookmarks" }));
     QCOMPARE(shape("MenuHelp"), (QStringList { "MenuHelpHelp", "MenuHelpStatusChart", "-", "MenuHelpHomePageProgram",
                                                "MenuHelpHomePageAuthor", "-", "MenuHelpAbout" }));
     QCOMPARE(shape("MenuEditMenuSortDesc"),
@@ -291,10 +293,11 @@ void TestMainWindow::lock_switchesTimersWatchMenusAndPages()
     QCOMPARE(w.timer(core::Timer::Files)->interval(), 2500);
     QCOMPARE(w.timer(core::Timer::DDE)->interval(), 500);
     QCOMPARE(w.timer(core::Timer::Check)->interval(), 5000);
+    QCOMPARE(w.timer(core::Timer::History)->interval(), 2000);
     QVERIFY(w.timer(core::Timer::Files)->isActive());
 
     core::setInterfaceLock(w.app(), false);
-    for (auto t : { core::Timer::DDE, core::Timer::Files, core::Timer::Check })
+    for (auto t : { core::Timer::DDE, core::Timer::Files, core::Timer::Check, core::Timer::History })
         QVERIFY(!w.timer(t)->isActive());
     for (QMenu* m : w.mainMenu()->topLevelMenus())
         QVERIFY(!m->menuAction()->isEnabled());
@@ -302,7 +305,7 @@ void TestMainWindow::lock_switchesTimersWatchMenusAndPages()
     QVERIFY(!w.connectionWatchTimer()->isActive());
 
     core::setInterfaceLock(w.app(), true);
-    for (auto t : { core::Timer::DDE, core::Timer::Files, core::Timer::Check })
+    for (auto t : { core::Timer::DDE, core::Timer::Files, core::Timer::Check, core::Timer::History })
         QVERIFY(w.timer(t)->isActive());
     for (QMenu* m : w.mainMenu()->topLevelMenus())
         QVERIFY(m->menuAction()->isEnabled());

@@ -114,6 +114,34 @@ Status PosixFileSystem::readLines(const std::string& path, const std::function<v
     return s;
 }
 
+Status PosixFileSystem::copyFile(const std::string& from, const std::string& to)
+{
+    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (out.get() < 0)
+        return Status::fromErrno(errno);
+    Status written = Status::ok();
+    Status read = readPieces(
+        from, [](std::size_t) {},
+        [&](std::string_view piece) {
+            while (written && !piece.empty()) {
+                const ssize_t n = ::write(out.get(), piece.data(), piece.size());
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0)
+                    written = Status::fromErrno(errno);
+                else
+                    piece.remove_prefix(static_cast<std::size_t>(n));
+            }
+        });
+    if (!read)
+        return read;
+    if (!written)
+        return written;
+    if (out.release() != 0)
+        return Status::fromErrno(errno);
+    return Status::ok();
+}
+
 Status PosixFileSystem::listFolder(const std::string& folder, std::vector<FolderEntry>& out)
 {
     out.clear();

@@ -12,6 +12,7 @@ public:
     Status readFile(const std::string& path, std::string& out) override;
     Status readLines(const std::string& path, const std::function<void(std::string_view line)>& take) override;
     Status listFolder(const std::string& folder, std::vector<FolderEntry>& out) override;
+    Status copyFile(const std::string& from, const std::string& to) override;
     Status writeFile(const std::string& path, std::string_view data) override;
     Status createFile(const std::string& path, std::string_view data) override;
     Status removeFile(const std::string& path) override;

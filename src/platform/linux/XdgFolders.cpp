@@ -1,12 +1,12 @@
 #include "platform/XdgFolders.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillon::platform {
-
-namespace {
 
 std::string homeFolder()
 {
@@ -16,6 +16,8 @@ std::string homeFolder()
         return pw->pw_dir;
     return "/";
 }
+
+namespace {
 
 std::string baseFolder(const char* variable, const char* underHome)
 {
@@ -38,6 +40,26 @@ std::string xdgConfigHome()
 std::string xdgDataHome()
 {
     return baseFolder("XDG_DATA_HOME", ".local/share");
+}
+
+} // namespace quillon::platform
+
+namespace quillon::platform {
+
+std::optional<std::string> privateRuntimeFolder(const std::string& name)
+{
+    std::string folder;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
+        folder = std::string(runtime) + "/" + name;
+    else
+        folder = "/tmp/" + name + "-" + std::to_string(::getuid());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return std::nullopt;
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()
+        || (st.st_mode & 0077) != 0)
+        return std::nullopt;
+    return folder;
 }
 
 } // namespace quillon::platform

@@ -1,0 +1,251 @@
+#include "capture/BrowserHistoryImports.h"
+#include "capture/ChromiumBookmarks.h"
+#include "capture/HistoryFollower.h"
+
+#include "fakes/AppFixture.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+
+using namespace quillon;
+using namespace quillon::core;
+using namespace quillon::capture;
+using namespace quillon::test;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+constexpr std::int64_t Start = 1'700'000'000'000'000; // the program's start, µs since 1970
+constexpr std::int64_t From1601 = 11'644'473'600'000'000;
+
+// A browser's history database with just the tables and columns it reads.
+class HistoryDb {
+public:
+    HistoryDb(const std::string& path, BrowserFamily family, bool wal = false)
+        : m_family(family)
+    {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        EXPECT_EQ(sqlite3_open(path.c_str(), &m_db), SQLITE_OK);
+        if (wal)
+            exec("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;");
+        exec(family == BrowserFamily::Firefox
+                 ? "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT);"
+                   "CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, place_id INTEGER, visit_date INTEGER);"
+                   "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk INTEGER);"
+                 : "CREATE TABLE urls (id INTEGER PRIMARY KEY, url TEXT);"
+                   "CREATE TABLE visits (id INTEGER PRIMARY KEY, url INTEGER, visit_time INTEGER);");
+    }
+    ~HistoryDb() { sqlite3_close(m_db); }
+    void exec(const std::string& sql) { EXPECT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql; }
+    // A visit of url at a time in µs since 1970.
+    void visit(const std::string& url, std::int64_t unixMicros)
+    {
+        const bool ff = m_family == BrowserFamily::Firefox;
+        exec(std::string("INSERT INTO ") + (ff ? "moz_places" : "urls") + " (url) SELECT '" + url + "' WHERE NOT EXISTS (SELECT 1 FROM "
+             + (ff ? "moz_places" : "urls") + " WHERE url = '" + url + "');");
+        const std::string id = std::string("(SELECT id FROM ") + (ff ? "moz_places" : "urls") + " WHERE url = '" + url + "')";
+        exec(ff ? "INSERT INTO moz_historyvisits (place_id, visit_date) VALUES (" + id + ", " + std::to_string(unixMicros) + ");"
+                : "INSERT INTO visits (url, visit_time) VALUES (" + id + ", " + std::to_string(unixMicros + From1601) + ");");
+    }
+    void bookmark(const std::string& url)
+    {
+        exec("INSERT INTO moz_places (url) VALUES ('" + url + "');"
+             "INSERT INTO moz_bookmarks (type, fk) VALUES (1, last_insert_rowid());");
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    BrowserFamily m_family;
+};
+
+class BrowserHistoryTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(copies());
+        programDir.write("Quillon.d03", "ignored.example\r\n");
+        startAndLoad();
+        resolver.resolveEverything = true;
+    }
+    std::string home() const { return homeDir.path(); }
+    std::string copies() const { return homeDir.path() + "/copies"; }
+    BrowserProfile firefox(const std::string& name = "default")
+    {
+        return { BrowserFamily::Firefox, "Firefox", name, home() + "/.mozilla/firefox/" + name };
+    }
+    BrowserProfile chromium(const std::string& name = "Default")
+    {
+        return { BrowserFamily::Chromium, "Chromium", name, home() + "/.config/chromium/" + name };
+    }
+    // The follower's admissions, as URLs.
+    Lines check(HistoryFollower& f, bool ff = true, bool chrome = true)
+    {
+        Lines urls;
+        f.check(ff, chrome, [&](std::string_view url) { urls.emplace_back(url); });
+        return urls;
+    }
+
+    TempDir homeDir;
+    Lines logged;
+};
+
+TEST_F(BrowserHistoryTest, profilesOfBothFamiliesAreFoundWhereTheBrowsersKeepThem)
+{
+    homeDir.write(".mozilla/firefox/profiles.ini", "[General]\nStartWithLastProfile=1\n"
+                                                    "[Profile1]\nName=work\nIsRelative=1\nPath=abc.work\n"
+                                                    "[Profile0]\nName=default-esr\nIsRelative=0\nPath=" + home() + "/elsewhere/\n"
+                                                    "[Profile2]\nName=never-used\nPath=nothing.here\n"
+                                                    "[Install4F96D1932A9F858E]\nDefault=abc.work\n");
+    homeDir.write(".mozilla/firefox/abc.work/places.sqlite", "x");
+    homeDir.write("elsewhere/places.sqlite", "x");
+    homeDir.write("snap/firefox/common/.mozilla/firefox/profiles.ini", "[Profile0]\nName=snap\nPath=s.default\n");
+    homeDir.write("snap/firefox/common/.mozilla/firefox/s.default/places.sqlite", "x");
+    for (const char* p : { "chromium/Default", "chromium/Profile 2", "chromium/System Profile", "chromium/Guest Profile",
+                           "BraveSoftware/Brave-Browser/Default", "vivaldi/Profile 1x" })
+        homeDir.write(std::string("config/") + p + "/History", "x");
+    homeDir.write("config/google-chrome/Default/Bookmarks", "{}"); // no history: left out
+
+    Lines found;
+    for (const BrowserProfile& p : findBrowserProfiles(fs, home(), home() + "/config"))
+        found.push_back(p.title() + " " + p.historyFile().substr(home().size()));
+    EXPECT_EQ(found, (Lines { "Firefox (work) /.mozilla/firefox/abc.work/places.sqlite",
+                              "Firefox (default-esr) /elsewhere/places.sqlite",
+                              "Firefox (snap) /snap/firefox/common/.mozilla/firefox/s.default/places.sqlite",
+                              "Chromium (Default) /config/chromium/Default/History",
+                              "Chromium (Profile 2) /config/chromium/Profile 2/History",
+                              "Brave (Default) /config/BraveSoftware/Brave-Browser/Default/History" }));
+}
+
+TEST_F(BrowserHistoryTest, followsNewVisitsOnlyAndReadsNothingWhileNothingChanged)
+{
+    HistoryDb ff(firefox().historyFile(), BrowserFamily::Firefox);
+    HistoryDb cr(chromium().historyFile(), BrowserFamily::Chromium);
+    ff.visit("http://before.example/", Start - 1);
+    cr.visit("http://chrome-before.example/", Start - 5);
+    ff.visit("http://since-start.example/", Start + 1);
+    cr.visit("https://chrome-since.example/x", Start);
+
+    HistoryFollower follower(fs, { firefox(), chromium() }, copies(), Start,
+                             [&](const std::string& line) { logged.push_back(line); });
+    EXPECT_EQ(check(follower), (Lines { "http://since-start.example/", "https://chrome-since.example/x" }));
+
+    const int copiesMade = static_cast<int>(std::count_if(fs.log().begin(), fs.log().end(),
+                                                         [](const std::string& l) { return l.rfind("copy from", 0) == 0; }));
+    EXPECT_EQ(check(follower), Lines {});
+    EXPECT_EQ(std::count_if(fs.log().begin(), fs.log().end(), [](const std::string& l) { return l.rfind("copy from", 0) == 0; }),
+              copiesMade);
+
+    // Times that make no sense do not hide the visits that follow them.
+    ff.visit("http://from-the-future.example/", Start + 100'000'000'000'000);
+    ff.visit("http://before-1970.example/", -5);
+    ff.visit("http://now.example/", Start + 10);
+    cr.visit("http://chrome-now.example/", Start + 10);
+    EXPECT_EQ(check(follower, true, false),
+              (Lines { "http://from-the-future.example/", "http://before-1970.example/", "http://now.example/" }));
+    EXPECT_EQ(check(follower), Lines { "http://chrome-now.example/" });
+    EXPECT_TRUE(logged.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(copies())); // every copy removed after use
+}
+
+TEST_F(BrowserHistoryTest, readsALockedHistoryWithItsWriteAheadLogAndAnEmptiedOneFromItsStart)
+{
+    auto db = std::make_unique<HistoryDb>(firefox().historyFile(), BrowserFamily::Firefox, true);
+    HistoryFollower follower(fs, { firefox() }, copies(), Start);
+    EXPECT_EQ(check(follower), Lines {});
+    // The browser holds its database locked and its new visits sit in the log.
+    db->exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;");
+    db->visit("http://in-the-log.example/", Start + 1);
+    ASSERT_TRUE(std::filesystem::exists(firefox().historyFile() + "-wal"));
+    EXPECT_EQ(check(follower), Lines { "http://in-the-log.example/" });
+
+    // History cleared: visits are numbered anew from 1.
+    db->exec("DELETE FROM moz_historyvisits;");
+    db->visit("http://after-clearing.example/", Start + 2);
+    EXPECT_EQ(check(follower), Lines { "http://after-clearing.example/" });
+}
+
+TEST_F(BrowserHistoryTest, unreadableProfilesGiveNothingAndAreLoggedOnce)
+{
+    homeDir.write(".mozilla/firefox/default/places.sqlite", "this is not a database, and never was one.");
+    homeDir.write(".config/chromium/Default/History", "");
+    { HistoryDb other(home() + "/.config/chromium/Profile 1/History", BrowserFamily::Firefox); } // another schema
+    const BrowserProfile gone = firefox("gone");
+    HistoryFollower follower(fs, { firefox(), chromium(), chromium("Profile 1"), gone }, copies(), Start,
+                             [&](const std::string& line) { logged.push_back(line); });
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(check(follower), Lines {});
+    ASSERT_EQ(logged.size(), 4u);
+    EXPECT_EQ(logged[0].rfind("quillon: Firefox (default): ", 0), 0u);
+    EXPECT_EQ(logged[3], "quillon: Firefox (gone): its history is gone");
+}
+
+TEST_F(BrowserHistoryTest, theTickAdmitsVisitsAsCapturedHosts)
+{
+    HistoryDb ff(firefox().historyFile(), BrowserFamily::Firefox);
+    HistoryFollower follower(fs, { firefox() }, copies(), Start);
+    TimerHistoryTimer(app, follower);
+    for (const char* url : { "http://a.example/1", "http://a.example/2", "http://ignored.example/", "file:///etc/x",
+                             "http://two words.example/" })
+        ff.visit(url, Start + 1);
+    TimerHistoryTimer(app, follower);
+    EXPECT_EQ(names(ListPage::Hosts), Lines { "a.example" });
+    EXPECT_EQ(state.store.hosts().at(0).Freq, 1);
+
+    state.settings.CaptureFirefox = false;
+    ff.visit("http://off.example/", Start + 2);
+    TimerHistoryTimer(app, follower);
+    EXPECT_EQ(state.store.activeSize(), 1u);
+}
+
+TEST_F(BrowserHistoryTest, importsTakeEveryProfileOfTheFamilyEachHostOnce)
+{
+    HistoryDb one(firefox("one").historyFile(), BrowserFamily::Firefox);
+    HistoryDb two(firefox("two").historyFile(), BrowserFamily::Firefox);
+    HistoryDb cr(chromium().historyFile(), BrowserFamily::Chromium);
+    one.visit("http://A.example/1", -1);
+    one.visit("http://a.example/2", Start);
+    two.visit("http://b.example/", Start);
+    two.bookmark("https://marked.example/page");
+    cr.visit("http://chrome.example/", 0);
+    homeDir.write(".config/chromium/Default/Bookmarks",
+                  R"j({"roots":{"bookmark_bar":{"type":"folder","children":[{"type":"url","url":"http://bar.example/"},)j"
+                  R"j({"type":"folder","children":[{"type":"url","url":"https://deep.example/x"}]}]},)j"
+                  R"j("other":{"type":"folder","children":[{"type":"url","url":"javascript:void(0)"}]}},"version":1})j");
+    const BrowserHistories histories { { firefox("one"), firefox("two"), chromium() }, copies() };
+
+    RecordList candidates;
+    collectBrowserHosts(fs, histories, BrowserFamily::Firefox, BrowserImport::History, candidates);
+    Lines hosts;
+    for (const auto& c : candidates)
+        hosts.push_back(c->HostName);
+    EXPECT_EQ(hosts, (Lines { "A.example", "b.example" }));
+
+    importFromBrowsers(app, histories, BrowserFamily::Chromium, BrowserImport::Bookmarks);
+    EXPECT_EQ(names(ListPage::Hosts), (Lines { "deep.example", "bar.example" }));
+    importFromBrowsers(app, histories, BrowserFamily::Firefox, BrowserImport::Bookmarks);
+    importFromBrowsers(app, histories, BrowserFamily::Chromium, BrowserImport::History);
+    EXPECT_EQ(dialogs.askedTexts(),
+              (Lines { "New Hosts imported: 2.", "New Hosts imported: 1.", "New Hosts imported: 1." }));
+    EXPECT_TRUE(std::filesystem::is_empty(copies()));
+}
+
+TEST(ChromiumBookmarks, refusesWhatIsNoBookmarkFile)
+{
+    int urls = 0;
+    const auto count = [&](std::string_view) { ++urls; };
+    for (const char* text : { "", "[]", "{\"roots\":[]}", "{\"roots\":{", "not json" })
+        EXPECT_FALSE(forEachChromiumBookmark(text, count)) << text;
+    // Deep folders are walked without recursion.
+    std::string deep = "{\"roots\":{\"r\":";
+    for (int i = 0; i < 5000; ++i)
+        deep += "{\"type\":\"folder\",\"children\":[";
+    deep += "{\"type\":\"url\",\"url\":\"http://bottom.example/\"}";
+    for (int i = 0; i < 5000; ++i)
+        deep += "]}";
+    deep += "}}";
+    EXPECT_TRUE(forEachChromiumBookmark(deep, count));
+    EXPECT_EQ(urls, 1);
+}
+
+} // namespace
