@@ -18,9 +18,9 @@ PROFILE/MarionetteActivePort), Chromium over the DevTools protocol
 (--remote-debugging-port=0, port in PROFILE/DevToolsActivePort). Each URL is
 a top-level navigation in the browser's one tab, and the next starts once
 the page has loaded. Quitting goes through the same protocols
-(Marionette:Quit, Browser.close): a signal does not do: both browsers die on
-SIGTERM without flushing history. A browser that does not quit in time is
-killed with its whole process group.
+(Marionette:Quit, Browser.close); a signal would not do, as both browsers
+die on SIGTERM without flushing their history. A browser that does not quit
+in time is killed with its whole process group.
 
 history and bookmarks read a copy of the database (never the live file,
 which both browsers keep locked) and print one tab-separated line each:
@@ -47,7 +47,6 @@ STATE_FILE = "quillon-visit.json"
 BROWSER_LOG = "quillon-browser.log"
 # Microseconds between 1601-01-01 (Chromium's time base) and 1970-01-01.
 CHROMIUM_EPOCH_OFFSET_US = 11644473600 * 1000000
-
 
 VERBOSE = False
 STARTED = time.monotonic()
