@@ -209,6 +209,25 @@ TEST_F(BrowserImportsTest, bookmarkFilesImportOnceAndLowerCaseAnchorsGiveNothing
     EXPECT_TRUE(none.empty());
 }
 
+// Exports written by the browsers themselves read as Netscape bookmark
+// files; Firefox's own queries (place:) give no host.
+TEST_F(BrowserImportsTest, exportsOfEveryBrowserGiveTheirHosts)
+{
+    const std::string dir = Data + "/bookmarks/kafene__netscape-bookmark-parser/tests/input/";
+    const struct {
+        const char* file;
+        const char* host;
+    } exports[] = { { "firefox_nested.htm", "xkcd.com" }, { "chromium_nested.htm", "www.jabber.org" },
+                    { "internet_explorer_11_flat.htm", "www.owasp.org" } };
+    for (const auto& e : exports) {
+        RecordList found;
+        ASSERT_TRUE(ScanLinks(fs, dir + e.file, found, LinkKind::Bookmark)) << e.file;
+        const Lines hosts = hostNames(found);
+        EXPECT_NE(std::find(hosts.begin(), hosts.end(), e.host), hosts.end()) << e.file;
+        EXPECT_EQ(std::find(hosts.begin(), hosts.end(), "place"), hosts.end()) << e.file;
+    }
+}
+
 TEST_F(BrowserImportsTest, bookmarkDialogStartsInNetscapesFolder)
 {
     registerNetscape();
