@@ -9,6 +9,7 @@
 #include "capture/BrowserProfiles.h"
 #include "capture/BrowserSystem.h"
 #include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/PosixPrograms.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/linux/SocketDdeClient.h"
 #include "platform/linux/UrlCacheFile.h"
@@ -32,6 +33,7 @@ struct DesktopBrowsers {
     platform::UrlCacheFile visited;
     capture::BrowserSystem system { dde, windows, registry, visited };
     capture::BrowserHistories histories;
+    platform::PosixPrograms programs;
 };
 
 } // namespace quillon::app

@@ -48,7 +48,7 @@ int main(int argc, char* argv[])
     quillon::ui::MainWindowEnvironment environment { fileSystem, clock, resolver, browsers.system,
                                                      quillon::platform::executableFolder(),
                                                      quillon::platform::localeDateTimeFormats(), nullptr, {},
-                                                     browsers.histories };
+                                                     browsers.histories, &browsers.programs };
     quillon::ui::TFormMain window(environment);
     window.start();
     return QApplication::exec();

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <vector>
 #include <cstdint>
 
 namespace quillon::capture {
@@ -28,14 +29,29 @@ std::unique_ptr<HistoryCopy> HistoryCopy::make(platform::FileSystem& fs, const s
 {
     std::unique_ptr<HistoryCopy> copy(
         new HistoryCopy(fs, folder + "/" + CopyPrefix + std::to_string(++copyNumber) + ".sqlite"));
-    if (const platform::Status s = fs.copyFile(source, copy->m_path); !s) {
-        error = "cannot copy " + source + ": " + s.reason();
-        return nullptr;
-    }
-    for (const char* companion : Companions) {
-        // A companion that is not there (any more) is no companion.
-        if (fs.fileExists(source + companion))
-            fs.copyFile(source + companion, copy->m_path + companion);
+    const auto stamps = [&] {
+        std::vector<platform::FileStamp> all { fs.stamp(source) };
+        for (const char* companion : Companions)
+            all.push_back(fs.stamp(source + companion));
+        return all;
+    };
+    // A browser may write while we copy: a copy is kept only when no file
+    // changed meanwhile, else it is made again, a few times at most.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const auto before = stamps();
+        if (const platform::Status s = fs.copyFile(source, copy->m_path); !s) {
+            error = "cannot copy " + source + ": " + s.reason();
+            return nullptr;
+        }
+        for (const char* companion : Companions) {
+            // A companion that is not there (any more) is no companion.
+            if (fs.fileExists(copy->m_path + companion))
+                fs.removeFile(copy->m_path + companion);
+            if (fs.fileExists(source + companion))
+                fs.copyFile(source + companion, copy->m_path + companion);
+        }
+        if (stamps() == before)
+            break;
     }
     return copy;
 }

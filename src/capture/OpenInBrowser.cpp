@@ -27,18 +27,20 @@ bool OpenHostInBrowser(core::App& app, BrowserSystem& browsers, const std::strin
     return true;
 }
 
-void OpenSelectedHost(core::App& app, BrowserSystem& browsers, Browser browser)
+std::optional<std::string> selectedHostName(core::App& app)
 {
     const int page = app.shell.currentPage();
     const std::vector<int> rows = app.shell.selectedRows(page);
-    if (rows.empty())
-        return;
     const auto& records = app.state.store.page(core::pageFromIndex(page));
-    const auto row = static_cast<std::size_t>(rows.front());
-    if (row >= records.size())
-        return;
-    const std::string host = records.at(row).HostName;
-    if (!OpenHostInBrowser(app, browsers, host, browser))
+    if (rows.empty() || static_cast<std::size_t>(rows.front()) >= records.size())
+        return std::nullopt;
+    return records.at(static_cast<std::size_t>(rows.front())).HostName;
+}
+
+void OpenSelectedHost(core::App& app, BrowserSystem& browsers, Browser browser)
+{
+    const std::optional<std::string> host = selectedHostName(app);
+    if (host && !OpenHostInBrowser(app, browsers, *host, browser))
         app.dialogs.ask(browserEntry(browser).notFound, core::MessageKind::Warning);
 }
 

@@ -68,6 +68,16 @@ QAction* MainMenu::addItem(QMenu* menu, const char* name, const char* caption, i
     return a;
 }
 
+void MainMenu::addLinuxBrowsers(QMenu* open, const char* prefix)
+{
+    // The browsers people run on Linux; the window hides those not installed.
+    open->addSeparator();
+    const QString p = QString::fromLatin1(prefix);
+    addItem(open, (p + QStringLiteral("Default")).toLatin1().constData(), "&Default Browser");
+    addItem(open, (p + QStringLiteral("Firefox")).toLatin1().constData(), "&Firefox");
+    addItem(open, (p + QStringLiteral("Chromium")).toLatin1().constData(), "&Chromium");
+}
+
 void MainMenu::buildMainMenu(QMenuBar* bar)
 {
     QMenu* file = addMenu(bar, "MenuFile", "&File");
@@ -75,6 +85,7 @@ void MainMenu::buildMainMenu(QMenuBar* bar)
     open->menuAction()->setIcon(icons::menuIcon(MenuIcon::OpenHost));
     addItem(open, "MenuFileOpenIExplorer", "&Internet Explorer");
     addItem(open, "MenuFileOpenNavigator", "&Netscape Navigator");
+    addLinuxBrowsers(open, "MenuFileOpen");
     file->addSeparator();
     addItem(file, "MenuFileImportHosts", "&Import Hosts List...", icon(MenuIcon::ImportHosts));
     addItem(file, "MenuFileExportHosts", "&Export Hosts List...", icon(MenuIcon::ExportHosts));
@@ -177,6 +188,7 @@ void MainMenu::buildPopup(QWidget* owner)
     open->menuAction()->setIcon(icons::menuIcon(MenuIcon::OpenHost));
     addItem(open, "MenuPopupOpenIExplorer", "&Internet Explorer");
     addItem(open, "MenuPopupOpenNavigator", "&Netscape Navigator");
+    addLinuxBrowsers(open, "MenuPopupOpen");
     m_popup->addSeparator();
     QMenu* find = addSubmenu(m_popup, "MenuPopupMenuFind", "&Find");
     find->menuAction()->setIcon(icons::menuIcon(MenuIcon::Find));

@@ -36,6 +36,8 @@ private:
     QMenu* addSubmenu(QMenu* parent, const char* name, const char* caption);
     QAction* addItem(QMenu* menu, const char* name, const char* caption, int icon = -1);
     void buildMainMenu(QMenuBar* bar);
+    // The Linux browsers at the end of an "Open with" menu: prefix + Default, Firefox, Chromium.
+    void addLinuxBrowsers(QMenu* open, const char* prefix);
     void buildPopup(QWidget* owner);
 
     QHash<QString, QAction*> m_actions;

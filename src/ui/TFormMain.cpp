@@ -40,6 +40,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -50,6 +51,7 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 
 #include <chrono>
 #include <QVBoxLayout>
@@ -57,6 +59,13 @@
 #include <iostream>
 
 namespace quillon::ui {
+
+// Without programs given, no Linux browser is installed.
+class TFormMain::NoPrograms final : public platform::Programs {
+public:
+    std::string find(const std::vector<std::string>&) override { return {}; }
+    bool start(const std::string&, const std::vector<std::string>&) override { return false; }
+};
 
 namespace {
 
@@ -95,6 +104,14 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
     });
     m_app = std::make_unique<core::App>(
         core::App { *m_state, m_env.fs, m_env.clock, *m_dialogs, *this, m_env.resolver, *m_watch });
+    if (!m_env.programs) {
+        m_noPrograms = std::make_unique<NoPrograms>();
+        m_env.programs = m_noPrograms.get();
+    }
+    m_launcher = std::make_unique<capture::LinuxBrowserLauncher>(capture::LinuxBrowserLauncher {
+        *m_env.programs, capture::findInstalledBrowsers(*m_env.programs), [](const std::string& url) {
+            return QDesktopServices::openUrl(QUrl(QString::fromLocal8Bit(url)));
+        } });
     connectCommands();
 }
 
@@ -256,6 +273,21 @@ void TFormMain::connectCommands()
                 [this, family = h.family, what = h.what] {
                     capture::importFromBrowsers(*m_app, m_env.histories, family, what);
                 });
+    }
+    for (const char* prefix : { "MenuFileOpen", "MenuPopupOpen" }) {
+        const QString p = QString::fromLatin1(prefix);
+        for (const auto& [suffix, browser] :
+             { std::pair { "Default", capture::LinuxBrowser::Default }, std::pair { "Firefox", capture::LinuxBrowser::Firefox },
+               std::pair { "Chromium", capture::LinuxBrowser::Chromium } }) {
+            QAction* action = m_menu->action(p + QLatin1String(suffix));
+            connect(action, &QAction::triggered, this,
+                    [this, b = browser] { capture::OpenSelectedHostWith(*m_app, *m_launcher, b); });
+            // Only the browsers that are installed are offered.
+            if (browser == capture::LinuxBrowser::Firefox)
+                action->setVisible(!m_launcher->installed.firefox.empty());
+            if (browser == capture::LinuxBrowser::Chromium)
+                action->setVisible(!m_launcher->installed.chromium.empty());
+        }
     }
     for (const auto& [item, browser] : { std::pair { "MenuFileOpenIExplorer", capture::Browser::InternetExplorer },
                                          std::pair { "MenuPopupOpenIExplorer", capture::Browser::InternetExplorer },

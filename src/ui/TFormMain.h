@@ -6,6 +6,7 @@
 
 #include "capture/BrowserHistoryImports.h"
 #include "capture/BrowserSystem.h"
+#include "capture/OpenWithLinuxBrowser.h"
 #include "core/App.h"
 #include "core/MenuRules.h"
 #include "core/Shell.h"
@@ -56,6 +57,8 @@ struct MainWindowEnvironment {
     // The Linux browsers' profiles and the folder for private copies of
     // their histories; none unless given.
     capture::BrowserHistories histories {};
+    // Finds and starts the Linux browsers; none are offered unless given.
+    platform::Programs* programs = nullptr;
 };
 
 class TFormMain final : public QMainWindow, public core::Shell {
@@ -159,6 +162,9 @@ private:
     QTimer* m_timerCheck = nullptr;
     QTimer* m_timerHistory = nullptr;
     std::unique_ptr<capture::HistoryFollower> m_follower;
+    std::unique_ptr<capture::LinuxBrowserLauncher> m_launcher;
+    class NoPrograms;
+    std::unique_ptr<platform::Programs> m_noPrograms;
     QTimer* m_watchTimer = nullptr;
     QSocketNotifier* m_termination = nullptr;
 

@@ -1,10 +1,13 @@
 #include "capture/BrowserCapture.h"
 #include "capture/BrowserWindows.h"
 #include "capture/OpenInBrowser.h"
+#include "capture/OpenWithLinuxBrowser.h"
 
 #include "fakes/AppFixture.h"
 #include "fakes/CaseName.h"
 #include "fakes/FakeBrowsers.h"
+
+#include <set>
 
 using namespace quillon;
 using namespace quillon::core;
@@ -208,6 +211,48 @@ TEST_F(OpenInBrowserTest, aMissingBrowserIsReportedAndNoSelectionDoesNothing)
     OpenSelectedHost(app, browsers.system, Browser::InternetExplorer); // registered, but no such file
     EXPECT_EQ(dialogs.askedTexts(), (Lines { "Netscape Navigator not found.", "Internet Explorer not found." }));
     EXPECT_TRUE(browsers.dde.log.empty());
+}
+
+class RecordingPrograms final : public platform::Programs {
+public:
+    std::set<std::string> installed;
+    Lines started;
+    std::string find(const std::vector<std::string>& names) override
+    {
+        for (const std::string& n : names)
+            if (installed.count(n))
+                return "/usr/bin/" + n;
+        return {};
+    }
+    bool start(const std::string& program, const std::vector<std::string>& arguments) override
+    {
+        started.push_back(program + " " + arguments.at(0));
+        return true;
+    }
+};
+
+TEST_F(OpenInBrowserTest, theLinuxBrowsersOpenTheHostOverHttp)
+{
+    RecordingPrograms programs;
+    programs.installed = { "firefox-esr", "brave-browser" };
+    Lines openedByDesktop;
+    LinuxBrowserLauncher launcher { programs, findInstalledBrowsers(programs), [&](const std::string& url) {
+                                       openedByDesktop.push_back(url);
+                                       return true;
+                                   } };
+    select(0, { 1 });
+    OpenSelectedHostWith(app, launcher, LinuxBrowser::Default);
+    OpenSelectedHostWith(app, launcher, LinuxBrowser::Firefox);
+    OpenSelectedHostWith(app, launcher, LinuxBrowser::Chromium);
+    EXPECT_EQ(openedByDesktop, Lines { "http://second.example" });
+    EXPECT_EQ(programs.started,
+              (Lines { "/usr/bin/firefox-esr http://second.example", "/usr/bin/brave-browser http://second.example" }));
+
+    launcher.installed.firefox.clear();
+    launcher.openDefault = [](const std::string&) { return false; };
+    OpenSelectedHostWith(app, launcher, LinuxBrowser::Firefox);
+    OpenSelectedHostWith(app, launcher, LinuxBrowser::Default);
+    EXPECT_EQ(dialogs.askedTexts(), (Lines { "Firefox not found.", "Default browser not found." }));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/linux/SocketDdeClient.h"
 
 #include "platform/linux/DdeWire.h"
+#include "platform/linux/PosixPrograms.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -113,52 +114,6 @@ Attempt tryConnect(const std::string& path, const Deadline& deadline)
     attempt.reach = Reach::Connected;
     attempt.fd = std::move(fd);
     return attempt;
-}
-
-// Starts the program without arguments and does not wait for it. A thread
-// of its own collects its exit status, so that a browser closed while we
-// run leaves no zombie behind; we never learn or need that status.
-bool startProgram(const std::string& path)
-{
-    struct Actions {
-        posix_spawn_file_actions_t value;
-        Actions() { posix_spawn_file_actions_init(&value); }
-        ~Actions() { posix_spawn_file_actions_destroy(&value); }
-    } actions;
-    struct Attributes {
-        posix_spawnattr_t value;
-        Attributes() { posix_spawnattr_init(&value); }
-        ~Attributes() { posix_spawnattr_destroy(&value); }
-    } attributes;
-
-    posix_spawn_file_actions_addopen(&actions.value, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions.value, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions.value, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    // A new session, so that the program outlives ours and our terminal; the
-    // signals we block or ignore are not passed on to it.
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes.value, &none);
-    posix_spawnattr_setsigdefault(&attributes.value, &all);
-    posix_spawnattr_setflags(&attributes.value, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    std::string argv0 = path;
-    char* argv[] = { argv0.data(), nullptr };
-    pid_t pid = -1;
-    if (::posix_spawn(&pid, path.c_str(), &actions.value, &attributes.value, argv, environ) != 0)
-        return false;
-    try {
-        std::thread([pid] {
-            while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-            }
-        }).detach();
-    } catch (const std::system_error&) {
-        // No thread to spare: the program runs all the same, and only its
-        // exit status lingers until we end.
-    }
-    return true;
 }
 
 class SocketConversation final : public DdeConversation {
@@ -346,7 +301,7 @@ std::unique_ptr<DdeConversation> SocketDdeClient::connect(const std::string& ser
     const Deadline deadline(m_timeoutMs);
     Attempt attempt = tryConnect(path, deadline);
     if (attempt.reach == Reach::NoServer && !programPath.empty()) {
-        if (!startProgram(programPath))
+        if (!startDetached(programPath, {}))
             return nullptr;
         while (attempt.reach == Reach::NoServer && !deadline.passed()) {
             sleepMs(std::min(50, deadline.remainingMs()));
