@@ -34,7 +34,7 @@ public:
     ui::TFormMain& start(bool trayAvailable = true, bool realDialogs = false)
     {
         ui::MainWindowEnvironment env { fs, clock, resolver, desktop ? *desktop : browsers.system, programDir.folder(), {}, realDialogs ? nullptr : &dialogs,
-                                        [this](int ms) { sleeps.push_back(ms); } };
+                                        [this](int ms) { sleeps.push_back(ms); }, histories };
         window = std::make_unique<ui::TFormMain>(env);
         window->tray()->setAvailableForTesting(trayAvailable);
         window->start();
@@ -47,6 +47,8 @@ public:
     FakeClock clock;
     FakeResolver resolver;
     FakeBrowsers browsers;
+    // The Linux browsers' profiles the window follows; none unless set.
+    capture::BrowserHistories histories;
     // The real desktop's browser side instead of the doubles, when set.
     capture::BrowserSystem* desktop = nullptr;
     ScriptedDialogs dialogs;
