@@ -1,9 +1,11 @@
-# quillon_add_test(<name> [QT [UNDER_WINDOW_MANAGER]] SOURCES <files...> LIBS <targets...>)
+# quillon_add_test(<name> [QT [UNDER_WINDOW_MANAGER]] SOURCES <files...> LIBS <targets...>
+#                  [RUN_WITH <command...>])
 # Builds one test program and registers it with ctest: a GoogleTest program
 # case by case, or, with QT, a Qt Test program (QTEST_MAIN) as one test.
 # Every test runs headless (offscreen), or with UNDER_WINDOW_MANAGER on a
 # private X server with openbox, and finds the shared test data through
-# QUILLON_TEST_DATA.
+# QUILLON_TEST_DATA. A Qt Test program given RUN_WITH runs as the argument
+# of that command.
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
@@ -16,7 +18,7 @@ endif()
 set(QUILLON_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${QUILLON_TEST_BASE_ENVIRONMENT}")
 
 function(quillon_add_test name)
-  cmake_parse_arguments(ARG "QT;UNDER_WINDOW_MANAGER" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;UNDER_WINDOW_MANAGER" "" "SOURCES;LIBS;RUN_WITH" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE QUILLON_TEST_DATA="${QUILLON_TEST_DATA_DIR}")
@@ -28,6 +30,9 @@ function(quillon_add_test name)
       add_test(NAME ${name} COMMAND bash ${PROJECT_SOURCE_DIR}/tests/wm/run-under-wm.sh $<TARGET_FILE:${name}>)
       set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "${QUILLON_TEST_BASE_ENVIRONMENT}" TIMEOUT 300)
+    elseif(ARG_RUN_WITH)
+      add_test(NAME ${name} COMMAND ${ARG_RUN_WITH} $<TARGET_FILE:${name}>)
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "${QUILLON_TEST_ENVIRONMENT}" TIMEOUT 300)
     else()
       add_test(NAME ${name} COMMAND ${name})
       set_tests_properties(${name} PROPERTIES ENVIRONMENT "${QUILLON_TEST_ENVIRONMENT}" TIMEOUT 300)
