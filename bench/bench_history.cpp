@@ -8,15 +8,14 @@
 #include "capture/HistoryFollower.h"
 #include "platform/linux/PosixFileSystem.h"
 
+#include "ChildPeak.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sqlite3.h>
 
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace quillon;
 using namespace quillon::capture;
@@ -115,32 +114,6 @@ void BM_CopyAndRead100MB(benchmark::State& state)
 }
 BENCHMARK(BM_CopyAndRead100MB)->Unit(benchmark::kMillisecond);
 
-// The peak resident size of a child that collects the import's candidates.
-double importPeakMegabytes(const BrowserHistories& histories)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-        return -1;
-    const pid_t child = fork();
-    if (child == 0) {
-        close(fds[0]);
-        platform::PosixFileSystem fs;
-        core::RecordList candidates;
-        collectBrowserHosts(fs, histories, BrowserFamily::Firefox, BrowserImport::History, candidates);
-        rusage usage {};
-        getrusage(RUSAGE_SELF, &usage);
-        const long peak = usage.ru_maxrss;
-        [[maybe_unused]] const auto n = write(fds[1], &peak, sizeof peak);
-        _exit(0);
-    }
-    close(fds[1]);
-    long peak = -1024;
-    [[maybe_unused]] const auto n = read(fds[0], &peak, sizeof peak);
-    close(fds[0]);
-    waitpid(child, nullptr, 0);
-    return static_cast<double>(peak) / 1024.0;
-}
-
 void BM_ImportMillionVisits(benchmark::State& state)
 {
     platform::PosixFileSystem fs;
@@ -153,7 +126,12 @@ void BM_ImportMillionVisits(benchmark::State& state)
     }
     state.counters["visits"] = Visits;
     state.counters["hosts"] = static_cast<double>(hosts);
-    state.counters["peak_MB"] = importPeakMegabytes(histories);
+    state.counters["peak_MB"] = bench::childPeakMegabytes(
+        [&] {
+            core::RecordList candidates;
+            collectBrowserHosts(fs, histories, BrowserFamily::Firefox, BrowserImport::History, candidates);
+        },
+        false);
 }
 BENCHMARK(BM_ImportMillionVisits)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -6,15 +6,13 @@
 #include "capture/LinkScan.h"
 #include "platform/linux/PosixFileSystem.h"
 
+#include "ChildPeak.h"
+
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace quillon;
 
@@ -45,38 +43,6 @@ const std::string& bookmarkFile()
     return path;
 }
 
-long peakKilobytes()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// The peak growth of one scan, in a child that does nothing else.
-double extraMegabytes(const std::string& path)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-        return -1;
-    const pid_t child = fork();
-    if (child == 0) {
-        close(fds[0]);
-        platform::PosixFileSystem fs;
-        core::RecordList candidates;
-        const long before = peakKilobytes();
-        capture::ScanLinks(fs, path, candidates, capture::LinkKind::Bookmark);
-        const long grown = peakKilobytes() - before;
-        [[maybe_unused]] const auto n = write(fds[1], &grown, sizeof grown);
-        _exit(0);
-    }
-    close(fds[1]);
-    long grown = -1024;
-    [[maybe_unused]] const auto n = read(fds[0], &grown, sizeof grown);
-    close(fds[0]);
-    waitpid(child, nullptr, 0);
-    return static_cast<double>(grown) / 1024.0;
-}
-
 void BM_ScanLinks50MB(benchmark::State& state)
 {
     const std::string& path = bookmarkFile();
@@ -90,7 +56,12 @@ void BM_ScanLinks50MB(benchmark::State& state)
     }
     state.counters["links"] = static_cast<double>(found);
     state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(path)) / (1 << 20);
-    state.counters["extra_peak_MB"] = extraMegabytes(path);
+    state.counters["extra_peak_MB"] = bench::childPeakMegabytes(
+        [&] {
+            core::RecordList candidates;
+            capture::ScanLinks(fs, path, candidates, capture::LinkKind::Bookmark);
+        },
+        true);
 }
 BENCHMARK(BM_ScanLinks50MB)->Unit(benchmark::kMillisecond)->Iterations(5);
 
