@@ -14,7 +14,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <string>
 
 using namespace quillon;
@@ -77,6 +80,49 @@ std::string copyFolder()
     std::filesystem::create_directories(folder);
     return folder.string();
 }
+
+// From a visit written into a history to its host in hand: the follower
+// checks at the default interval (2000 ms) as the window's timer does, and
+// the visit is written at a different moment of that interval each time.
+void BM_VisitToLists(benchmark::State& state)
+{
+    using Clock = std::chrono::steady_clock;
+    platform::PosixFileSystem fs;
+    const BrowserProfile p { BrowserFamily::Firefox, "Firefox", "live", (Root / "live").string() };
+    std::filesystem::remove_all(p.folder);
+    std::filesystem::create_directories(p.folder);
+    sqlite3* db = nullptr;
+    sqlite3_open(p.historyFile().c_str(), &db);
+    // As Firefox keeps it: write-ahead log, locked for itself.
+    exec(db, "PRAGMA journal_mode=WAL; PRAGMA locking_mode=EXCLUSIVE;"
+             "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT);"
+             "CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, place_id INTEGER, visit_date INTEGER);");
+    HistoryFollower follower(fs, { p }, copyFolder(), 0);
+    follower.check(true, true, [](std::string_view) {});
+    constexpr auto Interval = std::chrono::milliseconds(2000);
+    double worstMs = 0;
+    int n = 0;
+    for (auto _ : state) {
+        // The visit lands somewhere within the interval before a check.
+        const auto nextCheck = Clock::now() + Interval;
+        std::this_thread::sleep_for(Interval * ((n * 37) % 100) / 100);
+        const std::string url = "http://visit" + std::to_string(n++) + ".example/";
+        const auto written = Clock::now();
+        exec(db, "INSERT INTO moz_places (url) VALUES ('" + url + "');"
+                 "INSERT INTO moz_historyvisits (place_id, visit_date) VALUES (last_insert_rowid(), 1);");
+        bool seen = false;
+        for (auto check = nextCheck; !seen; check += Interval) {
+            std::this_thread::sleep_until(check);
+            follower.check(true, true, [&](std::string_view u) { seen = seen || u == url; });
+        }
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - written).count();
+        state.SetIterationTime(ms / 1000);
+        worstMs = std::max(worstMs, ms);
+    }
+    sqlite3_close(db);
+    state.counters["worst_ms"] = worstMs;
+}
+BENCHMARK(BM_VisitToLists)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(6);
 
 void BM_CheckWithoutChange(benchmark::State& state)
 {
