@@ -62,6 +62,8 @@ void readRemainingSettings(const IniFile& ini, const DateTimeText& dateTimeText,
     // An empty folder would put the hosts file in the working directory.
     const auto hostsFolder = ini.readString(SettingsSection, "HostsFolder");
     s.HostsFolder = hostsFolder && !hostsFolder->empty() ? *hostsFolder : d.HostsFolder;
+    const auto updateServer = ini.readString(SettingsSection, "UpdateServer");
+    s.UpdateServer = updateServer && !updateServer->empty() ? *updateServer : d.UpdateServer;
 }
 
 Settings readSettings(const IniFile& ini, const DateTimeText& dateTimeText)

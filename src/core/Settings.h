@@ -5,13 +5,14 @@
 // them. A missing key, or a value that cannot be read as its type, gives the
 // default below; an unreadable date gives 0 ("never").
 //
-// AutoVerifyConf, the timer intervals, FileExtIEBookmarks and HostsFolder
-// are only ever set by hand in the file; nothing here writes them.
+// AutoVerifyConf, the timer intervals, FileExtIEBookmarks, HostsFolder and
+// UpdateServer are only ever set by hand in the file; nothing here writes them.
 
 #include "core/DateTime.h"
 #include "core/DateTimeText.h"
 #include "core/IniFile.h"
 #include "core/Outcome.h"
+#include "core/ProductInfo.h"
 #include "core/WindowPlacement.h"
 
 #include <string>
@@ -55,13 +56,17 @@ struct Settings {
     // The folder of the system hosts file (read at start-up, never written);
     // an empty value gives the default.
     std::string HostsFolder = "/etc";
+    // The update check's FTP server, "host" or "host:port" (read at
+    // start-up, never written); an empty value gives the default.
+    std::string UpdateServer { ProductUpdateServer };
 
     bool operator==(const Settings&) const = default;
 };
 
 // Start-up reads StartSplash alone first, to show the splash window early.
 bool readStartSplash(const IniFile& ini);
-// StartTNA through WindowMax in member order, then HostsFolder.
+// StartTNA through WindowMax in member order, then HostsFolder and
+// UpdateServer.
 void readRemainingSettings(const IniFile& ini, const DateTimeText& dateTimeText, Settings& settings);
 Settings readSettings(const IniFile& ini, const DateTimeText& dateTimeText);
 

@@ -49,7 +49,8 @@ TEST_F(SettingsTest, read_handEditedFileSetsEveryKey)
                                 "CheckOnLine=0\r\nDDETimerInterval=0x1F4\r\nFilesTimerInterval=2000\r\n"
                                 "CheckTimerInterval=60000\r\nFileExtIEBookmarks=*.URL\r\n"
                                 "QQDLastVerify=03/05/2001 14:07:09\r\nWindowHeight=600\r\nWindowWidth=800\r\n"
-                                "WindowTop=-10000\r\nWindowLeft=-10000\r\nWindowMax=1\r\nHostsFolder=/tmp/h\r\n");
+                                "WindowTop=-10000\r\nWindowLeft=-10000\r\nWindowMax=1\r\nHostsFolder=/tmp/h\r\n"
+                                "UpdateServer=127.0.0.1:2121\r\n");
     Settings expected;
     expected.StartSplash = false;
     expected.StartTNA = true;
@@ -75,6 +76,7 @@ TEST_F(SettingsTest, read_handEditedFileSetsEveryKey)
     expected.WindowWidth = 800;
     expected.WindowMax = true;
     expected.HostsFolder = "/tmp/h";
+    expected.UpdateServer = "127.0.0.1:2121";
     EXPECT_EQ(s, expected);
 }
 
