@@ -11,7 +11,9 @@
 #include "platform/linux/InterruptibleResolver.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/linux/XdgAutostart.h"
 #include "ui/ApplicationSetup.h"
+#include "ui/DesktopUrlOpener.h"
 #include "ui/MessageBoxes.h"
 #include "ui/TFormMain.h"
 
@@ -49,6 +51,10 @@ int main(int argc, char* argv[])
                                                      quillon::platform::executableFolder(),
                                                      quillon::platform::localeDateTimeFormats(), nullptr, {},
                                                      browsers.histories, &browsers.programs };
+    quillon::ui::DesktopUrlOpener opener;
+    quillon::platform::XdgAutostart autostart(fileSystem, quillon::platform::XdgAutostart::defaultPath());
+    environment.opener = &opener;
+    environment.autostart = &autostart;
     quillon::ui::TFormMain window(environment);
     window.start();
     return QApplication::exec();

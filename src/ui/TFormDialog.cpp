@@ -1,5 +1,7 @@
 #include "ui/TFormDialog.h"
 
+#include "ui/FixedDialog.h"
+
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -78,7 +80,7 @@ TFormDialog::TFormDialog(QWidget* parent)
         m_autoResult->resize(m_autoResult->sizeHint().width(), 21);
     }
 
-    centreOnScreen();
+    centreOnScreen(*this);
 }
 
 void TFormDialog::setHost(const QString& host)
@@ -120,18 +122,9 @@ void TFormDialog::keyPressEvent(QKeyEvent* event)
 
 void TFormDialog::showEvent(QShowEvent* event)
 {
-    centreOnScreen();
+    centreOnScreen(*this);
     QDialog::showEvent(event);
 }
 
-void TFormDialog::centreOnScreen()
-{
-    const QScreen* const target = screen();
-    if (target == nullptr)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(target->availableGeometry().center());
-    move(frame.topLeft());
-}
 
 } // namespace quillon::ui

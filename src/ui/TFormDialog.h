@@ -40,7 +40,6 @@ protected:
 
 private:
     void choose(int button);
-    void centreOnScreen();
 
     int m_chosen = 0;
     QLabel* m_label1 = nullptr;

@@ -4,6 +4,8 @@
 #include "core/EndingAwareDialogs.h"
 #include "core/IniFile.h"
 #include "core/Interface.h"
+#include "core/Options.h"
+#include "core/ProductInfo.h"
 #include "core/HostsWatch.h"
 #include "core/WindowPlacement.h"
 #include "core/ProgramExit.h"
@@ -21,6 +23,7 @@
 #include "core/HostSort.h"
 #include "core/ListCommands.h"
 #include "platform/TerminationSignal.h"
+#include "platform/linux/CurlFtpClient.h"
 #include "verify/AddHost.h"
 #include "verify/Scheduler.h"
 #include "verify/TWinshoeIPWatch.h"
@@ -31,8 +34,12 @@
 #include "ui/MainMenu.h"
 #include "ui/PageControl.h"
 #include "ui/StatusPanels.h"
+#include "ui/TFormAbout.h"
+#include "ui/TFormOptions.h"
+#include "ui/TFormStatusChart.h"
 #include "ui/TFormSplash.h"
 #include "ui/TrayIcon.h"
+#include "ui/UpdateCheck.h"
 #include "ui/WidgetDialogs.h"
 #include "ui/WindowLayout.h"
 #include "ui/WorkPanel.h"
@@ -65,6 +72,16 @@ class TFormMain::NoPrograms final : public platform::Programs {
 public:
     std::string find(const std::vector<std::string>&) override { return {}; }
     bool start(const std::string&, const std::vector<std::string>&) override { return false; }
+};
+
+// Without a page handler or log-on entry given, nothing is opened and there
+// is no entry to create.
+class TFormMain::NoDesktop final : public platform::UrlOpener, public platform::Autostart {
+public:
+    void open(const std::string&) override { }
+    std::optional<std::string> command() override { return std::nullopt; }
+    bool enable(const std::string&) override { return false; }
+    bool disable() override { return true; }
 };
 
 namespace {
@@ -107,6 +124,17 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
     if (!m_env.programs) {
         m_noPrograms = std::make_unique<NoPrograms>();
         m_env.programs = m_noPrograms.get();
+    }
+    if (!m_env.opener || !m_env.autostart) {
+        m_noDesktop = std::make_unique<NoDesktop>();
+        if (!m_env.opener)
+            m_env.opener = m_noDesktop.get();
+        if (!m_env.autostart)
+            m_env.autostart = m_noDesktop.get();
+    }
+    if (!m_env.ftp) {
+        m_ownFtp = std::make_unique<platform::CurlFtpClient>();
+        m_env.ftp = m_ownFtp.get();
     }
     m_launcher = std::make_unique<capture::LinuxBrowserLauncher>(capture::LinuxBrowserLauncher {
         *m_env.programs, capture::findInstalledBrowsers(*m_env.programs), [](const std::string& url) {
@@ -340,6 +368,22 @@ void TFormMain::connectCommands()
             window.exec();
         });
     });
+    connect(m_menu->action(QStringLiteral("MenuFileUpdates")), &QAction::triggered, this, [this] {
+        MenuFileUpdatesClick(*m_app, *m_env.ftp, *m_env.opener, UpdateCheckSetup { m_state->paths.programFolder });
+    });
+    connect(m_menu->action(QStringLiteral("MenuToolsOptions")), &QAction::triggered, this,
+            &TFormMain::MenuToolsOptionsClick);
+    connect(m_menu->action(QStringLiteral("MenuHelpStatusChart")), &QAction::triggered, this,
+            &TFormMain::MenuHelpStatusChartClick);
+    connect(m_menu->action(QStringLiteral("MenuHelpAbout")), &QAction::triggered, this, &TFormMain::MenuHelpAboutClick);
+    const std::pair<const char*, std::function<std::string()>> pages[] = {
+        { "MenuHelpHelp", [this] { return m_state->paths.help00; } },
+        { "MenuHelpHomePageProgram", [] { return std::string(core::ProductHomePage); } },
+        { "MenuHelpHomePageAuthor", [] { return std::string(core::MakerHomePage); } },
+    };
+    for (const auto& [item, page] : pages)
+        connect(m_menu->action(QString::fromLatin1(item)), &QAction::triggered, this,
+                [this, page = page] { m_env.opener->open(page()); });
 
     // A request to end the session or the process saves as the exit does.
     if (const int fd = platform::terminationSignalDescriptor(); fd >= 0) {
@@ -616,6 +660,40 @@ void TFormMain::WorkButtonCancelClick()
 {
     if (m_app->dialogs.ask(AbortQuestion, core::MessageKind::QuestionDefaultNo) == core::Answer::Yes)
         m_state->cancel = true;
+}
+
+void TFormMain::MenuToolsOptionsClick()
+{
+    const core::InterfaceLockGuard lock(*m_app);
+    QStringList firefox;
+    QStringList chromium;
+    for (const capture::BrowserProfile& p : m_env.histories.profiles)
+        (p.family == capture::BrowserFamily::Firefox ? firefox : chromium) << QString::fromStdString(p.title());
+    const std::string program = QCoreApplication::applicationFilePath().toStdString();
+    TFormOptions dialog(
+        core::loadOptions(m_state->settings, *m_env.autostart), firefox, chromium,
+        [this, &program](const core::OptionValues& values) {
+            const core::Outcome o = core::applyOptions(*m_state, m_env.fs, *m_env.autostart, program, values);
+            if (!o)
+                core::reportError(*m_app, o.message());
+            return o.ok();
+        },
+        this);
+    dialog.exec();
+}
+
+void TFormMain::MenuHelpStatusChartClick()
+{
+    TFormStatusChart legend(this);
+    legend.exec();
+}
+
+void TFormMain::MenuHelpAboutClick()
+{
+    const std::string& help = m_state->paths.help00;
+    TFormAbout about(*m_env.opener, help.substr(0, help.rfind('/') + 1), this);
+    about.setWindowTitle(QStringLiteral("About Quillon"));
+    about.exec();
 }
 
 void TFormMain::MenuTNAOpenClick()

@@ -10,7 +10,10 @@
 #include "core/App.h"
 #include "core/MenuRules.h"
 #include "core/Shell.h"
+#include "platform/Autostart.h"
+#include "platform/FtpClient.h"
 #include "platform/LocaleFormats.h"
+#include "platform/UrlOpener.h"
 
 #include <QMainWindow>
 
@@ -59,6 +62,14 @@ struct MainWindowEnvironment {
     capture::BrowserHistories histories {};
     // Finds and starts the Linux browsers; none are offered unless given.
     platform::Programs* programs = nullptr;
+    // The desktop's handler for pages and addresses; nothing is opened
+    // unless given.
+    platform::UrlOpener* opener = nullptr;
+    // The log-on entry that Options edits; without one, Options shows it
+    // absent and cannot create it.
+    platform::Autostart* autostart = nullptr;
+    // The update check's FTP client; libcurl's unless given.
+    platform::FtpClient* ftp = nullptr;
 };
 
 class TFormMain final : public QMainWindow, public core::Shell {
@@ -113,6 +124,9 @@ public:
     void MenuEditClick();
     void MenuVerifyClick();
     void PopupMenu1Popup(const QPoint& globalPos);
+    void MenuToolsOptionsClick();
+    void MenuHelpStatusChartClick();
+    void MenuHelpAboutClick();
     // The program exit: save, keep the placement, close, quit. False when
     // the program stays (its final save failed and the person chose to keep
     // the changes).
@@ -165,6 +179,9 @@ private:
     std::unique_ptr<capture::LinuxBrowserLauncher> m_launcher;
     class NoPrograms;
     std::unique_ptr<platform::Programs> m_noPrograms;
+    class NoDesktop;
+    std::unique_ptr<NoDesktop> m_noDesktop;
+    std::unique_ptr<platform::FtpClient> m_ownFtp;
     QTimer* m_watchTimer = nullptr;
     QSocketNotifier* m_termination = nullptr;
 

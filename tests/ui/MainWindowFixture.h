@@ -6,8 +6,10 @@
 #include "fakes/FakeClock.h"
 #include "fakes/FakeResolver.h"
 #include "fakes/FaultyFileSystem.h"
+#include "fakes/RecordingUrlOpener.h"
 #include "fakes/ScriptedDialogs.h"
 #include "fakes/TempDir.h"
+#include "platform/linux/XdgAutostart.h"
 #include "ui/TFormMain.h"
 #include "ui/TrayIcon.h"
 
@@ -35,6 +37,8 @@ public:
     {
         ui::MainWindowEnvironment env { fs, clock, resolver, desktop ? *desktop : browsers.system, programDir.folder(), {}, realDialogs ? nullptr : &dialogs,
                                         [this](int ms) { sleeps.push_back(ms); }, histories };
+        env.opener = &opener;
+        env.autostart = &autostart;
         window = std::make_unique<ui::TFormMain>(env);
         window->tray()->setAvailableForTesting(trayAvailable);
         window->start();
@@ -52,6 +56,9 @@ public:
     // The real desktop's browser side instead of the doubles, when set.
     capture::BrowserSystem* desktop = nullptr;
     ScriptedDialogs dialogs;
+    // The pages handed to the desktop, and a log-on entry of the test's own.
+    RecordingUrlOpener opener;
+    platform::XdgAutostart autostart { fs, programDir.path() + "/autostart/quillon.desktop" };
     std::vector<int> sleeps;
     std::unique_ptr<ui::TFormMain> window;
 };

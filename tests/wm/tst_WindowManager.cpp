@@ -112,6 +112,19 @@ void TestWindowManager::captionsAndTitleButtons_asTheProgramGivesThem()
     });
     action(w, "MenuToolsIgnoreList")->trigger();
 
+    // Options, Legend and About: their captions, and a close box only.
+    for (const auto& [item, title] : { std::pair { "MenuToolsOptions", "Options" },
+                                       std::pair { "MenuHelpStatusChart", "Legend" },
+                                       std::pair { "MenuHelpAbout", "About Quillon" } }) {
+        whenModal([t = QString::fromLatin1(title)](QWidget* window) {
+            QTRY_COMPARE(shownTitle(window), t);
+            const TitleButtons b = titleButtons(window);
+            QVERIFY(!b.minimize && !b.maximize && b.close);
+            window->close();
+        });
+        action(w, item)->trigger();
+    }
+
     // A Yes/No box: answered by its buttons only.
     whenModal([](QWidget* box) {
         QCOMPARE(shownTitle(box), QStringLiteral("Quillon"));

@@ -1,0 +1,133 @@
+#include "MainWindowFixture.h"
+
+#include "core/ProductInfo.h"
+#include "ui/MainMenu.h"
+#include "ui/TFormAbout.h"
+#include "ui/TFormStatusChart.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+// Runs step in the modal window that the menu item opens.
+template<typename Window>
+void withWindow(ui::TFormMain& w, const char* item, const std::function<void(Window&)>& step)
+{
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        QVERIFY(window);
+        ran = true;
+        step(*window);
+        if (window->isVisible())
+            window->reject();
+    });
+    w.mainMenu()->action(QString::fromLatin1(item))->trigger();
+    QVERIFY(ran);
+}
+
+QString labelText(QWidget& window, const char* name)
+{
+    auto* label = window.findChild<QLabel*>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+}
+
+} // namespace
+
+class TestHelpWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void helpMenu_handsItsPagesToTheDesktop();
+    void about_versionPageLinksAndButtons();
+    void legend_textsAsWritten();
+    void updateItem_asksTheConfiguredServer();
+};
+
+void TestHelpWindows::helpMenu_handsItsPagesToTheDesktop()
+{
+    MainWindowFixture f;
+    f.writeSettings();
+    ui::TFormMain& w = f.start();
+    for (const char* item : { "MenuHelpHelp", "MenuHelpHomePageProgram", "MenuHelpHomePageAuthor" })
+        w.mainMenu()->action(QString::fromLatin1(item))->trigger();
+    QCOMPARE(f.opener.opened, (std::vector<std::string> { f.programDir.file("Help00.htm"), core::ProductHomePage,
+                                                          core::MakerHomePage }));
+}
+
+void TestHelpWindows::about_versionPageLinksAndButtons()
+{
+    MainWindowFixture f;
+    f.writeSettings();
+    ui::TFormMain& w = f.start();
+    withWindow<ui::TFormAbout>(w, "MenuHelpAbout", [&](ui::TFormAbout& about) {
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Quillon"));
+        auto* pages = about.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        QVERIFY(pages);
+        QCOMPARE(pages->tabText(pages->currentIndex()), QStringLiteral("Version Info"));
+        QCOMPARE(pages->tabText(2), QStringLiteral("Credits"));
+        QCOMPARE(labelText(about, "LabelVersion"), QStringLiteral("1.1.0 Free (english)"));
+        for (const char* link : { "LabelHomePage", "LabelEmail" })
+            QTest::mouseClick(about.findChild<QLabel*>(QLatin1String(link)), Qt::LeftButton);
+        for (const char* button : { "ButtonLicense", "ButtonAdvertisement" })
+            about.findChild<QPushButton*>(QLatin1String(button))->click();
+        QTest::keyClick(&about, Qt::Key_Escape);
+        QVERIFY(!about.isVisible());
+    });
+    QCOMPARE(f.opener.opened,
+             (std::vector<std::string> { core::ProductHomePage, std::string("mailto:") + core::SupportEmail,
+                                         f.programDir.file("Help90.htm"), f.programDir.file("Help91.htm") }));
+}
+
+void TestHelpWindows::legend_textsAsWritten()
+{
+    MainWindowFixture f;
+    f.writeSettings();
+    ui::TFormMain& w = f.start();
+    withWindow<ui::TFormStatusChart>(w, "MenuHelpStatusChart", [&](ui::TFormStatusChart& legend) {
+        QCOMPARE(legend.windowTitle(), QStringLiteral("Legend"));
+        QCOMPARE(labelText(legend, "LabelStatus1"),
+                 QStringLiteral("Host verified and saved in the HOSTS file\n(Host acceleration is active)"));
+        QCOMPARE(labelText(legend, "LabelStatus2"),
+                 QStringLiteral("Host visited and available in the HOSTS file\n(Host acceleration is active,\n"
+                                " Frequency Index must be updated)"));
+        QCOMPARE(labelText(legend, "LabelStatus3"),
+                 QStringLiteral("Host verified but not saved in the HOSTS file\n(Host acceleration is NOT active,\n"
+                                " Host must be saved in the HOSTS file)"));
+        QCOMPARE(labelText(legend, "LabelStatus0"),
+                 QStringLiteral("Host not verified, waiting for verification\n(Host acceleration is NOT active)"));
+        QCOMPARE(labelText(legend, "LabelTrashNote"),
+                 QStringLiteral("The Host status in the Trash section represents the previous status of the Host "
+                                "(before being deleted)."));
+        QCOMPARE(labelText(legend, "LabelActivity0"), QStringLiteral("No activity"));
+        QCOMPARE(labelText(legend, "LabelActivity2"), QStringLiteral("Files saving in progress"));
+        QCOMPARE(labelText(legend, "LabelActivity1"), QStringLiteral("Verification in progress"));
+        legend.findChild<QPushButton*>(QStringLiteral("ButtonOK"))->click();
+        QVERIFY(!legend.isVisible());
+    });
+}
+
+// The File menu's item runs the check against UpdateServer; nobody listens
+// on port 1 of loopback.
+void TestHelpWindows::updateItem_asksTheConfiguredServer()
+{
+    MainWindowFixture f;
+    f.writeSettings("StartSplash=0\r\nCheckOnLine=0\r\nUpdateServer=127.0.0.1:1\r\n");
+    ui::TFormMain& w = f.start();
+    f.dialogs.answers = { core::Answer::Ok };
+    w.mainMenu()->action(QStringLiteral("MenuFileUpdates"))->trigger();
+    QCOMPARE(f.dialogs.askedTexts(), std::vector<std::string> { "Impossible to check for updates. Please retry later." });
+    QCOMPARE(w.state().activity, 0);
+    QVERIFY(!f.programDir.exists("VerEN.ini"));
+}
+
+QTEST_MAIN(TestHelpWindows)
+#include "tst_HelpWindows.moc"
