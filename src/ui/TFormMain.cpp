@@ -25,6 +25,8 @@
 #include "platform/TerminationSignal.h"
 #include "platform/linux/CurlFtpClient.h"
 #include "verify/AddHost.h"
+#include "verify/AddressTool.h"
+#include "verify/frmVerify.h"
 #include "verify/Scheduler.h"
 #include "verify/TWinshoeIPWatch.h"
 #include "verify/VerificationRuns.h"
@@ -370,6 +372,12 @@ void TFormMain::connectCommands()
     });
     connect(m_menu->action(QStringLiteral("MenuFileUpdates")), &QAction::triggered, this, [this] {
         MenuFileUpdatesClick(*m_app, *m_env.ftp, *m_env.opener, UpdateCheckSetup { m_state->paths.programFolder });
+    });
+    connect(m_menu->action(QStringLiteral("MenuToolsManualVerify")), &QAction::triggered, this, [this] {
+        verify::MenuToolsManualVerifyClick(*m_app, [this](verify::AddressTool& tool) {
+            verify::TFormVerify window(tool, this);
+            window.exec();
+        });
     });
     connect(m_menu->action(QStringLiteral("MenuToolsOptions")), &QAction::triggered, this,
             &TFormMain::MenuToolsOptionsClick);

@@ -4,10 +4,12 @@
 #include "ui/MainMenu.h"
 #include "ui/TFormAbout.h"
 #include "ui/TFormStatusChart.h"
+#include "verify/frmVerify.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -42,7 +44,7 @@ QString labelText(QWidget& window, const char* name)
 
 } // namespace
 
-class TestHelpWindows : public QObject {
+class TestMenuWindows : public QObject {
     Q_OBJECT
 
 private slots:
@@ -50,9 +52,10 @@ private slots:
     void about_versionPageLinksAndButtons();
     void legend_textsAsWritten();
     void updateItem_asksTheConfiguredServer();
+    void addressTool_importsVerifiedHosts();
 };
 
-void TestHelpWindows::helpMenu_handsItsPagesToTheDesktop()
+void TestMenuWindows::helpMenu_handsItsPagesToTheDesktop()
 {
     MainWindowFixture f;
     f.writeSettings();
@@ -63,7 +66,7 @@ void TestHelpWindows::helpMenu_handsItsPagesToTheDesktop()
                                                           core::MakerHomePage }));
 }
 
-void TestHelpWindows::about_versionPageLinksAndButtons()
+void TestMenuWindows::about_versionPageLinksAndButtons()
 {
     MainWindowFixture f;
     f.writeSettings();
@@ -87,7 +90,7 @@ void TestHelpWindows::about_versionPageLinksAndButtons()
                                          f.programDir.file("Help90.htm"), f.programDir.file("Help91.htm") }));
 }
 
-void TestHelpWindows::legend_textsAsWritten()
+void TestMenuWindows::legend_textsAsWritten()
 {
     MainWindowFixture f;
     f.writeSettings();
@@ -117,7 +120,7 @@ void TestHelpWindows::legend_textsAsWritten()
 
 // The File menu's item runs the check against UpdateServer; nobody listens
 // on port 1 of loopback.
-void TestHelpWindows::updateItem_asksTheConfiguredServer()
+void TestMenuWindows::updateItem_asksTheConfiguredServer()
 {
     MainWindowFixture f;
     f.writeSettings("StartSplash=0\r\nCheckOnLine=0\r\nUpdateServer=127.0.0.1:1\r\n");
@@ -129,5 +132,30 @@ void TestHelpWindows::updateItem_asksTheConfiguredServer()
     QVERIFY(!f.programDir.exists("VerEN.ini"));
 }
 
-QTEST_MAIN(TestHelpWindows)
-#include "tst_HelpWindows.moc"
+// From the Tools menu to the Hosts list: a name looked up by hand and
+// imported arrives verified, with its address.
+void TestMenuWindows::addressTool_importsVerifiedHosts()
+{
+    MainWindowFixture f;
+    f.writeSettings("StartSplash=0\r\nCheckOnLine=0\r\n");
+    f.resolver.names["www.example.net"].addresses = { { 192, 0, 2, 7 } };
+    ui::TFormMain& w = f.start();
+    f.dialogs.answers = { core::Answer::Ok };
+    withWindow<verify::TFormVerify>(w, "MenuToolsManualVerify", [&](verify::TFormVerify& tool) {
+        QCOMPARE(tool.windowTitle(), QStringLiteral("Addresses Verification"));
+        tool.findChild<QLineEdit*>(QStringLiteral("EditHostname"))->setText(QStringLiteral("http://www.example.net/x"));
+        tool.findChild<QPushButton*>(QStringLiteral("ButtonVerify"))->click();
+        tool.findChild<QPushButton*>(QStringLiteral("ButtonImport"))->click();
+        QVERIFY(!tool.isVisible());
+    });
+    QCOMPARE(f.dialogs.askedTexts(), std::vector<std::string> { "New Hosts imported: 1." });
+    const auto& hosts = w.state().store.hosts();
+    QCOMPARE(hosts.size(), std::size_t(1));
+    const core::TRecHost& added = **hosts.begin();
+    QCOMPARE(added.HostName, std::string("www.example.net"));
+    QCOMPARE(added.IP, std::string("192.0.2.7"));
+    QCOMPARE(added.Status, std::int32_t(core::StatusVerified));
+}
+
+QTEST_MAIN(TestMenuWindows)
+#include "tst_MenuWindows.moc"
