@@ -1,6 +1,7 @@
 #include "capture/frmIgnoreList.h"
 
 #include "capture/IgnoreListEditor.h"
+#include "ui/FixedDialog.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -38,15 +39,9 @@ TFormIgnoreList::TFormIgnoreList(IgnoreListEditor& editor, QWidget* parent)
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
     m_list->setPalette(p);
 
-    auto makeButton = [this](const char* name, const char* caption) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    QPushButton* add = makeButton("ButtonAddHost", "&Add");
-    QPushButton* remove = makeButton("ButtonRemoveHost", "&Remove");
-    QPushButton* close = makeButton("ButtonClose", "&Close");
+    QPushButton* add = ui::namedButton(this, "ButtonAddHost", "&Add");
+    QPushButton* remove = ui::namedButton(this, "ButtonRemoveHost", "&Remove");
+    QPushButton* close = ui::namedButton(this, "ButtonClose", "&Close");
     connect(add, &QPushButton::clicked, this, &TFormIgnoreList::ButtonAddHostClick);
     connect(remove, &QPushButton::clicked, this, &TFormIgnoreList::ButtonRemoveHostClick);
     connect(close, &QPushButton::clicked, this, &TFormIgnoreList::ButtonCloseClick);

@@ -1,6 +1,7 @@
 #include "ui/FixedDialog.h"
 
 #include <QLayout>
+#include <QPushButton>
 #include <QScreen>
 
 namespace quillon::ui {
@@ -13,6 +14,14 @@ void centreOnScreen(QWidget& window)
     QRect frame = window.frameGeometry();
     frame.moveCenter(target->availableGeometry().center());
     window.move(frame.topLeft());
+}
+
+QPushButton* namedButton(QWidget* parent, const char* name, const char* caption)
+{
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
 }
 
 FixedDialog::FixedDialog(QWidget* parent)

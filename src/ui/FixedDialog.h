@@ -4,10 +4,16 @@
 
 #include <QDialog>
 
+class QPushButton;
+
 namespace quillon::ui {
 
 // Moves a window so that its frame is centred on its screen's free area.
 void centreOnScreen(QWidget& window);
+
+// A push button with its object name and caption that does not take Enter
+// for itself (only a dialog's default button answers Enter).
+QPushButton* namedButton(QWidget* parent, const char* name, const char* caption);
 
 class FixedDialog : public QDialog {
     Q_OBJECT

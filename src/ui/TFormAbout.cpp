@@ -116,15 +116,9 @@ TFormAbout::TFormAbout(platform::UrlOpener& opener, std::string helpFolder, QWid
     makerNotice->setPalette(white);
     makerRow->addWidget(makerNotice, 1);
 
-    auto makeButton = [this](const char* name, const char* caption) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    QPushButton* license = makeButton("ButtonLicense", "&License Agreement...");
-    QPushButton* advertisement = makeButton("ButtonAdvertisement", "&Advertising info...");
-    QPushButton* ok = makeButton("ButtonOK", "OK");
+    QPushButton* license = namedButton(this, "ButtonLicense", "&License Agreement...");
+    QPushButton* advertisement = namedButton(this, "ButtonAdvertisement", "&Advertising info...");
+    QPushButton* ok = namedButton(this, "ButtonOK", "OK");
     ok->setDefault(true);
     connect(license, &QPushButton::clicked, this, &TFormAbout::ButtonLicenseClick);
     connect(advertisement, &QPushButton::clicked, this, &TFormAbout::ButtonAdvertisementClick);

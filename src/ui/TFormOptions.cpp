@@ -156,15 +156,10 @@ TFormOptions::TFormOptions(const core::OptionValues& values, const QStringList& 
         static_cast<QVBoxLayout*>(m_pages->widget(i)->findChild<QWidget*>(QStringLiteral("Body"))->layout())
             ->addStretch(1);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("ButtonOK"));
+    QPushButton* ok = namedButton(this, "ButtonOK", "OK");
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("ButtonCancel"));
-    auto* applyButton = new QPushButton(QStringLiteral("&Apply"), this);
-    applyButton->setObjectName(QStringLiteral("ButtonApply"));
-    for (QPushButton* b : { cancel, applyButton })
-        b->setAutoDefault(false);
+    QPushButton* cancel = namedButton(this, "ButtonCancel", "Cancel");
+    QPushButton* applyButton = namedButton(this, "ButtonApply", "&Apply");
     connect(ok, &QPushButton::clicked, this, &TFormOptions::ButtonOKClick);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(applyButton, &QPushButton::clicked, this, &TFormOptions::ButtonApplyClick);

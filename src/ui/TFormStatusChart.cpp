@@ -108,8 +108,7 @@ TFormStatusChart::TFormStatusChart(QWidget* parent)
     lights->setColumnStretch(2, 1);
     static_cast<QVBoxLayout*>(right->layout())->addStretch(1);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("ButtonOK"));
+    QPushButton* ok = namedButton(this, "ButtonOK", "OK");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -1,6 +1,7 @@
 #include "verify/frmVerify.h"
 
 #include "core/ProgramState.h"
+#include "ui/FixedDialog.h"
 #include "ui/Icons.h"
 #include "ui/PageControl.h"
 #include "ui/WindowLayout.h"
@@ -164,12 +165,6 @@ TFormVerify::TFormVerify(AddressTool& tool, QWidget* parent)
     setWindowTitle(QStringLiteral("Addresses Verification"));
     setModal(true);
 
-    auto makeButton = [this](const char* name, const char* caption) {
-        auto* b = new QPushButton(QString::fromLatin1(caption), this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setAutoDefault(false);
-        return b;
-    };
     const int addressWidth = fontMetrics().horizontalAdvance(QStringLiteral("888.888.888.888")) + 16;
     auto makeAddressField = [addressWidth](QLineEdit* field, const char* name, const QString& mask) {
         field->setObjectName(QString::fromLatin1(name));
@@ -202,7 +197,7 @@ TFormVerify::TFormVerify(AddressTool& tool, QWidget* parent)
     auto* initial = new AddressEdit(false, intervalPage);
     m_initial = makeAddressField(initial, "MEditIP1", AddressMask);
     m_final = makeAddressField(new AddressEdit(true, intervalPage), "MEditIP2", FinalFieldStartMask);
-    m_cancel = makeButton("ButtonCancel", "&Cancel");
+    m_cancel = ui::namedButton(this, "ButtonCancel", "&Cancel");
     m_cancel->setParent(intervalPage);
     // Hidden most of the time; the fields keep their places meanwhile.
     keepPlaceWhenHidden(m_cancel);
@@ -217,7 +212,7 @@ TFormVerify::TFormVerify(AddressTool& tool, QWidget* parent)
     m_pages->addTab(intervalPage, QStringLiteral("IP Interval"));
     m_pages->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
-    m_verify = makeButton("ButtonVerify", "&Verify");
+    m_verify = ui::namedButton(this, "ButtonVerify", "&Verify");
     m_verify->setAutoDefault(true);
     m_verify->setDefault(true);
     keepPlaceWhenHidden(m_verify); // the list does not jump during an interval
@@ -263,9 +258,9 @@ TFormVerify::TFormVerify(AddressTool& tool, QWidget* parent)
     m_busyPicture = picture("ImageStatus1", core::ActivityVerifying);
     m_busyPicture->hide();
 
-    m_clear = makeButton("ButtonClear", "&Reset Hosts");
-    m_import = makeButton("ButtonImport", "&Import Hosts");
-    m_close = makeButton("ButtonClose", "&Close");
+    m_clear = ui::namedButton(this, "ButtonClear", "&Reset Hosts");
+    m_import = ui::namedButton(this, "ButtonImport", "&Import Hosts");
+    m_close = ui::namedButton(this, "ButtonClose", "&Close");
 
     auto* verifyRow = new QHBoxLayout;
     verifyRow->addStretch(1);
