@@ -3,17 +3,20 @@
 # make test-sanitize: every test again, built with clang's AddressSanitizer and UBSan.
 # make demo:          Quillon beside two stand-in browsers that browse on their own.
 # make fuzz:          every fuzz target for a minute each; make fuzz-regress: once over each corpus.
+# make install:       build, then install under PREFIX (default /usr/local; DESTDIR is honoured).
+# make uninstall:     remove every file that the last make install put in place.
 BUILD          ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS           ?= $(shell nproc)
+PREFIX         ?= /usr/local
 
-.PHONY: deps configure build test test-sanitize fuzz fuzz-regress bench run demo clean
+.PHONY: deps configure build test test-sanitize fuzz fuzz-regress bench run demo install uninstall clean
 
 deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -52,6 +55,23 @@ bench: configure
 	@$(BUILD)/bench/bench_scanlinks
 	@$(BUILD)/bench/bench_history
 	@bash tests/wm/run-under-wm.sh $(BUILD)/bench/bench_capture
+
+# cmake --install lists what it installed in install_manifest.txt, without
+# DESTDIR; uninstall removes those files (under the same DESTDIR) and the
+# program's own folders once they are empty.
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+
+uninstall:
+	@manifest=$(BUILD)/install_manifest.txt; \
+	if [ ! -f "$$manifest" ]; then \
+		echo "Nothing to uninstall: $$manifest is missing (make install writes it)."; \
+	else \
+		sed 's|^|$(DESTDIR)|' "$$manifest" | xargs -r -d '\n' rm -fv; \
+		sed -n 's|^\(.*/quillon\)/[^/]*$$|$(DESTDIR)\1|p' "$$manifest" | sort -u | while IFS= read -r dir; do \
+			[ ! -d "$$dir" ] || rmdir --ignore-fail-on-non-empty "$$dir"; \
+		done; \
+	fi
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

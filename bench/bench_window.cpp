@@ -61,7 +61,7 @@ struct Window {
 
     explicit Window(const std::string& folder)
     {
-        ui::MainWindowEnvironment env { fs, clock, resolver, browsers.system, folder, platform::localeDateTimeFormats(), nullptr, {} };
+        ui::MainWindowEnvironment env { fs, clock, resolver, browsers.system, core::foldersBeside(folder), platform::localeDateTimeFormats(), nullptr, {} };
         window = std::make_unique<ui::TFormMain>(env);
         window->start();
         window->repaint();

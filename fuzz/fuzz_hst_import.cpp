@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::FixedConnection connection;
     ProgramState state;
     App app { state, fs, clock, dialogs, shell, resolver, connection };
-    readSettingsAndPaths(fs, state, ProgramFolder);
+    readSettingsAndPaths(fs, state, foldersBeside(ProgramFolder));
     const Paths& paths = state.paths;
     FUZZ_CHECK(paths.hostsFile.hosts == "/etc/hosts", shown(paths.hostsFile.hosts));
     if (parts.size() > 1)

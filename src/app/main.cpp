@@ -3,12 +3,15 @@
 
 #include "app/DesktopBrowsers.h"
 #include "core/FileErrors.h"
+#include "core/ProgramFolders.h"
 #include "platform/LocaleFormats.h"
 #include "platform/ProcessInfo.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignal.h"
+#include "platform/XdgFolders.h"
 #include "platform/linux/GlibcResolver.h"
 #include "platform/linux/InterruptibleResolver.h"
+#include "platform/linux/PkexecHostsWriter.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/linux/XdgAutostart.h"
@@ -19,6 +22,7 @@
 
 #include <QApplication>
 
+#include <iostream>
 #include <memory>
 
 int main(int argc, char* argv[])
@@ -47,10 +51,21 @@ int main(int argc, char* argv[])
     quillon::platform::InterruptibleResolver resolver(std::make_shared<quillon::platform::GlibcResolver>(),
                                                       quillon::platform::terminationSignalDescriptor());
     quillon::app::DesktopBrowsers browsers(fileSystem);
-    quillon::ui::MainWindowEnvironment environment { fileSystem, clock, resolver, browsers.system,
-                                                     quillon::platform::executableFolder(),
+    // Beside the executable for a build or portable copy; the person's XDG
+    // folders for an installed program.
+    const quillon::core::ProgramFolders folders
+        = quillon::core::chooseProgramFolders(quillon::platform::programPlace(quillon::platform::executableFolder()));
+    for (const std::string& folder : { folders.settings, folders.data }) {
+        if (!quillon::platform::makeFolders(folder))
+            std::cerr << "Quillon: cannot create the folder " << folder << std::endl;
+    }
+    quillon::ui::MainWindowEnvironment environment { fileSystem, clock, resolver, browsers.system, folders,
                                                      quillon::platform::localeDateTimeFormats(), nullptr, {},
                                                      browsers.histories, &browsers.programs };
+    quillon::platform::PkexecHostsWriter hostsWriter(
+        quillon::platform::PkexecHostsWriter::SystemPkexec,
+        quillon::platform::hostsHelperPath(quillon::platform::executableFolder()));
+    environment.hostsWriter = &hostsWriter;
     quillon::ui::DesktopUrlOpener opener;
     quillon::platform::XdgAutostart autostart(fileSystem, quillon::platform::XdgAutostart::defaultPath());
     environment.opener = &opener;

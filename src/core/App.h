@@ -1,13 +1,14 @@
 #pragma once
 // What every routine works with: the program state and the services around
 // it (file system, clock, the person, the main window, the resolver, the
-// connection watch).
+// connection watch, and the helper that writes the system hosts file).
 
 #include "core/Dialogs.h"
 #include "core/ProgramState.h"
 #include "core/Shell.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/PrivilegedHostsWriter.h"
 #include "platform/Resolver.h"
 
 namespace quillon::core {
@@ -27,6 +28,9 @@ struct App {
     Shell& shell;
     platform::Resolver& resolver;
     const ConnectionStatus& connection;
+    // Writes /etc/hosts for a person who may not; not owned. Without one the
+    // hosts file is always written directly (see ProgramState::hostsThroughHelper).
+    platform::PrivilegedHostsWriter* hostsWriter = nullptr;
 };
 
 } // namespace quillon::core

@@ -34,19 +34,19 @@ HostsFilePaths hostsFilePaths(const std::string& folder)
     return hostsFilesIn(base, prefix, "hosts");
 }
 
-void setProgramPaths(Paths& paths, const std::string& programFolder)
+void setProgramPaths(Paths& paths, const ProgramFolders& folders)
 {
-    paths.programFolder = programFolder;
-    paths.help00 = programFolder + "Help00.htm";
-    paths.ini = programFolder + "Quillon.ini";
-    paths.a01 = programFolder + "Quillon.a01";
-    paths.d01 = programFolder + "Quillon.d01";
-    paths.d02 = programFolder + "Quillon.d02";
-    paths.d03 = programFolder + "Quillon.d03";
-    paths.n01 = programFolder + "Quillon.n01";
-    paths.n02 = programFolder + "Quillon.n02";
-    paths.ipHistory = programFolder + "iphist.dat";
-    paths.saveJournal = programFolder + "Quillon.sav";
+    paths.folders = folders;
+    paths.help00 = folders.assets + "Help00.htm";
+    paths.a01 = folders.assets + "Quillon.a01";
+    paths.n02 = folders.assets + "Quillon.n02";
+    paths.ini = folders.settings + "Quillon.ini";
+    paths.d01 = folders.data + "Quillon.d01";
+    paths.d02 = folders.data + "Quillon.d02";
+    paths.d03 = folders.data + "Quillon.d03";
+    paths.n01 = folders.data + "Quillon.n01";
+    paths.ipHistory = folders.data + "iphist.dat";
+    paths.saveJournal = folders.data + "Quillon.sav";
 }
 
 } // namespace quillon::core

@@ -1,10 +1,11 @@
 #pragma once
 // Where the program's files live: the hosts-file folder (hosts, hosts.bak,
 // hosts.tmp, the kept original hosts.orig and the in-place rewrite's marker
-// hosts.redo) and the program folder (the executable's own folder: settings,
-// list files, pictures, help).
+// hosts.redo) and the program's own files (settings, list files, pictures,
+// help) in the folders ProgramFolders chooses.
 
 #include "core/HostsFile.h"
+#include "core/ProgramFolders.h"
 #include "platform/WindowsSystem.h"
 
 #include <string>
@@ -13,7 +14,7 @@ namespace quillon::core {
 
 struct Paths {
     HostsFilePaths hostsFile;
-    std::string programFolder; // with its trailing separator
+    ProgramFolders folders;
     std::string help00;
     std::string ini;
     std::string a01;
@@ -36,7 +37,7 @@ HostsFilePaths windowsHostsFilePaths(const std::string& folder);
 // The Linux hosts-file paths: folder/hosts, hosts.bak, hosts.tmp, hosts.orig,
 // hosts.redo.
 HostsFilePaths hostsFilePaths(const std::string& folder);
-// The program-folder paths; programFolder ends with a separator.
-void setProgramPaths(Paths& paths, const std::string& programFolder);
+// The paths of the program's own files in their folders.
+void setProgramPaths(Paths& paths, const ProgramFolders& folders);
 
 } // namespace quillon::core

@@ -56,6 +56,12 @@ struct ProgramState {
     // The failure AutoSave last showed; cleared by a save that wrote
     // everything.
     std::string shownAutoSaveFailure;
+    // Saves write the hosts file through App::hostsWriter: the hosts folder
+    // is the system's and this user may not write it. Set at start-up.
+    bool hostsThroughHelper = false;
+    // The last save through the helper was not authorised: AutoSave does not
+    // ask again (no prompt at every tick) until the person saves by hand.
+    bool helperNotAuthorised = false;
 };
 
 } // namespace quillon::core

@@ -4,8 +4,10 @@
 #include "core/HostsFile.h"
 #include "core/Interface.h"
 #include "core/ListFile.h"
+#include "platform/HostsCaches.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace quillon::core {
 
@@ -21,12 +23,35 @@ constexpr StatusFilter TrashFilter { -1, false };
 struct Staged {
     std::string hostsText; // empty hostsPath: the hosts file is not part of it
     std::string hostsPath;
+    bool hostsThroughHelper = false; // hostsText goes to the helper, not to hosts.tmp
     std::vector<std::string> lists;
 };
 
 std::string stagedName(const std::string& path)
 {
     return path + ".tmp";
+}
+
+// The journal's line for a hosts text given to the helper: its size and
+// checksum (FNV-1a), enough to tell at the next start whether /etc/hosts
+// holds it.
+constexpr std::string_view HelperJournalWord = "helper ";
+
+std::string helperJournalLine(std::string_view text)
+{
+    std::uint64_t h = 0xcbf29ce484222325ULL;
+    for (const char c : text) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 0x100000001b3ULL;
+    }
+    char hex[17];
+    const auto end = std::to_chars(hex, hex + sizeof hex, h, 16).ptr;
+    return std::string(HelperJournalWord) + std::to_string(text.size()) + " " + std::string(hex, end);
+}
+
+bool throughHelper(const App& app)
+{
+    return app.state.hostsThroughHelper && app.hostsWriter != nullptr;
 }
 
 // Takes every staged text back; the files stay as they were.
@@ -57,6 +82,9 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
     HostStore& store = s.store;
     if (s.blocked.hosts) {
         report.skipped.push_back(s.paths.hostsFile.hosts);
+    } else if (throughHelper(app)) {
+        staged.hostsText = formatListFile({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+        staged.hostsThroughHelper = true;
     } else {
         staged.hostsText = formatListFile({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
         if (Outcome o = prepareHostsFile(app.fs, s.paths.hostsFile, staged.hostsText, s.ownHostsStamp); !o)
@@ -80,6 +108,8 @@ Outcome writeJournal(App& app, const Staged& staged)
     std::string text;
     if (!staged.hostsPath.empty())
         text += staged.hostsPath + "\r\n";
+    if (staged.hostsThroughHelper)
+        text += helperJournalLine(staged.hostsText) + "\r\n";
     for (const std::string& list : staged.lists)
         text += list + "\r\n";
     if (platform::Status s = app.fs.writeFile(journal, text); !s) {
@@ -106,15 +136,55 @@ Outcome commitList(App& app, const std::string& path)
     return Outcome::success();
 }
 
+// Through the helper: /etc/hosts is replaced by another process, after the
+// person authorised it, in one step. The journal is written first and holds
+// the size and checksum of that text beside the lists. A start that finds
+// the journal compares them with /etc/hosts: the same text means the helper
+// finished, and the lists go into place; any other means it never did
+// (dismissed, failed, or the program killed while it waited), and the staged
+// lists are dropped. Either way the hosts file and the lists stay together,
+// wherever the process is killed. The other orders lose a host: lists
+// committed by the journal while the helper never ran drop a host just moved
+// from the Wait list; the helper run before the journal is written drops a
+// host just moved from the Hosts list to the Trash when the program is killed
+// between the two.
+Outcome writeThroughHelper(App& app, const Staged& staged, SaveReport& report)
+{
+    ProgramState& s = app.state;
+    const platform::HostsWriteResult written = app.hostsWriter->write(staged.hostsText);
+    if (written.ok()) {
+        // /etc/hosts is readable by all: its new stamp is ours.
+        s.ownHostsStamp = app.fs.stamp(s.paths.hostsFile.hosts);
+        s.hostsAge = s.ownHostsStamp;
+        markWritten({ &s.store.hosts(), &s.store.wait() }, HostsFilter, StatusSaved);
+        return Outcome::success();
+    }
+    using Kind = platform::HostsWriteResult::Kind;
+    if (written.kind == Kind::NotAuthorised || written.kind == Kind::CouldNotRun) {
+        report.notAuthorised = true;
+        return Outcome::failure(written.message
+                                + "\nThe changes are kept but not saved, and AutoSave will not ask again until "
+                                  "you save with File > Save.");
+    }
+    return Outcome::failure(written.message);
+}
+
 // Every staged text into its place, the hosts file first: should it fail,
 // the lists stay as they were too.
-Outcome commit(App& app, const Staged& staged)
+Outcome commit(App& app, const Staged& staged, SaveReport& report)
 {
     ProgramState& s = app.state;
     HostStore& store = s.store;
     if (Outcome o = writeJournal(app, staged); !o) {
         discard(app, staged);
         return o;
+    }
+    if (staged.hostsThroughHelper) {
+        if (Outcome o = writeThroughHelper(app, staged, report); !o) {
+            discard(app, staged);
+            removeJournal(app);
+            return o;
+        }
     }
     if (!staged.hostsPath.empty()) {
         platform::FileStamp written;
@@ -130,6 +200,9 @@ Outcome commit(App& app, const Staged& staged)
         s.ownHostsStamp = written;
         s.hostsAge = written;
         markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+        // Caches of the system's hosts file are told to read it again.
+        if (s.paths.hostsFile.folder == "/etc")
+            platform::refreshHostsCaches();
     }
     Outcome result = Outcome::success();
     for (const std::string& list : staged.lists) {
@@ -152,7 +225,7 @@ void writeLists(App& app, SaveReport& report)
         discard(app, staged);
         return;
     }
-    report.outcome = commit(app, staged);
+    report.outcome = commit(app, staged, report);
 }
 
 // The files a journal may name: a journal edited by hand renames nothing
@@ -191,6 +264,9 @@ SaveReport writeAllLists(App& app)
         app.state.store.setPendingChanges(0);
     if (report.complete())
         app.state.shownAutoSaveFailure.clear();
+    // Only AutoSave holds back after a refusal; any other save asks again and
+    // says anew whether it was allowed.
+    app.state.helperNotAuthorised = report.notAuthorised;
     setActivityIndicator(app, ActivityNone);
     return report;
 }
@@ -214,16 +290,31 @@ bool saveAndRefresh(App& app)
 Outcome finishInterruptedSave(App& app)
 {
     ProgramState& s = app.state;
-    Outcome result = finishInterruptedRewrite(app.fs, s.paths.hostsFile);
+    // A rewrite of /etc/hosts cut short is the helper's to finish, at the
+    // next save: this user may not write the file.
+    Outcome result = s.hostsThroughHelper ? Outcome::success() : finishInterruptedRewrite(app.fs, s.paths.hostsFile);
     std::string journal;
     if (!app.fs.readFile(s.paths.saveJournal, journal))
         return result;
+    // A save through the helper: the lists go into place only if the helper
+    // wrote the hosts text (see writeThroughHelper).
+    bool helperUnfinished = false;
+    forEachLine(journal, [&](std::string_view line) {
+        if (!line.starts_with(HelperJournalWord))
+            return;
+        std::string hosts;
+        helperUnfinished = !app.fs.readFile(s.paths.hostsFile.hosts, hosts) || helperJournalLine(hosts) != line;
+    });
     // Every text the journal names was whole and synced before it was
     // written: what is still beside its file goes into place.
     forEachLine(journal, [&](std::string_view line) {
         const std::string path(line);
         if (!isJournalFile(s.paths, path) || !app.fs.fileExists(stagedName(path)))
             return;
+        if (helperUnfinished) {
+            app.fs.removeFile(stagedName(path));
+            return;
+        }
         Outcome o = Outcome::success();
         if (path == s.paths.hostsFile.hosts) {
             std::string text;
@@ -245,6 +336,9 @@ Outcome finishInterruptedSave(App& app)
 void autoSaveAndRefresh(App& app)
 {
     ProgramState& s = app.state;
+    // No authorisation prompt at every tick after the person said no.
+    if (s.helperNotAuthorised)
+        return;
     InterfaceLockGuard lock(app);
     const SaveReport report = writeAllLists(app);
     s.store.hosts().notifyRebuilt();

@@ -18,6 +18,14 @@
 // and they are replaced, the hosts file first. A save cut short after the
 // journal was written is completed at the next start.
 //
+// Where this user may not write the system's hosts folder
+// (ProgramState::hostsThroughHelper), the privileged helper replaces
+// /etc/hosts in one step in place of hosts.tmp and its rename (see
+// writeThroughHelper() in SaveAll.cpp for the order and what a start finds
+// after a kill). A save the person did not authorise stops AutoSave from
+// asking again until a save by hand; a missing helper is shown once by
+// AutoSave, as any repeated failure is.
+//
 // What depends on a save (an import, a verification run over the Hosts list,
 // the exit) looks at its report and stops when the save did not do its part.
 
@@ -31,6 +39,7 @@ namespace quillon::core {
 struct SaveReport {
     Outcome outcome;                  // the failed write, with the system's reason
     std::vector<std::string> skipped; // files left alone: unreadable at start-up
+    bool notAuthorised = false;       // the helper's authorisation was dismissed or failed
 
     bool complete() const { return outcome.ok() && skipped.empty(); }
     bool skippedFile(const std::string& path) const;

@@ -34,9 +34,9 @@ void loadActiveLists(App& app)
 
 } // namespace
 
-void readSettingsAndPaths(platform::FileSystem& fs, ProgramState& state, const std::string& programFolder)
+void readSettingsAndPaths(platform::FileSystem& fs, ProgramState& state, const ProgramFolders& folders)
 {
-    setProgramPaths(state.paths, programFolder);
+    setProgramPaths(state.paths, folders);
     const IniFile ini(fs, state.paths.ini);
     state.settings = readSettings(ini, state.dateText);
     state.paths.hostsFile = hostsFilePaths(state.settings.HostsFolder);

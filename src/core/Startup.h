@@ -10,7 +10,7 @@ namespace quillon::core {
 
 // The program-folder paths, the settings read from its Quillon.ini, and the
 // hosts-file paths under the settings' HostsFolder.
-void readSettingsAndPaths(platform::FileSystem& fs, ProgramState& state, const std::string& programFolder);
+void readSettingsAndPaths(platform::FileSystem& fs, ProgramState& state, const ProgramFolders& folders);
 
 // Completes a save cut short by the last run, remembers the hosts file age, loads the hosts file, Quillon.d01,
 // Quillon.d02 and Quillon.d03, and computes the due flags. A list file that

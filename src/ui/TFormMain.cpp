@@ -108,7 +108,7 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
     , m_env(std::move(environment))
     , m_state(std::make_unique<core::ProgramState>(m_env.dateFormats))
     , m_watch(std::make_unique<verify::TWinshoeIPWatch>(m_env.resolver, m_env.fs,
-                                                         m_env.programFolder + "iphist.dat"))
+                                                         m_env.folders.data + "iphist.dat"))
 {
     setObjectName(QStringLiteral("TFormMain"));
     buildWindow();
@@ -123,6 +123,7 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
     });
     m_app = std::make_unique<core::App>(
         core::App { *m_state, m_env.fs, m_env.clock, *m_dialogs, *this, m_env.resolver, *m_watch });
+    m_app->hostsWriter = m_env.hostsWriter;
     if (!m_env.programs) {
         m_noPrograms = std::make_unique<NoPrograms>();
         m_env.programs = m_noPrograms.get();
@@ -371,7 +372,7 @@ void TFormMain::connectCommands()
         });
     });
     connect(m_menu->action(QStringLiteral("MenuFileUpdates")), &QAction::triggered, this, [this] {
-        MenuFileUpdatesClick(*m_app, *m_env.ftp, *m_env.opener, UpdateCheckSetup { m_state->paths.programFolder });
+        MenuFileUpdatesClick(*m_app, *m_env.ftp, *m_env.opener, UpdateCheckSetup { m_state->paths.folders.data });
     });
     connect(m_menu->action(QStringLiteral("MenuToolsManualVerify")), &QAction::triggered, this, [this] {
         verify::MenuToolsManualVerifyClick(*m_app, [this](verify::AddressTool& tool) {
@@ -409,7 +410,7 @@ void TFormMain::start()
     core::ProgramState& s = *m_state;
     // File locations and settings; the splash comes up as soon as its
     // setting is known.
-    core::setProgramPaths(s.paths, m_env.programFolder);
+    core::setProgramPaths(s.paths, m_env.folders);
     const core::IniFile ini(m_env.fs, s.paths.ini);
     std::uint64_t splashStart = 0;
     s.settings.StartSplash = core::readStartSplash(ini);
@@ -420,6 +421,9 @@ void TFormMain::start()
     }
     core::readRemainingSettings(ini, s.dateText, s.settings);
     s.paths.hostsFile = core::hostsFilePaths(s.settings.HostsFolder);
+    // The system's hosts file that this user may not write goes through the
+    // privileged helper.
+    s.hostsThroughHelper = m_env.hostsWriter && m_env.hostsWriter->neededFor(s.paths.hostsFile.folder);
     applyPlacement();
 
     m_timerDDE->setInterval(s.settings.DDETimerInterval);

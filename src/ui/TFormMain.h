@@ -13,6 +13,7 @@
 #include "platform/Autostart.h"
 #include "platform/FtpClient.h"
 #include "platform/LocaleFormats.h"
+#include "platform/PrivilegedHostsWriter.h"
 #include "platform/UrlOpener.h"
 
 #include <QMainWindow>
@@ -51,7 +52,8 @@ struct MainWindowEnvironment {
     platform::Resolver& resolver;
     // The browsers' side of the desktop: DDE, windows, registry, history.
     capture::BrowserSystem& browsers;
-    std::string programFolder; // with its trailing separator
+    // Where the program's own files are (settings, lists, pages).
+    core::ProgramFolders folders;
     platform::DateTimeFormats dateFormats;
     // A person other than the window's own dialogs (tests script one).
     core::Dialogs* dialogs = nullptr;
@@ -70,6 +72,8 @@ struct MainWindowEnvironment {
     platform::Autostart* autostart = nullptr;
     // The update check's FTP client; libcurl's unless given.
     platform::FtpClient* ftp = nullptr;
+    // Writes /etc/hosts for a person who may not; none: always written directly.
+    platform::PrivilegedHostsWriter* hostsWriter = nullptr;
 };
 
 class TFormMain final : public QMainWindow, public core::Shell {

@@ -43,7 +43,7 @@ TEST(Paths, linuxHostsFolder_andProgramFolderFiles)
     EXPECT_EQ(hostsFilePaths("/etc/").bak, "/etc/hosts.bak");
     EXPECT_EQ(hostsFilePaths("/").tmp, "/hosts.tmp");
     Paths p;
-    setProgramPaths(p, "/opt/quillon/");
+    setProgramPaths(p, foldersBeside("/opt/quillon/"));
     EXPECT_EQ(p.ini, "/opt/quillon/Quillon.ini");
     EXPECT_EQ(p.d01, "/opt/quillon/Quillon.d01");
     EXPECT_EQ(p.d03, "/opt/quillon/Quillon.d03");

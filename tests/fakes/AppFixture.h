@@ -24,7 +24,7 @@ protected:
     // Reads the settings and paths (call after writing files).
     void start()
     {
-        core::readSettingsAndPaths(fs, state, programDir.folder());
+        core::readSettingsAndPaths(fs, state, core::foldersBeside(programDir.folder()));
     }
     void startAndLoad()
     {

@@ -72,7 +72,7 @@ struct Program {
     explicit Program(const std::string& programFolder)
     {
         dialogs.reportUnexpected = [](const std::string& what) { std::cerr << "unexpected: " << what << "\n"; };
-        core::readSettingsAndPaths(fs, state, programFolder);
+        core::readSettingsAndPaths(fs, state, core::foldersBeside(programFolder));
         core::loadLists(app);
     }
     platform::PosixFileSystem fs;

@@ -35,7 +35,7 @@ public:
     // realDialogs the person meets the window's own dialogs, not the script.
     ui::TFormMain& start(bool trayAvailable = true, bool realDialogs = false)
     {
-        ui::MainWindowEnvironment env { fs, clock, resolver, desktop ? *desktop : browsers.system, programDir.folder(), {}, realDialogs ? nullptr : &dialogs,
+        ui::MainWindowEnvironment env { fs, clock, resolver, desktop ? *desktop : browsers.system, core::foldersBeside(programDir.folder()), {}, realDialogs ? nullptr : &dialogs,
                                         [this](int ms) { sleeps.push_back(ms); }, histories };
         env.opener = &opener;
         env.autostart = &autostart;

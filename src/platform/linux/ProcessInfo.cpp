@@ -1,5 +1,9 @@
 #include "platform/ProcessInfo.h"
 
+#include "platform/XdgFolders.h"
+
+#include <sys/stat.h>
+
 #include <climits>
 #include <unistd.h>
 
@@ -21,6 +25,27 @@ std::string executableFolder()
     if (slash == std::string::npos)
         return "./";
     return path.substr(0, slash + 1);
+}
+
+ProgramPlace programPlace(const std::string& executableFolder)
+{
+    ProgramPlace place;
+    place.executableFolder = executableFolder;
+    place.executableFolderWritable = ::access(executableFolder.c_str(), W_OK) == 0;
+    // PREFIX/bin/quillon finds its pages in PREFIX/share/quillon.
+    std::string folder = executableFolder;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    const auto slash = folder.rfind('/');
+    if (slash != std::string::npos && folder.substr(slash) == "/bin") {
+        const std::string assets = folder.substr(0, slash) + "/share/quillon/";
+        struct stat st {};
+        if (::stat((assets + "Help00.htm").c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            place.installedAssets = assets;
+    }
+    place.configHome = xdgConfigHome();
+    place.dataHome = xdgDataHome();
+    return place;
 }
 
 } // namespace quillon::platform

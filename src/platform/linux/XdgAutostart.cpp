@@ -2,24 +2,10 @@
 
 #include "platform/XdgFolders.h"
 
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace quillon::platform {
 
 namespace {
-
-// mkdir -p for the entry's folder; the folders made are the person's own.
-bool makeFolders(const std::string& folder)
-{
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (slash == std::string::npos)
-            return true;
-    }
-}
 
 // An Exec argument: quoted when it holds anything but plain path characters,
 // with the characters the quoting reserves escaped by a backslash. The

@@ -62,4 +62,17 @@ std::optional<std::string> privateRuntimeFolder(const std::string& name)
     return folder;
 }
 
+bool makeFolders(const std::string& folder)
+{
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos || slash + 1 == folder.size())
+            break;
+    }
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 } // namespace quillon::platform

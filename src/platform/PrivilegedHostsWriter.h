@@ -1,0 +1,40 @@
+#pragma once
+// Writing the system hosts file with rights the program does not have: the
+// new text goes to a privileged helper that checks every line and replaces
+// /etc/hosts itself, with the same sequence the program uses (on Linux,
+// quillon-hosts-helper run through pkexec). write() blocks until the helper
+// has answered, the person's authorisation included; it writes no other file.
+
+#include <string>
+#include <string_view>
+
+namespace quillon::platform {
+
+struct HostsWriteResult {
+    enum class Kind {
+        Written,       // /etc/hosts holds the text
+        Failed,        // the helper refused the text or could not replace the file
+        NotAuthorised, // the person dismissed the authorisation
+        CouldNotRun,   // the authorisation failed, or the helper could not be started
+        NotInstalled,  // the helper, or the program that runs it, is missing
+    };
+    Kind kind = Kind::Written;
+    // For every failure, one text to show as it stands, with the reason.
+    std::string message;
+
+    bool ok() const { return kind == Kind::Written; }
+};
+
+class PrivilegedHostsWriter {
+public:
+    virtual ~PrivilegedHostsWriter() = default;
+
+    // True when the hosts file in hostsFolder must be written through the
+    // helper: the folder is the system's own and this process may not write
+    // into it.
+    virtual bool neededFor(const std::string& hostsFolder) const = 0;
+    // Replaces /etc/hosts with text.
+    virtual HostsWriteResult write(std::string_view text) = 0;
+};
+
+} // namespace quillon::platform

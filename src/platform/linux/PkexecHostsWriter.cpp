@@ -1,0 +1,211 @@
+#include "platform/linux/PkexecHostsWriter.h"
+
+#include "platform/Status.h"
+#include "platform/linux/DdeWire.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace quillon::platform {
+
+namespace {
+
+using dde::UniqueFd;
+
+// pkexec's own exit statuses.
+constexpr int PkexecDismissed = 126;
+constexpr int PkexecNotRun = 127;
+// The helper answers with one line; anything beyond this is not read.
+constexpr std::size_t MaxAnswer = 64 * 1024;
+
+bool isExecutableFile(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+HostsWriteResult result(HostsWriteResult::Kind kind, std::string message)
+{
+    return { kind, std::move(message) };
+}
+
+HostsWriteResult notInstalled(const std::string& what)
+{
+    return result(HostsWriteResult::Kind::NotInstalled,
+                  "Quillon cannot write /etc/hosts: " + what
+                      + " is not installed.\nTo let Quillon write the system hosts file, install it with "
+                        "\"sudo make install\", or choose a folder you may write with HostsFolder in Quillon.ini.");
+}
+
+std::string firstLine(const std::string& text)
+{
+    std::string line = text.substr(0, text.find('\n'));
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+        line.pop_back();
+    return line;
+}
+
+// Feeds text to `in` and collects what `out` gives, at the same time: a
+// helper that refuses early stops reading, and one that answers at length
+// must not stall on a full pipe while we still write.
+void exchange(UniqueFd& in, UniqueFd& out, std::string_view text, std::string& answer)
+{
+    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) | O_NONBLOCK);
+    if (text.empty())
+        in.reset();
+    while (out.valid()) {
+        pollfd fds[2] = { { out.get(), POLLIN, 0 }, { in.valid() ? in.get() : -1, POLLOUT, 0 } };
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (in.valid() && fds[1].revents != 0) {
+            // A socket, not a pipe: MSG_NOSIGNAL turns a helper gone away into
+            // EPIPE instead of a SIGPIPE that would end the program.
+            const ssize_t n = ::send(in.get(), text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0)
+                text.remove_prefix(static_cast<std::size_t>(n));
+            if ((n < 0 && errno != EAGAIN && errno != EINTR) || text.empty())
+                in.reset(); // the end of the text, or a reader gone
+        }
+        if (fds[0].revents != 0) {
+            char buffer[4096];
+            const ssize_t n = ::read(out.get(), buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                out.reset();
+                break;
+            }
+            if (answer.size() < MaxAnswer)
+                answer.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    in.reset();
+}
+
+int waitFor(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return status;
+}
+
+} // namespace
+
+PkexecHostsWriter::PkexecHostsWriter(std::string pkexecPath, std::string helperPath)
+    : m_pkexec(std::move(pkexecPath))
+    , m_helper(std::move(helperPath))
+{
+}
+
+bool PkexecHostsWriter::neededFor(const std::string& hostsFolder) const
+{
+    std::string folder = hostsFolder;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder == "/etc" && ::access("/etc", W_OK) != 0;
+}
+
+HostsWriteResult PkexecHostsWriter::write(std::string_view text)
+{
+    // pkexec would only say "cannot run" for a missing helper; the person
+    // needs to know that something is not installed, and which.
+    if (!isExecutableFile(m_pkexec))
+        return notInstalled("pkexec (polkit, \"" + m_pkexec + "\")");
+    if (!isExecutableFile(m_helper))
+        return notInstalled("its helper \"" + m_helper + "\"");
+
+    int input[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0)
+        return result(HostsWriteResult::Kind::CouldNotRun,
+                      "Cannot run \"" + m_pkexec + "\". " + Status::fromErrno(errno).reason());
+    UniqueFd ourInput(input[0]);
+    UniqueFd theirInput(input[1]);
+    int output[2];
+    if (::pipe2(output, O_CLOEXEC) != 0)
+        return result(HostsWriteResult::Kind::CouldNotRun,
+                      "Cannot run \"" + m_pkexec + "\". " + Status::fromErrno(errno).reason());
+    UniqueFd ourOutput(output[0]);
+    UniqueFd theirOutput(output[1]);
+
+    struct Actions {
+        posix_spawn_file_actions_t value;
+        Actions() { posix_spawn_file_actions_init(&value); }
+        ~Actions() { posix_spawn_file_actions_destroy(&value); }
+    } actions;
+    posix_spawn_file_actions_adddup2(&actions.value, theirInput.get(), STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions.value, theirOutput.get(), STDOUT_FILENO);
+    // The signals the program blocks or ignores are not the helper's.
+    struct Attributes {
+        posix_spawnattr_t value;
+        Attributes() { posix_spawnattr_init(&value); }
+        ~Attributes() { posix_spawnattr_destroy(&value); }
+    } attributes;
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes.value, &none);
+    posix_spawnattr_setsigdefault(&attributes.value, &all);
+    posix_spawnattr_setflags(&attributes.value, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::string pkexec = m_pkexec;
+    std::string helper = m_helper;
+    std::string target = "/etc/hosts";
+    char* argv[] = { pkexec.data(), helper.data(), target.data(), nullptr };
+    pid_t pid = -1;
+    if (const int e = ::posix_spawn(&pid, m_pkexec.c_str(), &actions.value, &attributes.value, argv, environ); e != 0)
+        return result(HostsWriteResult::Kind::CouldNotRun,
+                      "Cannot run \"" + m_pkexec + "\". " + Status::fromErrno(e).reason());
+    theirInput.reset();
+    theirOutput.reset();
+
+    std::string answer;
+    exchange(ourInput, ourOutput, text, answer);
+    const int status = waitFor(pid);
+    const std::string message = firstLine(answer);
+
+    if (status >= 0 && WIFEXITED(status)) {
+        const int code = WEXITSTATUS(status);
+        if (code == 0)
+            return {};
+        if (code == PkexecDismissed)
+            return result(HostsWriteResult::Kind::NotAuthorised,
+                          "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed.");
+        if (code == PkexecNotRun)
+            return result(HostsWriteResult::Kind::CouldNotRun,
+                          "Quillon could not write /etc/hosts: the authorisation failed, or its helper could "
+                          "not be run.");
+        return result(HostsWriteResult::Kind::Failed,
+                      message.empty() ? "The hosts helper failed (exit status " + std::to_string(code) + ")."
+                                      : message);
+    }
+    if (status >= 0 && WIFSIGNALED(status))
+        return result(HostsWriteResult::Kind::Failed,
+                      "The hosts helper was ended by signal " + std::to_string(WTERMSIG(status)) + ".");
+    return result(HostsWriteResult::Kind::Failed, "The hosts helper could not be waited for.");
+}
+
+std::string hostsHelperPath(const std::string& executableFolder)
+{
+    const std::string beside = executableFolder + "quillon-hosts-helper";
+    if (isExecutableFile(beside))
+        return beside;
+    return QUILLON_HOSTS_HELPER_INSTALLED;
+}
+
+} // namespace quillon::platform

@@ -1,0 +1,38 @@
+#pragma once
+// The hosts-file helper run through pkexec (polkit): `pkexec HELPER
+// /etc/hosts`, started with posix_spawn (no shell), the text on its standard
+// input and its one-line answer read from its standard output. The answer
+// maps by exit status: 0 written; the helper's own statuses (see
+// core/HostsHelper.h) failed, with its message; pkexec's 126 (the person
+// dismissed the authorisation) not authorised; pkexec's 127 (not authorised,
+// or the helper could not be run) could not run. A missing pkexec or helper
+// is found before anything starts.
+//
+// Both paths are given, so that tests can stand a script in for pkexec.
+
+#include "platform/PrivilegedHostsWriter.h"
+
+#include <string>
+
+namespace quillon::platform {
+
+class PkexecHostsWriter final : public PrivilegedHostsWriter {
+public:
+    static constexpr const char* SystemPkexec = "/usr/bin/pkexec";
+
+    PkexecHostsWriter(std::string pkexecPath, std::string helperPath);
+
+    // The folder is /etc and this process may not write into it.
+    bool neededFor(const std::string& hostsFolder) const override;
+    HostsWriteResult write(std::string_view text) override;
+
+private:
+    std::string m_pkexec;
+    std::string m_helper;
+};
+
+// Where the helper is: beside the program in executableFolder (a build
+// folder), else where it is installed (LIBEXECDIR/quillon).
+std::string hostsHelperPath(const std::string& executableFolder);
+
+} // namespace quillon::platform

@@ -1,0 +1,162 @@
+// Saves that write the hosts file through the privileged helper, with real
+// processes: a script stands in for pkexec, and one for the helper where the
+// real one would need /etc (tests/tools/hosts_helper_namespace.sh runs it).
+
+#include "core/SaveAll.h"
+
+#include "fakes/AppFixture.h"
+#include "platform/linux/PkexecHostsWriter.h"
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace quillon::core;
+using namespace quillon::test;
+
+namespace {
+
+const std::string WaitLine = "0 moving  #Quillon|1899/12/30|00.00.00|0|0#\r\n";
+const std::string OldHosts = "10.0.0.1 kept  #Quillon|1899/12/30|00.00.00|1|0#\r\n";
+
+class SaveThroughHelperTest : public AppFixture {
+protected:
+    SaveThroughHelperTest()
+    {
+        hostsDir.write("hosts", OldHosts);
+        programDir.write("Quillon.d01", WaitLine);
+    }
+    std::string script(const std::string& name, const std::string& body)
+    {
+        tools.write(name, "#!/bin/sh\n" + body + "\n");
+        std::filesystem::permissions(tools.file(name), std::filesystem::perms::owner_all);
+        return tools.file(name);
+    }
+    // Loads the lists and routes the hosts file through a writer whose pkexec
+    // notes each run, then does `pkexecBody`; the helper writes what it is
+    // given into the hosts folder.
+    void startWith(const std::string& pkexecBody)
+    {
+        const std::string helper = script("helper", "cat > '" + hostsDir.file("hosts") + "'");
+        const std::string pkexec = script("pkexec", "echo run >> '" + tools.file("runs") + "'\n" + pkexecBody);
+        writer = std::make_unique<quillon::platform::PkexecHostsWriter>(pkexec, helper);
+        startAndLoad();
+        state.hostsThroughHelper = true;
+        app.hostsWriter = writer.get();
+        // A host moves from the Wait list to the Hosts list: it must stay in
+        // one of the two files whatever happens to the save.
+        RecordPtr moving = state.store.wait().take(0);
+        moving->IP = "5.6.7.8";
+        moving->Status = StatusVerified;
+        state.store.insertTopOfHosts(std::move(moving));
+    }
+    std::size_t pkexecRuns() const
+    {
+        const std::string runs = tools.exists("runs") ? tools.read("runs") : "";
+        return static_cast<std::size_t>(std::count(runs.begin(), runs.end(), '\n'));
+    }
+    bool movingIsInHostsFile() const { return hostsDir.read("hosts").find(" moving ") != std::string::npos; }
+    bool movingIsInWaitFile() const { return programDir.read("Quillon.d01").find(" moving ") != std::string::npos; }
+    void expectNothingStaged() const
+    {
+        EXPECT_FALSE(programDir.exists("Quillon.sav"));
+        EXPECT_FALSE(programDir.exists("Quillon.d01.tmp"));
+        EXPECT_FALSE(hostsDir.exists("hosts.tmp"));
+    }
+
+    TempDir tools;
+    std::unique_ptr<quillon::platform::PkexecHostsWriter> writer;
+};
+
+} // namespace
+
+TEST_F(SaveThroughHelperTest, written_commitsListsAndTakesTheNewStamp)
+{
+    startWith("exec \"$@\"");
+    ASSERT_TRUE(saveAndRefresh(app));
+    EXPECT_TRUE(movingIsInHostsFile());
+    EXPECT_FALSE(movingIsInWaitFile());
+    EXPECT_EQ(state.store.hosts().at(0).Status, StatusSaved);
+    EXPECT_EQ(state.store.pendingChanges(), 0);
+    EXPECT_EQ(state.ownHostsStamp, fs.stamp(hostsDir.file("hosts")));
+    EXPECT_EQ(state.hostsAge, state.ownHostsStamp);
+    EXPECT_FALSE(hostsDir.exists("hosts.bak")); // the helper's work, not the program's
+    expectNothingStaged();
+}
+
+TEST_F(SaveThroughHelperTest, notAuthorised_keepsEverything_andAutoSaveStopsAskingUntilASaveByHand)
+{
+    startWith("exit 126");
+    const int pending = state.store.pendingChanges();
+    autoSaveAndRefresh(app);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].text,
+              "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed.\nThe changes are kept "
+              "but not saved, and AutoSave will not ask again until you save with File > Save.");
+    EXPECT_EQ(state.store.hosts().at(0).Status, StatusVerified);
+    EXPECT_EQ(state.store.pendingChanges(), pending);
+    EXPECT_EQ(hostsDir.read("hosts"), OldHosts);
+    EXPECT_EQ(programDir.read("Quillon.d01"), WaitLine);
+    expectNothingStaged();
+
+    autoSaveAndRefresh(app);
+    autoSaveAndRefresh(app);
+    EXPECT_EQ(pkexecRuns(), 1u);
+    EXPECT_EQ(dialogs.asked.size(), 1u);
+
+    EXPECT_FALSE(saveAndRefresh(app));
+    EXPECT_EQ(pkexecRuns(), 2u);
+    autoSaveAndRefresh(app);
+    EXPECT_EQ(pkexecRuns(), 2u);
+}
+
+TEST_F(SaveThroughHelperTest, helperNotInstalled_isShownByAutoSaveOnce)
+{
+    startWith("exec \"$@\"");
+    std::filesystem::remove(tools.file("helper"));
+    autoSaveAndRefresh(app);
+    autoSaveAndRefresh(app);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_NE(dialogs.asked[0].text.find("sudo make install"), std::string::npos);
+    EXPECT_EQ(pkexecRuns(), 0u);
+    EXPECT_EQ(programDir.read("Quillon.d01"), WaitLine);
+    expectNothingStaged();
+}
+
+namespace {
+
+struct KillCase {
+    const char* name;
+    bool helperWrote; // the helper had replaced the hosts file when the program died
+};
+
+void PrintTo(const KillCase& c, std::ostream* os) { *os << c.name; }
+
+class KilledWhileHelperRuns : public SaveThroughHelperTest, public ::testing::WithParamInterface<KillCase> {};
+
+} // namespace
+
+// The program killed while the helper ran: pkexec's stand-in keeps what the
+// program folder held at that moment, and a new start finds it. The moving
+// host is in exactly one of the two files either way.
+TEST_P(KilledWhileHelperRuns, nextStartKeepsHostsFileAndListsTogether)
+{
+    TempDir moment;
+    const std::string keep = "cp '" + programDir.file("Quillon.sav") + "' '" + programDir.file("Quillon.d01.tmp")
+        + "' '" + programDir.file("Quillon.d02.tmp") + "' '" + moment.path() + "/'\n";
+    startWith(keep + (GetParam().helperWrote ? "exec \"$@\"" : "exit 126"));
+    saveAndRefresh(app);
+    for (const char* name : { "Quillon.sav", "Quillon.d01.tmp", "Quillon.d02.tmp" })
+        std::filesystem::copy_file(moment.file(name), programDir.file(name),
+                                   std::filesystem::copy_options::overwrite_existing);
+    if (GetParam().helperWrote)
+        programDir.write("Quillon.d01", WaitLine); // the lists as they were before the save
+
+    ASSERT_TRUE(finishInterruptedSave(app));
+    EXPECT_EQ(movingIsInHostsFile(), GetParam().helperWrote);
+    EXPECT_EQ(movingIsInWaitFile(), !GetParam().helperWrote);
+    expectNothingStaged();
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, KilledWhileHelperRuns,
+                         ::testing::Values(KillCase { "helperWrote", true }, KillCase { "helperNeverRan", false }),
+                         [](const ::testing::TestParamInfo<KillCase>& info) { return std::string(info.param.name); });

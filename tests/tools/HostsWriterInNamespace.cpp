@@ -1,0 +1,73 @@
+// The program's side of the hosts helper with the real helper, run by
+// hosts_helper_namespace.sh inside a mount namespace whose /etc is a
+// temporary copy (marked by /etc/quillon-namespace-test). A script stands in
+// for pkexec and runs the helper directly.
+
+#include "core/SaveAll.h"
+
+#include "fakes/AppFixture.h"
+#include "platform/linux/PkexecHostsWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace quillon::core;
+using namespace quillon::test;
+using quillon::platform::HostsWriteResult;
+using quillon::platform::PkexecHostsWriter;
+
+namespace {
+
+const std::string Line = "1.2.3.4 a  #Quillon|2001/03/05|14.07.09|1|0#\r\n";
+
+class HostsWriterInNamespace : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        // Anywhere else this would write the real /etc/hosts.
+        ASSERT_TRUE(std::filesystem::exists("/etc/quillon-namespace-test"));
+        tools.write("pkexec", "#!/bin/sh\nexec \"$@\"\n");
+        std::filesystem::permissions(tools.file("pkexec"), std::filesystem::perms::owner_all);
+        TempDir::readFile("/etc/hosts").swap(before);
+    }
+    TempDir tools;
+    PkexecHostsWriter writer { tools.file("pkexec"), QUILLON_HOSTS_HELPER };
+    std::string before;
+};
+
+} // namespace
+
+TEST_F(HostsWriterInNamespace, goodText_isWritten)
+{
+    const HostsWriteResult r = writer.write(Line);
+    EXPECT_TRUE(r.ok()) << r.message;
+    EXPECT_EQ(TempDir::readFile("/etc/hosts"), Line);
+}
+
+TEST_F(HostsWriterInNamespace, refusedText_givesTheHelpersReason)
+{
+    const HostsWriteResult r = writer.write(Line + "# mine\r\n");
+    EXPECT_EQ(r.kind, HostsWriteResult::Kind::Failed);
+    EXPECT_EQ(r.message, "The new hosts file was refused: line 2 is not a host line that Quillon writes.");
+    EXPECT_EQ(TempDir::readFile("/etc/hosts"), before);
+}
+
+TEST_F(HostsWriterInNamespace, save_writesEtcHostsThroughTheHelper)
+{
+    startAndLoad();
+    state.paths.hostsFile = hostsFilePaths("/etc");
+    state.hostsThroughHelper = true;
+    app.hostsWriter = &writer;
+    auto r = std::make_unique<TRecHost>();
+    r->HostName = "saved.example";
+    r->IP = "5.6.7.8";
+    r->Status = StatusVerified;
+    state.store.insertTopOfHosts(std::move(r));
+
+    ASSERT_TRUE(saveAll(app)) << (dialogs.asked.empty() ? "" : dialogs.asked[0].text);
+    EXPECT_EQ(TempDir::readFile("/etc/hosts"), "5.6.7.8 saved.example  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+    EXPECT_EQ(TempDir::readFile("/etc/hosts.bak"), before);
+    EXPECT_EQ(state.ownHostsStamp, fs.stamp("/etc/hosts"));
+    EXPECT_EQ(state.store.hosts().at(0).Status, StatusSaved);
+}
