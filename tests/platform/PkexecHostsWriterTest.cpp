@@ -61,6 +61,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed." },
         AnswerCase { "notRun", "exit 127", "", Kind::CouldNotRun,
                      "Quillon could not write /etc/hosts: the authorisation failed, or its helper could not be run." },
+        // pkexec's own reason, from its error output, comes with the box.
+        AnswerCase { "notRunWithReason", "echo 'Error getting authority: Could not connect' >&2\nexit 127", "",
+                     Kind::CouldNotRun,
+                     "Quillon could not write /etc/hosts: the authorisation failed, or its helper could not be run.\n"
+                     "Error getting authority: Could not connect" },
         AnswerCase { "helperMessage", "",
                      "cat >/dev/null\necho 'Cannot create file \"/etc/hosts.tmp\". No space left on device'\nexit 5",
                      Kind::Failed, "Cannot create file \"/etc/hosts.tmp\". No space left on device" },

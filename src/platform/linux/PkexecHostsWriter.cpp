@@ -46,12 +46,14 @@ HostsWriteResult notInstalled(const std::string& what)
                         "\"sudo make install\", or choose a folder you may write with HostsFolder in Quillon.ini.");
 }
 
-std::string firstLine(const std::string& text)
+// The last line that says something: the helper answers with one line at
+// its end, after anything pkexec itself may have said.
+std::string lastLine(const std::string& text)
 {
-    std::string line = text.substr(0, text.find('\n'));
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-        line.pop_back();
-    return line;
+    std::string rest = text;
+    while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r' || rest.back() == ' '))
+        rest.pop_back();
+    return rest.substr(rest.find_last_of('\n') == std::string::npos ? 0 : rest.find_last_of('\n') + 1);
 }
 
 // Feeds text to `in` and collects what `out` gives, at the same time: a
@@ -149,6 +151,8 @@ HostsWriteResult PkexecHostsWriter::write(std::string_view text)
     } actions;
     posix_spawn_file_actions_adddup2(&actions.value, theirInput.get(), STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions.value, theirOutput.get(), STDOUT_FILENO);
+    // pkexec says why it could not run the helper on its error output.
+    posix_spawn_file_actions_adddup2(&actions.value, theirOutput.get(), STDERR_FILENO);
     // The signals the program blocks or ignores are not the helper's.
     struct Attributes {
         posix_spawnattr_t value;
@@ -177,7 +181,7 @@ HostsWriteResult PkexecHostsWriter::write(std::string_view text)
     std::string answer;
     exchange(ourInput, ourOutput, text, answer);
     const int status = waitFor(pid);
-    const std::string message = firstLine(answer);
+    const std::string message = lastLine(answer);
 
     if (status >= 0 && WIFEXITED(status)) {
         const int code = WEXITSTATUS(status);
@@ -185,11 +189,13 @@ HostsWriteResult PkexecHostsWriter::write(std::string_view text)
             return {};
         if (code == PkexecDismissed)
             return result(HostsWriteResult::Kind::NotAuthorised,
-                          "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed.");
+                          "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed."
+                              + (message.empty() ? std::string() : "\n" + message));
         if (code == PkexecNotRun)
             return result(HostsWriteResult::Kind::CouldNotRun,
                           "Quillon could not write /etc/hosts: the authorisation failed, or its helper could "
-                          "not be run.");
+                          "not be run."
+                              + (message.empty() ? std::string() : "\n" + message));
         return result(HostsWriteResult::Kind::Failed,
                       message.empty() ? "The hosts helper failed (exit status " + std::to_string(code) + ")."
                                       : message);
