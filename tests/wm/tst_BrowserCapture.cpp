@@ -97,8 +97,12 @@ private:
     {
         bool ok = false;
         const int pid = readText(QString::fromStdString(launcherPath + ".pid")).trimmed().toInt(&ok);
-        if (ok && pid > 0)
-            ::kill(pid, SIGTERM);
+        if (!ok || pid <= 0)
+            return;
+        ::kill(pid, SIGTERM);
+        // The next test starts its own browser of that role: this one must
+        // be gone, its service with it.
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) != 0, 10000);
     }
 
 private slots:
