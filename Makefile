@@ -46,10 +46,11 @@ demo: build
 	@bash scripts/demo.sh $(BUILD)
 
 bench: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory bench_verify bench_lists bench_window bench_scanlinks bench_history bench_capture
+	@cmake --build $(BUILD) -j $(JOBS) --target bench_store bench_memory bench_verify bench_lookahead bench_lists bench_window bench_scanlinks bench_history bench_capture
 	@$(BUILD)/bench/bench_store
 	@$(BUILD)/bench/bench_memory
 	@$(BUILD)/bench/bench_verify
+	@$(BUILD)/bench/bench_lookahead
 	@$(BUILD)/bench/bench_lists
 	@$(BUILD)/bench/bench_window
 	@$(BUILD)/bench/bench_scanlinks

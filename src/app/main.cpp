@@ -48,8 +48,8 @@ int main(int argc, char* argv[])
     quillon::platform::PosixFileSystem fileSystem;
     quillon::platform::SystemClock clock;
     // A request to end must not wait for a name server that does not answer.
-    quillon::platform::InterruptibleResolver resolver(std::make_shared<quillon::platform::GlibcResolver>(),
-                                                      quillon::platform::terminationSignalDescriptor());
+    const auto resolver = std::make_shared<quillon::platform::InterruptibleResolver>(
+        std::make_shared<quillon::platform::GlibcResolver>(), quillon::platform::terminationSignalDescriptor());
     quillon::app::DesktopBrowsers browsers(fileSystem);
     // Beside the executable for a build or portable copy; the person's XDG
     // folders for an installed program.
@@ -59,13 +59,15 @@ int main(int argc, char* argv[])
         if (!quillon::platform::makeFolders(folder))
             std::cerr << "Quillon: cannot create the folder " << folder << std::endl;
     }
-    quillon::ui::MainWindowEnvironment environment { fileSystem, clock, resolver, browsers.system, folders,
+    quillon::ui::MainWindowEnvironment environment { fileSystem, clock, *resolver, browsers.system, folders,
                                                      quillon::platform::localeDateTimeFormats(), nullptr, {},
                                                      browsers.histories, &browsers.programs };
     quillon::platform::PkexecHostsWriter hostsWriter(
         quillon::platform::PkexecHostsWriter::SystemPkexec,
         quillon::platform::hostsHelperPath(quillon::platform::executableFolder()));
     environment.hostsWriter = &hostsWriter;
+    // Captures' lookups still running at the end keep the resolver alive.
+    environment.lookupResolver = resolver;
     quillon::ui::DesktopUrlOpener opener;
     quillon::platform::XdgAutostart autostart(fileSystem, quillon::platform::XdgAutostart::defaultPath());
     environment.opener = &opener;

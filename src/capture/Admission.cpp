@@ -7,16 +7,23 @@
 #include "core/HostName.h"
 #include "core/Interface.h"
 #include "core/WorkProgress.h"
+#include "verify/LookAhead.h"
 #include "verify/NameResolution.h"
 #include "verify/TWinshoeIPWatch.h"
 #include "verify/UnverifiableHost.h"
+
+#include <functional>
 
 namespace quillon::capture {
 
 namespace {
 
+// How a capture resolves its host: the address, or the empty text when the
+// name does not resolve now. Empty when the capture does not resolve.
+using CaptureLookup = std::function<std::string(const std::string& name)>;
+
 // A known host captured again.
-void admitKnown(core::App& app, std::size_t position, const std::string& name, bool verifyNow)
+void admitKnown(core::App& app, std::size_t position, const std::string& name, const CaptureLookup& lookup)
 {
     core::HostStore& store = app.state.store;
     core::TRecHost& r = store.active(position);
@@ -28,8 +35,8 @@ void admitKnown(core::App& app, std::size_t position, const std::string& name, b
     }
     const std::size_t hostsRows = store.hostsCount();
     if (r.Status == core::StatusWaiting) {
-        if (verifyNow) {
-            const std::string address = verify::VerifyHost(app, name);
+        if (lookup) {
+            const std::string address = lookup(name);
             if (!address.empty() && address != name) {
                 r.IP = address;
                 r.Date = core::now(app.clock);
@@ -56,15 +63,13 @@ void admitKnown(core::App& app, std::size_t position, const std::string& name, b
     }
 }
 
-} // namespace
-
-void AdmitCapturedHost(core::App& app, const std::string& name, bool verifyNow)
+void admitCaptured(core::App& app, const std::string& name, const CaptureLookup& lookup)
 {
     if (name.empty() || core::isUnsafeHostName(name))
         return;
     const int position = IndexOfHost(app.state.store, name);
     if (position >= 0) {
-        admitKnown(app, static_cast<std::size_t>(position), name, verifyNow);
+        admitKnown(app, static_cast<std::size_t>(position), name, lookup);
         return;
     }
     if (IsIgnoredHost(app.state.store, name))
@@ -74,8 +79,8 @@ void AdmitCapturedHost(core::App& app, const std::string& name, bool verifyNow)
     r->Freq = 1;
     r->Status = core::StatusWaiting;
     r->Visited = 1;
-    if (verifyNow) {
-        r->IP = verify::VerifyHost(app, name);
+    if (lookup) {
+        r->IP = lookup(name);
         if (!r->IP.empty()) {
             r->Date = core::now(app.clock);
             r->Status = core::StatusVerified;
@@ -90,6 +95,31 @@ void AdmitCapturedHost(core::App& app, const std::string& name, bool verifyNow)
     app.shell.showHostCount();
 }
 
+} // namespace
+
+void AdmitCapturedHost(core::App& app, const std::string& name, bool verifyNow)
+{
+    CaptureLookup lookup;
+    if (verifyNow)
+        lookup = [&app](const std::string& n) { return verify::VerifyHost(app, n); };
+    admitCaptured(app, name, lookup);
+}
+
+void AdmitResolvedCapture(core::App& app, const std::string& name, const std::string& address)
+{
+    admitCaptured(app, name, [&address](const std::string&) { return address; });
+}
+
+bool CapturedHostNeedsLookup(const core::HostStore& store, const std::string& name)
+{
+    if (name.empty() || core::isUnsafeHostName(name))
+        return false;
+    const int position = IndexOfHost(store, name);
+    if (position >= 0)
+        return store.active(static_cast<std::size_t>(position)).Status == core::StatusWaiting;
+    return !IsIgnoredHost(store, name);
+}
+
 int AdmitImportedHosts(core::App& app, core::RecordList& candidates, ImportMode mode)
 {
     core::ProgramState& s = app.state;
@@ -100,6 +130,15 @@ int AdmitImportedHosts(core::App& app, core::RecordList& candidates, ImportMode 
     core::WorkProgress progress(app, n);
     progress.show("Verifying Host:");
     verify::UnverifiableHostPrompt prompt(app, core::PromptVariant::AddOrImport);
+    // Looked up ahead: every candidate that the lists do not already skip.
+    std::vector<std::string> ahead(candidates.size());
+    for (std::size_t k = 0; mode == ImportMode::Verify && k < candidates.size(); ++k) {
+        const core::RecordPtr& c = candidates[k];
+        if (c && !c->HostName.empty() && !core::isUnsafeHostName(c->HostName) && !IsIgnoredHost(s.store, c->HostName)
+            && IndexOfHost(s.store, c->HostName) < 0)
+            ahead[k] = c->HostName;
+    }
+    verify::LookAhead lookups = verify::lookAheadForNames(app, std::move(ahead));
 
     int added = 0;
     for (int i = 0; i < n; ++i) {
@@ -119,7 +158,7 @@ int AdmitImportedHosts(core::App& app, core::RecordList& candidates, ImportMode 
                 c->IP.clear();
                 c->Date = 0;
                 c->Status = core::StatusWaiting;
-                const std::string address = verify::VerifyHost(app, host);
+                const std::string address = verify::VerifyHost(app, lookups, static_cast<std::size_t>(i), host);
                 if (!address.empty()) {
                     c->IP = address;
                     c->Date = core::now(app.clock);

@@ -13,6 +13,16 @@ namespace quillon::capture {
 // name comes from a browser; verifyNow resolves a new or waiting host at once.
 void AdmitCapturedHost(core::App& app, const std::string& name, bool verifyNow);
 
+// AdmitCapturedHost with verifyNow, its lookup made beforehand (off the
+// window's thread, see CaptureLookups): address is what verify::VerifyHost
+// gave for name, empty when it did not resolve. The host's place is found
+// again by name, so the admission is the one a capture at this moment makes.
+void AdmitResolvedCapture(core::App& app, const std::string& name, const std::string& address);
+
+// Whether AdmitCapturedHost with verifyNow would resolve name now: a waiting
+// host, or a new one that may enter.
+bool CapturedHostNeedsLookup(const core::HostStore& store, const std::string& name);
+
 enum class ImportMode { Verify = 1, Verified = -1 };
 
 // Admits the candidates in order and returns how many were added. Added

@@ -1,6 +1,5 @@
 #include "capture/BrowserCapture.h"
 
-#include "capture/Admission.h"
 #include "capture/BrowserWindows.h"
 #include "capture/Browsers.h"
 #include "capture/UrlToHost.h"
@@ -22,8 +21,9 @@ bool captureVerifyFlag(const core::App& app)
     return app.state.settings.DDEVerify && verify::IsConnectionDetected(app);
 }
 
-void TimerDDETimer(core::App& app, BrowserSystem& browsers)
+void TimerDDETimer(core::App& app, BrowserSystem& browsers, CaptureLookups& lookups)
 {
+    lookups.applyAnswers(app);
     const core::Settings& settings = app.state.settings;
     const BrowserWindowsFound found = FindBrowserWindows(browsers.windows);
     const bool verifyNow = captureVerifyFlag(app);
@@ -39,7 +39,7 @@ void TimerDDETimer(core::App& app, BrowserSystem& browsers)
             continue;
         const std::string host = GetBrowserHost(browsers.dde, browserEntry(b.browser).service);
         if (!host.empty())
-            AdmitCapturedHost(app, host, verifyNow);
+            lookups.admit(app, host, verifyNow);
     }
 }
 

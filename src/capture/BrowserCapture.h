@@ -1,9 +1,11 @@
 #pragma once
 // Live capture: at every tick of the capture timer, each browser that has a
 // window open is asked which page its last active window shows, and that
-// page's host is admitted. A tick never shows a message.
+// page's host is admitted. A tick never shows a message, and never waits for
+// a name server: the lookups that captures need run in CaptureLookups.
 
 #include "capture/BrowserSystem.h"
+#include "capture/CaptureLookups.h"
 #include "core/App.h"
 
 #include <string>
@@ -19,7 +21,8 @@ std::string GetBrowserHost(platform::DdeClient& dde, const std::string& service)
 // connection test (made only when DDEVerify is on).
 bool captureVerifyFlag(const core::App& app);
 
-// The capture timer's tick.
-void TimerDDETimer(core::App& app, BrowserSystem& browsers);
+// The capture timer's tick: first the answers that arrived for earlier
+// captures are admitted, then the browsers' pages.
+void TimerDDETimer(core::App& app, BrowserSystem& browsers, CaptureLookups& lookups);
 
 } // namespace quillon::capture

@@ -1,6 +1,5 @@
 #include "capture/HistoryFollower.h"
 
-#include "capture/Admission.h"
 #include "capture/BrowserCapture.h"
 #include "capture/HistoryDatabase.h"
 #include "capture/UrlToHost.h"
@@ -96,13 +95,14 @@ void HistoryFollower::read(const BrowserProfile& p, Followed& f, const Stamps& n
     f.read = true;
 }
 
-void TimerHistoryTimer(core::App& app, HistoryFollower& follower)
+void TimerHistoryTimer(core::App& app, HistoryFollower& follower, CaptureLookups& lookups)
 {
+    lookups.applyAnswers(app);
     const core::Settings& s = app.state.settings;
     const bool verifyNow = captureVerifyFlag(app);
     follower.check(s.CaptureFirefox, s.CaptureChromium, [&](std::string_view url) {
         if (const std::string host = webPageHost(url); !host.empty())
-            AdmitCapturedHost(app, host, verifyNow);
+            lookups.admit(app, host, verifyNow);
     });
 }
 

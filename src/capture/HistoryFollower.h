@@ -6,6 +6,7 @@
 // be read gives nothing; why is written once to standard error.
 
 #include "capture/BrowserProfiles.h"
+#include "capture/CaptureLookups.h"
 #include "core/App.h"
 
 #include <cstdint>
@@ -58,7 +59,8 @@ private:
 };
 
 // The history timer's tick: new visits of the enabled browsers are admitted
-// as captured hosts, exactly as the capture timer admits a browser's page.
-void TimerHistoryTimer(core::App& app, HistoryFollower& follower);
+// as captured hosts, exactly as the capture timer admits a browser's page
+// (answers that arrived first, lookups through lookups).
+void TimerHistoryTimer(core::App& app, HistoryFollower& follower, CaptureLookups& lookups);
 
 } // namespace quillon::capture

@@ -2,6 +2,7 @@
 
 #include "core/IntegerText.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -64,6 +65,7 @@ void readRemainingSettings(const IniFile& ini, const DateTimeText& dateTimeText,
     s.HostsFolder = hostsFolder && !hostsFolder->empty() ? *hostsFolder : d.HostsFolder;
     const auto updateServer = ini.readString(SettingsSection, "UpdateServer");
     s.UpdateServer = updateServer && !updateServer->empty() ? *updateServer : d.UpdateServer;
+    s.LookAhead = std::clamp(readInt("LookAhead", d.LookAhead), 1, MaxLookAhead);
 }
 
 Settings readSettings(const IniFile& ini, const DateTimeText& dateTimeText)

@@ -5,8 +5,9 @@
 // them. A missing key, or a value that cannot be read as its type, gives the
 // default below; an unreadable date gives 0 ("never").
 //
-// AutoVerifyConf, the timer intervals, FileExtIEBookmarks, HostsFolder and
-// UpdateServer are only ever set by hand in the file; nothing here writes them.
+// AutoVerifyConf, the timer intervals, FileExtIEBookmarks, HostsFolder,
+// UpdateServer and LookAhead are only ever set by hand in the file; nothing
+// here writes them.
 
 #include "core/DateTime.h"
 #include "core/DateTimeText.h"
@@ -21,6 +22,9 @@
 namespace quillon::core {
 
 inline constexpr std::string_view SettingsSection = "Settings";
+// The most lookups a run keeps on their way (threads, and queries to the
+// name servers, at once).
+inline constexpr int MaxLookAhead = 64;
 
 struct Settings {
     bool StartSplash = true;
@@ -59,14 +63,18 @@ struct Settings {
     // The update check's FTP server, "host" or "host:port" (read at
     // start-up, never written); an empty value gives the default.
     std::string UpdateServer { ProductUpdateServer };
+    // How many lookups of a run may be on their way at once, ahead of the
+    // host the run is at (read at start-up, never written); 1 resolves one
+    // name at a time on the window's thread. Held to 1 to MaxLookAhead.
+    int LookAhead = 16;
 
     bool operator==(const Settings&) const = default;
 };
 
 // Start-up reads StartSplash alone first, to show the splash window early.
 bool readStartSplash(const IniFile& ini);
-// StartTNA through WindowMax in member order, then HostsFolder and
-// UpdateServer.
+// StartTNA through WindowMax in member order, then HostsFolder,
+// UpdateServer and LookAhead.
 void readRemainingSettings(const IniFile& ini, const DateTimeText& dateTimeText, Settings& settings);
 Settings readSettings(const IniFile& ini, const DateTimeText& dateTimeText);
 

@@ -12,6 +12,7 @@
 #include "core/SaveAll.h"
 #include "core/Startup.h"
 #include "capture/BrowserCapture.h"
+#include "capture/CaptureLookups.h"
 #include "capture/ExplorerImports.h"
 #include "capture/HistoryDatabase.h"
 #include "capture/HistoryFollower.h"
@@ -124,6 +125,9 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
     m_app = std::make_unique<core::App>(
         core::App { *m_state, m_env.fs, m_env.clock, *m_dialogs, *this, m_env.resolver, *m_watch });
     m_app->hostsWriter = m_env.hostsWriter;
+    m_lookups = std::make_unique<capture::CaptureLookups>(
+        m_env.lookupResolver ? m_env.lookupResolver
+                             : std::shared_ptr<platform::Resolver>(std::shared_ptr<void>(), &m_env.resolver));
     if (!m_env.programs) {
         m_noPrograms = std::make_unique<NoPrograms>();
         m_env.programs = m_noPrograms.get();
@@ -237,6 +241,9 @@ void TFormMain::buildTimers()
     m_timerFiles = makeTimer("TimerFiles");
     m_timerCheck = makeTimer("TimerCheck");
     m_timerHistory = makeTimer("TimerHistory");
+    // Applies the answers of captures' lookups soon after they arrive.
+    m_timerLookups = makeTimer("TimerCaptureLookups");
+    m_timerLookups->setInterval(50);
     // The connection watch polls on its own timer; the window's design has
     // it switched off until the interface is first unlocked.
     m_watchTimer = makeTimer("WinshoeIPWatch1");
@@ -262,9 +269,19 @@ void TFormMain::connectCommands()
     connect(m_work, &WorkPanel::cancelClicked, this, &TFormMain::WorkButtonCancelClick);
     connect(m_tray, &TrayIcon::openRequested, this, &TFormMain::MenuTNAOpenClick);
     connect(m_tray, &TrayIcon::exitRequested, this, &TFormMain::MenuTNAExitClick);
-    connect(m_timerDDE, &QTimer::timeout, this, [this] { capture::TimerDDETimer(*m_app, m_env.browsers); });
+    connect(m_timerDDE, &QTimer::timeout, this, [this] {
+        capture::TimerDDETimer(*m_app, m_env.browsers, *m_lookups);
+        pollCaptureLookups();
+    });
     connect(m_timerFiles, &QTimer::timeout, this, [this] { core::TimerFilesTick(*m_app); });
-    connect(m_timerHistory, &QTimer::timeout, this, [this] { capture::TimerHistoryTimer(*m_app, *m_follower); });
+    connect(m_timerHistory, &QTimer::timeout, this, [this] {
+        capture::TimerHistoryTimer(*m_app, *m_follower, *m_lookups);
+        pollCaptureLookups();
+    });
+    connect(m_timerLookups, &QTimer::timeout, this, [this] {
+        m_lookups->applyAnswers(*m_app);
+        pollCaptureLookups();
+    });
     connect(m_timerCheck, &QTimer::timeout, this, [this] { verify::TimerCheckTimer(*m_app); });
     connect(m_watchTimer, &QTimer::timeout, this, [this] { m_watch->poll(); });
     m_watch->OnStatusChanged = [this] { verify::WinshoeIPWatch1StatusChanged(*m_app, *m_watch); };
@@ -526,10 +543,16 @@ void TFormMain::setInterfaceUnlocked(bool on)
     const bool timersOn = on && !m_state->ending;
     for (const core::Timer which : { core::Timer::DDE, core::Timer::Files, core::Timer::Check, core::Timer::History })
         switchTimer(timer(which), timersOn && core::timerMayRun(s, which));
+    switchTimer(m_timerLookups, timersOn && m_lookups->pending());
     m_watch->setEnabled(timersOn);
     for (QMenu* menu : m_menu->topLevelMenus())
         menu->menuAction()->setEnabled(on);
     m_pages->setEnabled(on);
+}
+
+void TFormMain::pollCaptureLookups()
+{
+    switchTimer(m_timerLookups, m_state->unlocked && !m_state->ending && m_lookups->pending());
 }
 
 void TFormMain::setTimerEnabled(core::Timer which, bool enabled)

@@ -29,6 +29,7 @@ namespace quillon::verify {
 class TWinshoeIPWatch;
 }
 namespace quillon::capture {
+class CaptureLookups;
 class HistoryFollower;
 }
 
@@ -74,6 +75,10 @@ struct MainWindowEnvironment {
     platform::FtpClient* ftp = nullptr;
     // Writes /etc/hosts for a person who may not; none: always written directly.
     platform::PrivilegedHostsWriter* hostsWriter = nullptr;
+    // The resolver of the captures' lookups, which run off the window's
+    // thread and may outlive it; safe to call from any thread. Without one
+    // they use `resolver`, which must then outlive them.
+    std::shared_ptr<platform::Resolver> lookupResolver {};
 };
 
 class TFormMain final : public QMainWindow, public core::Shell {
@@ -159,6 +164,9 @@ private:
     void showFromTray();
     core::WindowPlacement currentPlacement() const;
     void exitWhenIdle();
+    // The poll for captures' answers runs while any are pending and the
+    // ticks may run.
+    void pollCaptureLookups();
 
     MainWindowEnvironment m_env;
     std::unique_ptr<core::ProgramState> m_state;
@@ -180,6 +188,8 @@ private:
     QTimer* m_timerCheck = nullptr;
     QTimer* m_timerHistory = nullptr;
     std::unique_ptr<capture::HistoryFollower> m_follower;
+    std::unique_ptr<capture::CaptureLookups> m_lookups;
+    QTimer* m_timerLookups = nullptr;
     std::unique_ptr<capture::LinuxBrowserLauncher> m_launcher;
     class NoPrograms;
     std::unique_ptr<platform::Programs> m_noPrograms;

@@ -1,5 +1,6 @@
 #include "ui/UpdateCheck.h"
 
+#include "core/BackgroundWork.h"
 #include "core/FileErrors.h"
 #include "core/IniFile.h"
 #include "core/Interface.h"
@@ -19,8 +20,6 @@ namespace {
 constexpr const char* FailedCheck = "Impossible to check for updates. Please retry later.";
 constexpr const char* CheckingAction = " Checking for updates ...";
 constexpr const char* VersionSection = "Version";
-// The longest the window goes without handling its events during the download.
-constexpr std::chrono::milliseconds WaitSlice { 50 };
 
 // The activity indicator shows the check (2) until it ends, however it ends.
 class ActivityShown {
@@ -73,11 +72,11 @@ platform::FtpResult downloadWhileResponsive(core::App& app, platform::FtpClient&
         return ftp.download(request, cancel); // no thread to be had: the window waits unpainted
     }
     try {
-        while (done.wait_for(WaitSlice) != std::future_status::ready) {
+        core::waitHandlingEvents(done, [&app, &cancel] {
             app.shell.processEvents();
             if (app.state.cancel)
                 cancel = true;
-        }
+        });
     } catch (...) {
         cancel = true; // ends the transfer soon, rather than after its time-outs
         throw;

@@ -4,14 +4,11 @@
 #include "capture/UrlToHost.h"
 #include "core/Interface.h"
 #include "verify/AddressForms.h"
+#include "verify/LookAhead.h"
 #include "verify/NameResolution.h"
 #include "verify/TWinshoeIPWatch.h"
 
 #include <algorithm>
-#include <chrono>
-#include <future>
-#include <system_error>
-#include <thread>
 
 namespace quillon::verify {
 
@@ -50,60 +47,6 @@ std::optional<std::string> parseField(core::App& app, const std::string& field, 
         return std::nullopt;
     }
 }
-
-// One reverse lookup on a thread of its own, so that the window's thread
-// can handle events while the resolver takes its time. The worker holds
-// only the address and its answer.
-class ReverseLookup {
-public:
-    ReverseLookup(platform::Resolver& resolver, const std::string& address)
-    {
-        std::promise<Lookup> promise;
-        m_answer = promise.get_future();
-        try {
-            m_thread = std::thread([&resolver, address, promise = std::move(promise)]() mutable {
-                try {
-                    promise.set_value(AddressToHost(resolver, address));
-                } catch (...) {
-                    promise.set_exception(std::current_exception());
-                }
-            });
-        } catch (const std::system_error&) {
-            // No thread to be had: ask on this one, as a single lookup does.
-            m_direct = AddressToHost(resolver, address);
-            m_finished = true;
-        }
-    }
-    // A worker still waiting for the resolver (the program is ending) is
-    // left to finish on its own rather than holding up the exit.
-    ~ReverseLookup()
-    {
-        if (!m_thread.joinable())
-            return;
-        if (m_finished)
-            m_thread.join();
-        else
-            m_thread.detach();
-    }
-    ReverseLookup(const ReverseLookup&) = delete;
-    ReverseLookup& operator=(const ReverseLookup&) = delete;
-
-    // Waits at most `slice` for the answer; true once it is there.
-    bool wait(std::chrono::milliseconds slice)
-    {
-        if (!m_finished)
-            m_finished = m_answer.wait_for(slice) == std::future_status::ready;
-        return m_finished;
-    }
-    // The answer, once wait() said it is there.
-    Lookup answer() { return m_direct ? *m_direct : m_answer.get(); }
-
-private:
-    std::future<Lookup> m_answer;
-    std::thread m_thread;
-    std::optional<Lookup> m_direct;
-    bool m_finished = false;
-};
 
 } // namespace
 
@@ -206,20 +149,6 @@ IntervalOutcome AddressTool::verifyInterval(const std::string& initialField, con
     return walk(ParseAddressField(initialField, AddressForm::FirstThree), low, high);
 }
 
-std::optional<std::string> AddressTool::nameOfAddressResponsively(const std::string& address)
-{
-    ReverseLookup lookup(m_app.resolver, address);
-    while (!lookup.wait(std::chrono::milliseconds(EventSliceMs))) {
-        view().processEvents();
-        // Asked to end from outside: the window is closing, and the answer
-        // is not waited for (the resolver may take many seconds).
-        if (m_app.state.ending)
-            return std::nullopt;
-    }
-    const Lookup name = lookup.answer();
-    return name.ok() ? name.text : std::string();
-}
-
 IntervalOutcome AddressTool::walk(const std::string& firstThree, int low, int high)
 {
     view().showIntervalRunning(true);
@@ -228,15 +157,28 @@ IntervalOutcome AddressTool::walk(const std::string& firstThree, int low, int hi
     m_walking = true;
     int found = 0;
     const std::string total = std::to_string(high - low + 1);
+    std::vector<std::string> addresses;
+    for (int k = low; k <= high; ++k)
+        addresses.push_back(firstThree + "." + std::to_string(k));
+    // The lookups run on workers, at least one, so that the window handles
+    // its events while the resolver takes its time; the rows are added here,
+    // in address order.
+    platform::Resolver& resolver = m_app.resolver;
+    LookAhead ahead(addresses, std::max(1, m_app.state.settings.LookAhead),
+                    [&resolver](const std::string& address) { return AddressToHost(resolver, address); });
     for (int k = low; k <= high && !m_cancel && !m_app.state.ending; ++k) {
-        const std::string address = firstThree + "." + std::to_string(k);
+        const std::size_t position = static_cast<std::size_t>(k - low);
+        const std::string& address = addresses[position];
         view().showStatus(" Verifying IP address: " + address + " ... (" + std::to_string(k - low + 1) + " of "
                           + total + ")");
-        const std::optional<std::string> name = nameOfAddressResponsively(address);
+        // Asked to end from outside: the window is closing, and the answer
+        // is not waited for (the resolver may take many seconds).
+        const std::optional<Lookup> name = ahead.take(
+            position, address, [this] { view().processEvents(); }, [this] { return m_app.state.ending; });
         if (!name)
             break;
-        if (!name->empty()) {
-            appendRow(*name, address);
+        if (name->ok() && !name->text.empty()) {
+            appendRow(name->text, address);
             ++found;
         }
         // A click on "&Cancel" made during a quick lookup is seen here.

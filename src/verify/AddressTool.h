@@ -11,10 +11,10 @@
 // before and after each change, as an item model needs.
 //
 // Threads: everything runs on the window's thread. Only the reverse lookups
-// of an interval run on worker threads, one at a time; each takes an
-// address and returns an answer, and the rows are changed on the window's
-// thread in address order. The resolver must therefore be safe to call from
-// any thread.
+// of an interval run on worker threads, up to the LookAhead setting at a
+// time (at least one); each takes an address and returns an answer, and the
+// rows are changed on the window's thread in address order. The resolver
+// must therefore be safe to call from any thread.
 //
 // Errors: an address field with a blank between two digits abandons the
 // verification with its conversion error, shown as a warning.
@@ -90,9 +90,6 @@ struct FinalFieldPreset {
 
 class AddressTool {
 public:
-    // The longest wait on a worker before the window's events are handled.
-    static constexpr int EventSliceMs = 50;
-
     explicit AddressTool(core::App& app);
     AddressTool(const AddressTool&) = delete;
     AddressTool& operator=(const AddressTool&) = delete;
@@ -132,9 +129,6 @@ public:
 private:
     AddressToolView& view();
     void appendRow(std::string host, std::string ip);
-    // The name of address, looked up on a worker while the window's events
-    // are handled; nothing when the program began to end meanwhile.
-    std::optional<std::string> nameOfAddressResponsively(const std::string& address);
     IntervalOutcome walk(const std::string& firstThree, int low, int high);
     void warn(const std::string& text);
 

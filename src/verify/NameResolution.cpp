@@ -36,6 +36,11 @@ std::string VerifyHost(core::App& app, const std::string& name)
     core::setActivityIndicator(app, core::ActivityVerifying);
     const Lookup result = HostToAddress(app.resolver, name);
     core::setActivityIndicator(app, core::ActivityNone);
+    return addressOrNothing(app, result);
+}
+
+std::string addressOrNothing(core::App& app, const Lookup& result)
+{
     // A lookup cut short because the program is asked to end says nothing
     // about the host: the operation it belongs to is cancelled instead, so
     // that the host goes back where it was rather than being judged.

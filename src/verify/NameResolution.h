@@ -26,5 +26,8 @@ Lookup AddressToHost(platform::Resolver& resolver, const std::string& address);
 // progress" for the length of the lookup. A lookup interrupted because the
 // program is ending also sets the cancel flag.
 std::string VerifyHost(core::App& app, const std::string& name);
+// What a lookup of VerifyHost's says: the address, or the empty text; an
+// interrupted lookup also sets the cancel flag.
+std::string addressOrNothing(core::App& app, const Lookup& result);
 
 } // namespace quillon::verify

@@ -5,6 +5,7 @@
 #include "core/Interface.h"
 #include "core/SaveAll.h"
 #include "core/WorkProgress.h"
+#include "verify/LookAhead.h"
 #include "verify/NameResolution.h"
 #include "verify/TWinshoeIPWatch.h"
 #include "verify/UnverifiableHost.h"
@@ -98,6 +99,11 @@ void ReverifyHosts(core::App& app, core::RecordList& runList)
     UnverifiableHostPrompt prompt(app, core::PromptVariant::Reverification);
     core::WorkProgress progress(app, n);
     progress.show("Verifying Host:");
+    std::vector<std::string> names;
+    names.reserve(runList.size());
+    for (const core::RecordPtr& r : runList)
+        names.push_back(r->HostName);
+    LookAhead ahead = lookAheadForNames(app, std::move(names));
 
     int i = 0;
     bool aborted = false;
@@ -109,7 +115,7 @@ void ReverifyHosts(core::App& app, core::RecordList& runList)
             aborted = true;
             break;
         }
-        const std::string address = VerifyHost(app, host);
+        const std::string address = VerifyHost(app, ahead, static_cast<std::size_t>(i), host);
         if (host == address) {
             r.reset(); // a numeric name: dropped
             progress.endItem(i + 1);

@@ -4,6 +4,8 @@
 // the top of the Hosts list (Verified, new address and date); one that does
 // not goes, by the person's choice, to the Wait list or the Trash. A
 // cancelled run puts every host not yet processed back: no host is lost.
+// The lookups run ahead of the host the run is at (LookAhead.h); their
+// answers are applied in the run's order, and those not reached are dropped.
 
 #include "core/App.h"
 #include "core/HostSequence.h"

@@ -2,6 +2,7 @@
 #include "capture/BrowserWindows.h"
 #include "capture/OpenInBrowser.h"
 #include "capture/OpenWithLinuxBrowser.h"
+#include "core/Interface.h"
 
 #include "fakes/AppFixture.h"
 #include "fakes/CaseName.h"
@@ -74,6 +75,7 @@ protected:
     {
         programDir.write("Quillon.d03", "ignored.example\r\n");
         startAndLoad();
+        setInterfaceLock(app, true); // the ticks run while the interface is unlocked
         serve("iexplore", "\"http://user@ie.example:8080/page\",\"Page - Microsoft Internet Explorer\"");
         serve("netscape", "\"http://ns.example/\",\"Page - Netscape\"");
     }
@@ -83,9 +85,16 @@ protected:
             return topic == "WWW_GetWindowInfo" && item == "0xFFFFFFFF" ? windowInfo : std::string();
         };
     }
-    void tick() { TimerDDETimer(app, browsers.system); }
+    // A tick, and its lookups answered and applied at once.
+    void tick()
+    {
+        TimerDDETimer(app, browsers.system, lookups);
+        lookups.applyAnswers(app);
+    }
 
     FakeBrowsers browsers;
+    CaptureLookups lookups { std::shared_ptr<platform::Resolver>(std::shared_ptr<void>(), &resolver),
+                             [](const std::function<void()>& work) { work(); } };
 };
 
 TEST_F(BrowserCaptureTest, asksOnlyTheBrowsersWithAWindowExplorerFirst)

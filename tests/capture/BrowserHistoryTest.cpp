@@ -1,6 +1,7 @@
 #include "capture/BrowserHistoryImports.h"
 #include "capture/ChromiumBookmarks.h"
 #include "capture/HistoryFollower.h"
+#include "core/Interface.h"
 
 #include "fakes/AppFixture.h"
 
@@ -66,6 +67,7 @@ protected:
         std::filesystem::create_directories(copies());
         programDir.write("Quillon.d03", "ignored.example\r\n");
         startAndLoad();
+        setInterfaceLock(app, true); // the ticks run while the interface is unlocked
         resolver.resolveEverything = true;
     }
     std::string home() const { return homeDir.path(); }
@@ -86,8 +88,17 @@ protected:
         return urls;
     }
 
+    // The history tick, its lookups answered and applied at once.
+    void tick(HistoryFollower& follower)
+    {
+        TimerHistoryTimer(app, follower, lookups);
+        lookups.applyAnswers(app);
+    }
+
     TempDir homeDir;
     Lines logged;
+    CaptureLookups lookups { std::shared_ptr<platform::Resolver>(std::shared_ptr<void>(), &resolver),
+                             [](const std::function<void()>& work) { work(); } };
 };
 
 TEST_F(BrowserHistoryTest, profilesOfBothFamiliesAreFoundWhereTheBrowsersKeepThem)
@@ -184,17 +195,17 @@ TEST_F(BrowserHistoryTest, theTickAdmitsVisitsAsCapturedHosts)
 {
     HistoryDb ff(firefox().historyFile(), BrowserFamily::Firefox);
     HistoryFollower follower(fs, { firefox() }, copies(), Start);
-    TimerHistoryTimer(app, follower);
+    tick(follower);
     for (const char* url : { "http://a.example/1", "http://a.example/2", "http://ignored.example/", "file:///etc/x",
                              "http://two words.example/" })
         ff.visit(url, Start + 1);
-    TimerHistoryTimer(app, follower);
+    tick(follower);
     EXPECT_EQ(names(ListPage::Hosts), Lines { "a.example" });
     EXPECT_EQ(state.store.hosts().at(0).Freq, 1);
 
     state.settings.CaptureFirefox = false;
     ff.visit("http://off.example/", Start + 2);
-    TimerHistoryTimer(app, follower);
+    tick(follower);
     EXPECT_EQ(state.store.activeSize(), 1u);
 }
 

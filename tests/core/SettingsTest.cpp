@@ -50,7 +50,7 @@ TEST_F(SettingsTest, read_handEditedFileSetsEveryKey)
                                 "CheckTimerInterval=60000\r\nFileExtIEBookmarks=*.URL\r\n"
                                 "QQDLastVerify=03/05/2001 14:07:09\r\nWindowHeight=600\r\nWindowWidth=800\r\n"
                                 "WindowTop=-10000\r\nWindowLeft=-10000\r\nWindowMax=1\r\nHostsFolder=/tmp/h\r\n"
-                                "UpdateServer=127.0.0.1:2121\r\n");
+                                "UpdateServer=127.0.0.1:2121\r\nLookAhead=32\r\n");
     Settings expected;
     expected.StartSplash = false;
     expected.StartTNA = true;
@@ -77,6 +77,7 @@ TEST_F(SettingsTest, read_handEditedFileSetsEveryKey)
     expected.WindowMax = true;
     expected.HostsFolder = "/tmp/h";
     expected.UpdateServer = "127.0.0.1:2121";
+    expected.LookAhead = 32;
     EXPECT_EQ(s, expected);
 }
 
@@ -113,7 +114,12 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase { "unreadableDateIsZero", "QQDLastVerify=last tuesday",
                        [](const Settings& s) { return s.QQDLastVerify == 0; } },
         EncodingCase { "emptyHostsFolderGivesDefault", "HostsFolder=",
-                       [](const Settings& s) { return s.HostsFolder == "/etc"; } }),
+                       [](const Settings& s) { return s.HostsFolder == "/etc"; } },
+        EncodingCase { "lookAheadZeroIsOne", "LookAhead=0", [](const Settings& s) { return s.LookAhead == 1; } },
+        EncodingCase { "lookAheadAboveTheMostIsTheMost", "LookAhead=100000",
+                       [](const Settings& s) { return s.LookAhead == MaxLookAhead; } },
+        EncodingCase { "lookAheadWordGivesDefault", "LookAhead=many",
+                       [](const Settings& s) { return s.LookAhead == 16; } }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsTest, writeOptions_writesItsKeysInOrder)

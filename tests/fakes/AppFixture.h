@@ -3,6 +3,7 @@
 // folder, with the person and the window played by doubles.
 
 #include "core/App.h"
+#include "core/BackgroundWork.h"
 #include "core/Startup.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeResolver.h"
@@ -21,6 +22,8 @@ protected:
     {
         programDir.write("Quillon.ini", "[Settings]\r\nHostsFolder=" + hostsDir.path() + "\r\n");
     }
+    // Lookups left running by a cancelled run call the resolver below.
+    ~AppFixture() override { core::waitForDetachedWork(); }
     // Reads the settings and paths (call after writing files).
     void start()
     {

@@ -38,6 +38,7 @@ std::optional<platform::IPv4> FakeResolver::numericAddress(const std::string& te
 
 platform::ForwardAnswer FakeResolver::lookupName(const std::string& name)
 {
+    std::lock_guard lock(m_mutex);
     lookups.push_back(name);
     if (duringLookup)
         duringLookup(name);
@@ -56,6 +57,7 @@ platform::ForwardAnswer FakeResolver::lookupName(const std::string& name)
 
 platform::ReverseAnswer FakeResolver::lookupAddress(const platform::IPv4& address)
 {
+    std::lock_guard lock(m_mutex);
     platform::ReverseAnswer result;
     const std::string key = dotted(address);
     if (const auto e = reverseErrors.find(key); e != reverseErrors.end()) {

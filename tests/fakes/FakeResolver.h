@@ -2,13 +2,16 @@
 // A resolver with scripted answers per name: addresses, or a failure number,
 // and a hook that runs during a lookup (to stand for the time it blocks, or
 // to press Cancel meanwhile). Numeric names follow inet_addr's rule through
-// the real C library. Every lookup is recorded.
+// the real C library. Every lookup is recorded. Lookups may come from any
+// thread (a run's look-ahead): they are taken one at a time, the hook
+// included.
 
 #include "core/App.h"
 #include "platform/Resolver.h"
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,9 @@ public:
     platform::ForwardAnswer lookupName(const std::string& name) override;
     platform::ReverseAnswer lookupAddress(const platform::IPv4& address) override;
     std::string localHostName() override { return hostName; }
+
+private:
+    std::mutex m_mutex;
 };
 
 class FakeConnection final : public core::ConnectionStatus {

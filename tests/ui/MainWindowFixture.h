@@ -39,6 +39,7 @@ public:
                                         [this](int ms) { sleeps.push_back(ms); }, histories };
         env.opener = &opener;
         env.autostart = &autostart;
+        env.lookupResolver = lookupResolver ? lookupResolver : sharedResolver;
         window = std::make_unique<ui::TFormMain>(env);
         window->tray()->setAvailableForTesting(trayAvailable);
         window->start();
@@ -49,7 +50,11 @@ public:
     TempDir hostsDir;
     FaultyFileSystem fs;
     FakeClock clock;
-    FakeResolver resolver;
+    // Shared with the captures' lookups, which may outlive the window.
+    std::shared_ptr<FakeResolver> sharedResolver = std::make_shared<FakeResolver>();
+    FakeResolver& resolver = *sharedResolver;
+    // The captures' lookups ask this one instead, when set.
+    std::shared_ptr<platform::Resolver> lookupResolver;
     FakeBrowsers browsers;
     // The Linux browsers' profiles the window follows; none unless set.
     capture::BrowserHistories histories;

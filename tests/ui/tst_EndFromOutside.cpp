@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 
 using namespace quillon;
@@ -146,7 +147,8 @@ void TestEndFromOutside::signal_betweenTwoHosts_endsTheRunAsCancelWould()
     failOnAnyLaterDialog();
     verify::MenuVerifyVerifyHostsClick(w.app());
     QTRY_VERIFY(w.exited());
-    QCOMPARE(f.resolver.lookups, (std::vector<std::string> { "h1" }));
+    // h2 and h3 may have been looked up ahead; their answers were dropped.
+    QVERIFY(std::find(f.resolver.lookups.begin(), f.resolver.lookups.end(), "h1") != f.resolver.lookups.end());
     const std::string hosts = f.hostsDir.read("hosts");
     QVERIFY(hosts.find("10.9.8.7 h1 ") != std::string::npos); // resolved before the signal was seen
     QVERIFY(hosts.find("1.1.1.2 h2 ") != std::string::npos);   // put back unverified

@@ -5,6 +5,8 @@
 
 #include "verify/frmVerify.h"
 
+#include "core/BackgroundWork.h"
+
 #include "fakes/FakeClock.h"
 #include "fakes/FakeResolver.h"
 #include "fakes/FakeShell.h"
@@ -83,6 +85,12 @@ struct Window {
         if (!QTest::qWaitForWindowActive(&form))
             QTest::qFail("window not active", __FILE__, __LINE__);
         get<QTabWidget>("PageControl1")->setCurrentIndex(tab);
+    }
+    // Lookups an interval left waiting at the gate use the resolvers below.
+    ~Window()
+    {
+        gated.open();
+        core::waitForDetachedWork();
     }
     template<typename T>
     T* get(const char* name)

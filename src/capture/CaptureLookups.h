@@ -1,0 +1,71 @@
+#pragma once
+// The lookups that captured hosts need, made off the window's thread, so that
+// a capture tick never waits for a name server (five seconds and more for a
+// name whose servers do not answer).
+//
+// A capture that would resolve its host at once (AdmitCapturedHost with
+// verifyNow: a new host, or a waiting one) asks for the lookup instead and is
+// admitted when its answer is applied, through AdmitResolvedCapture: the
+// host's place is found again by name then, so that a host the person
+// deleted, ignored or moved meanwhile is admitted as a capture at that moment
+// would be. Until then the capture has changed nothing, and further captures
+// of the same name (letter case ignored) are dropped: the one admission
+// counts the visit, as the first capture alone would have counted it.
+//
+// Rules:
+// - Every member is called on the owner's thread (the window's).
+// - One worker thread at a time takes the names in the order asked and
+//   answers each through the resolver; it holds no program state, only the
+//   names, their answers and its share of the resolver, which must be safe to
+//   call from any thread.
+// - Answers are applied in the order asked, and only while the capture ticks
+//   may run: the interface unlocked (no verification run, no Options dialog)
+//   and the program not ending. Those that arrive meanwhile wait.
+// - The activity indicator shows verification while lookups are pending and
+//   goes back to none when the last answer has been applied.
+// - Destroying the object abandons what is pending: no answer is applied
+//   after it, and a worker still waiting for the resolver touches only what
+//   it shares.
+
+#include "core/App.h"
+#include "platform/Resolver.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quillon::capture {
+
+class CaptureLookups {
+public:
+    // Runs a worker's loop on a thread of its own (a detached one unless
+    // given); a test may run it at once on the calling thread.
+    using Starter = std::function<void(std::function<void()> work)>;
+
+    explicit CaptureLookups(std::shared_ptr<platform::Resolver> resolver, Starter start = {});
+    ~CaptureLookups();
+    CaptureLookups(const CaptureLookups&) = delete;
+    CaptureLookups& operator=(const CaptureLookups&) = delete;
+
+    // A captured name: AdmitCapturedHost at once when no lookup is needed,
+    // else the lookup is asked for and the admission waits for its answer.
+    void admit(core::App& app, const std::string& name, bool verifyNow);
+    // Admits the captures whose answers have arrived (see the rules).
+    void applyAnswers(core::App& app);
+    // Whether captures wait for their lookups' answers.
+    bool pending() const { return !m_asked.empty(); }
+
+private:
+    struct Request;
+    struct Channel;
+    static void answerNames(const std::shared_ptr<Channel>& channel);
+    void startWorker();
+
+    std::shared_ptr<Channel> m_channel;
+    Starter m_start;
+    // The captures waiting for their answers, in the order asked.
+    std::vector<std::shared_ptr<Request>> m_asked;
+};
+
+} // namespace quillon::capture

@@ -1,0 +1,109 @@
+#include "fakes/DelayingResolver.h"
+
+#include "platform/linux/GlibcResolver.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace quillon::test {
+
+DelayingResolver::DelayingResolver(unsigned seed, std::chrono::microseconds longestDelay)
+    : m_random(seed)
+    , m_longest(longestDelay)
+{
+}
+
+std::string DelayingResolver::addressOf(const std::string& name)
+{
+    const std::size_t h = std::hash<std::string> {}(name);
+    return "10." + std::to_string(h % 256) + "." + std::to_string(h / 256 % 256) + "." + std::to_string(h / 65536 % 254 + 1);
+}
+
+std::string DelayingResolver::nameOf(const std::string& dotted)
+{
+    return "host-" + dotted + ".lan";
+}
+
+void DelayingResolver::release()
+{
+    std::lock_guard lock(m_mutex);
+    m_open = true;
+    m_released.notify_all();
+}
+
+void DelayingResolver::endOfRun()
+{
+    std::lock_guard lock(m_mutex);
+    m_runOver = true;
+}
+
+int DelayingResolver::lateCompletions() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_late;
+}
+
+std::vector<std::string> DelayingResolver::lookups() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_lookups;
+}
+
+int DelayingResolver::lookupsOn(std::thread::id thread) const
+{
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(std::count(m_threads.begin(), m_threads.end(), thread));
+}
+
+void DelayingResolver::arrive(const std::string& key)
+{
+    std::unique_lock lock(m_mutex);
+    m_lookups.push_back(key);
+    m_threads.push_back(std::this_thread::get_id());
+    const auto delay = std::chrono::microseconds(
+        std::uniform_int_distribution<long long>(0, m_longest.count())(m_random));
+    if (held && held(key))
+        m_released.wait(lock, [this] { return m_open; });
+    lock.unlock();
+    std::this_thread::sleep_for(delay);
+}
+
+void DelayingResolver::finish()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_runOver)
+        ++m_late;
+}
+
+std::optional<platform::IPv4> DelayingResolver::numericAddress(const std::string& text)
+{
+    return platform::GlibcResolver().numericAddress(text);
+}
+
+platform::ForwardAnswer DelayingResolver::lookupName(const std::string& name)
+{
+    arrive(name);
+    platform::ForwardAnswer answer;
+    if (const auto it = failing.find(name); it != failing.end())
+        answer.error = it->second;
+    else
+        answer.addresses = { *numericAddress(addressOf(name)) };
+    finish();
+    return answer;
+}
+
+platform::ReverseAnswer DelayingResolver::lookupAddress(const platform::IPv4& address)
+{
+    const std::string dotted = std::to_string(address[0]) + "." + std::to_string(address[1]) + "."
+        + std::to_string(address[2]) + "." + std::to_string(address[3]);
+    arrive(dotted);
+    platform::ReverseAnswer answer;
+    if (const auto it = reverseFailing.find(dotted); it != reverseFailing.end())
+        answer.error = it->second;
+    else
+        answer.name = nameOf(dotted);
+    finish();
+    return answer;
+}
+
+} // namespace quillon::test
