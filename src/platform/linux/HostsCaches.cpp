@@ -1,5 +1,7 @@
 #include "platform/HostsCaches.h"
 
+#include "platform/linux/Spawn.h"
+
 #include <chrono>
 #include <thread>
 
@@ -38,7 +40,8 @@ void refreshHostsCaches()
         return;
     char* const argv[] = { const_cast<char*>(nscd), const_cast<char*>("-i"), const_cast<char*>("hosts"), nullptr };
     pid_t pid = 0;
-    if (::posix_spawn(&pid, nscd, nullptr, nullptr, argv, environ) != 0)
+    SpawnAttributes attributes;
+    if (::posix_spawn(&pid, nscd, nullptr, attributes.get(), argv, environ) != 0)
         return;
     // nscd answers at once; one that hangs is not waited for long.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);

@@ -1,5 +1,7 @@
 #include "platform/linux/PkexecHostsWriter.h"
 
+#include "platform/linux/Spawn.h"
+
 #include "platform/Status.h"
 #include "platform/linux/DdeWire.h"
 
@@ -144,35 +146,20 @@ HostsWriteResult PkexecHostsWriter::write(std::string_view text)
     UniqueFd ourOutput(output[0]);
     UniqueFd theirOutput(output[1]);
 
-    struct Actions {
-        posix_spawn_file_actions_t value;
-        Actions() { posix_spawn_file_actions_init(&value); }
-        ~Actions() { posix_spawn_file_actions_destroy(&value); }
-    } actions;
-    posix_spawn_file_actions_adddup2(&actions.value, theirInput.get(), STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions.value, theirOutput.get(), STDOUT_FILENO);
+    SpawnActions actions;
+    posix_spawn_file_actions_adddup2(actions.get(), theirInput.get(), STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(actions.get(), theirOutput.get(), STDOUT_FILENO);
     // pkexec says why it could not run the helper on its error output.
-    posix_spawn_file_actions_adddup2(&actions.value, theirOutput.get(), STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(actions.get(), theirOutput.get(), STDERR_FILENO);
     // The signals the program blocks or ignores are not the helper's.
-    struct Attributes {
-        posix_spawnattr_t value;
-        Attributes() { posix_spawnattr_init(&value); }
-        ~Attributes() { posix_spawnattr_destroy(&value); }
-    } attributes;
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes.value, &none);
-    posix_spawnattr_setsigdefault(&attributes.value, &all);
-    posix_spawnattr_setflags(&attributes.value, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    SpawnAttributes attributes;
 
     std::string pkexec = m_pkexec;
     std::string helper = m_helper;
     std::string target = "/etc/hosts";
     char* argv[] = { pkexec.data(), helper.data(), target.data(), nullptr };
     pid_t pid = -1;
-    if (const int e = ::posix_spawn(&pid, m_pkexec.c_str(), &actions.value, &attributes.value, argv, environ); e != 0)
+    if (const int e = ::posix_spawn(&pid, m_pkexec.c_str(), actions.get(), attributes.get(), argv, environ); e != 0)
         return result(HostsWriteResult::Kind::CouldNotRun,
                       "Cannot run \"" + m_pkexec + "\". " + Status::fromErrno(e).reason());
     theirInput.reset();

@@ -1,5 +1,7 @@
 #include "platform/linux/PosixPrograms.h"
 
+#include "platform/linux/Spawn.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -17,29 +19,13 @@ namespace quillon::platform {
 
 bool startDetached(const std::string& path, const std::vector<std::string>& arguments)
 {
-    struct Actions {
-        posix_spawn_file_actions_t value;
-        Actions() { posix_spawn_file_actions_init(&value); }
-        ~Actions() { posix_spawn_file_actions_destroy(&value); }
-    } actions;
-    struct Attributes {
-        posix_spawnattr_t value;
-        Attributes() { posix_spawnattr_init(&value); }
-        ~Attributes() { posix_spawnattr_destroy(&value); }
-    } attributes;
-
-    posix_spawn_file_actions_addopen(&actions.value, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions.value, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions.value, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    SpawnActions actions;
+    posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     // A new session, so that the program outlives ours and our terminal; the
     // signals we block or ignore are not passed on to it.
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attributes.value, &none);
-    posix_spawnattr_setsigdefault(&attributes.value, &all);
-    posix_spawnattr_setflags(&attributes.value, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    SpawnAttributes attributes(true);
 
     std::vector<std::string> strings { path };
     strings.insert(strings.end(), arguments.begin(), arguments.end());
@@ -48,7 +34,7 @@ bool startDetached(const std::string& path, const std::vector<std::string>& argu
         argv.push_back(s.data());
     argv.push_back(nullptr);
     pid_t pid = -1;
-    if (::posix_spawn(&pid, path.c_str(), &actions.value, &attributes.value, argv.data(), environ) != 0)
+    if (::posix_spawn(&pid, path.c_str(), actions.get(), attributes.get(), argv.data(), environ) != 0)
         return false;
     try {
         std::thread([pid] {
