@@ -1,9 +1,12 @@
-// The main window on the 177,767-line benchmark blocklist:
+// The main window on the 177,767-line benchmark blocklist and on the
+// million-line hosts file:
 // - start-up to a painted window, measured over a whole new process (the
 //   program's own start: Qt, settings, lists, the window painted), with the
-//   splash off (it holds start-up for a second by design);
-// - switching pages and selecting all rows of the Hosts page;
-// - the peak memory of the process once the window is up.
+//   splash off (it holds start-up for a second by design), and the peak
+//   memory of the process once the window is up;
+// - the exit save of a new process (hosts file, the two list files), timed
+//   inside it, and the process's peak memory from start to end;
+// - switching pages and selecting all rows of the Hosts page.
 
 #include "BlocklistFixture.h"
 
@@ -39,17 +42,22 @@ namespace {
 
 std::string g_self;
 
-// A program folder whose settings point at the blocklist's folder.
-std::string programFolder()
+// A program folder whose settings point at the folder of a hosts file.
+std::string programFolder(const std::string& hostsFolder)
 {
-    static const std::string folder = [] {
-        const std::string path = bench::blocklistFolder() + "/program/";
-        std::filesystem::create_directories(path);
-        std::ofstream(path + "Quillon.ini") << "[Settings]\r\nHostsFolder=" << bench::blocklistFolder()
-                                            << "\r\nStartSplash=0\r\n";
-        return path;
-    }();
-    return folder;
+    const std::string path = hostsFolder + "/program/";
+    std::filesystem::create_directories(path);
+    std::ofstream(path + "Quillon.ini") << "[Settings]\r\nHostsFolder=" << hostsFolder << "\r\nStartSplash=0\r\n";
+    return path;
+}
+
+enum HostsFile { Blocklist, MillionLines };
+
+std::string programFolder(HostsFile file)
+{
+    static const std::string blocklist = programFolder(bench::blocklistFolder());
+    static const std::string million = programFolder(bench::millionLineFolder());
+    return file == Blocklist ? blocklist : million;
 }
 
 struct Window {
@@ -69,54 +77,107 @@ struct Window {
     }
 };
 
-// The child: start the window, report the peak memory, leave at once.
-int runChild(int argc, char** argv, const std::string& folder, const std::string& report)
+long peakKilobytes()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// The child: start the window; with "save", run the program exit and time
+// its save. Reports the peak memory, the rows and the save's seconds.
+int runChild(int argc, char** argv, const std::string& folder, const std::string& report, bool save)
 {
     QApplication app(argc, argv);
     Window w(folder);
-    rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    std::ofstream(report) << usage.ru_maxrss << "\n" << w.window->listView(0)->model()->rowCount() << "\n";
+    const long rows = w.window->listView(0)->model()->rowCount();
+    double seconds = 0;
+    if (save) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!w.window->programExit())
+            return 1;
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    std::ofstream(report) << peakKilobytes() << "\n" << rows << "\n" << seconds << "\n";
     std::fflush(nullptr);
-    ::_exit(0); // tearing down 175,000 records is not part of starting
+    ::_exit(0); // tearing down the records is not part of what is measured
+}
+
+struct ChildReport {
+    long peakKb = 0;
+    long rows = 0;
+    double saveSeconds = 0;
+};
+
+bool spawnChild(HostsFile file, bool save, ChildReport& out)
+{
+    const std::string folder = programFolder(file);
+    const std::string report = folder + "child-report";
+    char* args[] = { g_self.data(), const_cast<char*>(save ? "--child-save" : "--child"),
+                     const_cast<char*>(folder.c_str()), const_cast<char*>(report.c_str()), nullptr };
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, g_self.c_str(), nullptr, nullptr, args, environ) != 0)
+        return false;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return false;
+    std::ifstream in(report);
+    return static_cast<bool>(in >> out.peakKb >> out.rows >> out.saveSeconds);
 }
 
 void BM_StartupToPaintedWindow(benchmark::State& state)
 {
-    const std::string folder = programFolder();
-    const std::string report = bench::blocklistFolder() + "/child-report";
-    long peakKb = 0;
-    long rows = 0;
+    const auto file = static_cast<HostsFile>(state.range(0));
+    programFolder(file); // the hosts file is written before the clock runs
+    ChildReport report;
     for (auto _ : state) {
-        char* args[] = { g_self.data(), const_cast<char*>("--child"), const_cast<char*>(folder.c_str()),
-                         const_cast<char*>(report.c_str()), nullptr };
-        pid_t pid = 0;
-        if (::posix_spawn(&pid, g_self.c_str(), nullptr, nullptr, args, environ) != 0) {
-            state.SkipWithError("spawn failed");
-            break;
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (!spawnChild(file, false, report)) {
             state.SkipWithError("child failed");
             break;
         }
-        state.PauseTiming();
-        std::ifstream in(report);
-        in >> peakKb >> rows;
-        state.ResumeTiming();
     }
-    state.counters["peak_MB"] = static_cast<double>(peakKb) / 1024.0;
-    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["peak_MB"] = static_cast<double>(report.peakKb) / 1024.0;
+    state.counters["rows"] = static_cast<double>(report.rows);
 }
-BENCHMARK(BM_StartupToPaintedWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_StartupToPaintedWindow)
+    ->ArgName("million")
+    ->Arg(Blocklist)
+    ->Arg(MillionLines)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
+
+// Each iteration is a new process that starts and exits; the time is the
+// exit save's alone, and peak_MB the whole process's.
+void BM_ExitSave(benchmark::State& state)
+{
+    const auto file = static_cast<HostsFile>(state.range(0));
+    ChildReport report;
+    for (auto _ : state) {
+        if (!spawnChild(file, true, report)) {
+            state.SkipWithError("child failed");
+            break;
+        }
+        state.SetIterationTime(report.saveSeconds);
+    }
+    state.counters["peak_MB"] = static_cast<double>(report.peakKb) / 1024.0;
+    state.counters["rows"] = static_cast<double>(report.rows);
+}
+BENCHMARK(BM_ExitSave)
+    ->ArgName("million")
+    ->Arg(Blocklist)
+    ->Arg(MillionLines)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(5);
 
 std::unique_ptr<Window> g_window; // released before the application object
 
 Window& sharedWindow()
 {
     if (!g_window)
-        g_window = std::make_unique<Window>(programFolder());
+        g_window = std::make_unique<Window>(programFolder(Blocklist));
     return *g_window;
 }
 
@@ -153,8 +214,8 @@ BENCHMARK(BM_SelectAllHosts)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     g_self = std::filesystem::canonical("/proc/self/exe").string();
-    if (argc == 4 && std::string(argv[1]) == "--child")
-        return runChild(argc, argv, argv[2], argv[3]);
+    if (argc == 4 && (std::string(argv[1]) == "--child" || std::string(argv[1]) == "--child-save"))
+        return runChild(argc, argv, argv[2], argv[3], std::string(argv[1]) == "--child-save");
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

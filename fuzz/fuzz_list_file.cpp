@@ -2,12 +2,13 @@
 // Quillon.d02 (Trash) and Quillon.d03 (Ignore list). The input is the text of
 // the four files separated by NUL bytes (a single text serves for all four).
 //
-// Checked: the line splitter and the list reader against their plain
-// definitions; every loaded record is writable; the Hosts and Wait lists
-// hold each name once (but for entries set on purpose with another
-// address), with their statuses; what the writer makes of the
-// lists reads back to the same records in the same order, is written again
-// byte for byte, and a save followed by a fresh load gives the same lists.
+// Checked: the line splitter (on the whole text and in pieces) and the list
+// reader against their plain definitions; every loaded record is writable;
+// the Hosts and Wait lists hold each name once (but for entries set on
+// purpose with another address), with their statuses; what the writer makes
+// of the lists reads back to the same records in the same order, is written
+// again byte for byte, and a save followed by a fresh load gives the same
+// lists.
 
 #include "FuzzSupport.h"
 
@@ -53,6 +54,19 @@ void checkSplitter(std::string_view text)
                std::to_string(lines.size()) + " lines, expected " + std::to_string(expected.size()));
     for (std::size_t i = 0; i < lines.size(); ++i)
         FUZZ_CHECK(lines[i] == expected[i], "line " + std::to_string(i) + ": " + shown(lines[i]));
+
+    // Handed over in pieces (the text's length picks their size), the text
+    // gives the same lines.
+    const std::size_t size = 1 + text.size() % 7;
+    std::vector<std::string> pieceLines;
+    PieceLines pieces([&](std::string_view line) { pieceLines.emplace_back(line); });
+    for (std::size_t from = 0; from < text.size(); from += size)
+        pieces.feed(text.substr(from, size));
+    pieces.finish();
+    FUZZ_CHECK(pieceLines.size() == lines.size(), "in pieces of " + std::to_string(size) + ": "
+                   + std::to_string(pieceLines.size()) + " lines, expected " + std::to_string(lines.size()));
+    for (std::size_t i = 0; i < pieceLines.size(); ++i)
+        FUZZ_CHECK(pieceLines[i] == lines[i], "in pieces, line " + std::to_string(i) + ": " + shown(pieceLines[i]));
 }
 
 void checkRecord(const TRecHost& r, const char* where)

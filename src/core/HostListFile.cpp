@@ -50,8 +50,9 @@ bool importHostsList(App& app, const std::string& path)
         InterfaceLockGuard lock(app);
         // The chosen file is read before anything changes: a file that
         // cannot be read leaves the lists as they are.
-        std::string text;
-        if (Outcome o = readListFileText(app.fs, path, text); !o) {
+        RecordList records;
+        std::vector<std::uint64_t> hashes;
+        if (Outcome o = readListFileRecords(app.fs, path, StatusSaved, records, &hashes); !o) {
             reportError(app, o.message());
         } else if (const SaveReport before = writeAllLists(app); !before.outcome) {
             // The Wait list comes back from Quillon.d01 below: going on after
@@ -63,8 +64,7 @@ bool importHostsList(App& app, const std::string& path)
             // left alone by the save, unreadable since start-up, included).
             RecordList waitBefore = s.store.wait().takeAll();
             s.store.clearActive();
-            std::vector<std::uint64_t> hashes;
-            s.store.hosts().appendNewNames(parseListText(text, StatusSaved, &hashes), hashes);
+            s.store.hosts().appendNewNames(std::move(records), hashes);
             // The Hosts list is whole again: it may be written over the hosts
             // file even if the file could not be read at start-up.
             s.blocked.hosts = false;

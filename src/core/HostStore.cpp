@@ -167,8 +167,12 @@ void HostStore::setAlias(ListPage p, std::size_t r, const std::string& text)
 
 void HostStore::clearActive()
 {
-    m_hosts.clear();
-    m_wait.clear();
+    // The smaller part first, so that the larger one empties the shared
+    // index in one step.
+    HostSequence& first = m_hosts.size() < m_wait.size() ? m_hosts : m_wait;
+    HostSequence& second = &first == &m_hosts ? m_wait : m_hosts;
+    first.clear();
+    second.clear();
 }
 
 std::string HostStore::hostCountText(ListPage p) const

@@ -132,12 +132,24 @@ bool rewriteLeftUnfinished(platform::FileSystem& fs, const HostsFilePaths& p)
 Outcome prepareHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std::string_view text,
                          const platform::FileStamp& ownStamp)
 {
+    return prepareHostsFile(
+        fs, p,
+        [&](std::string& piece) {
+            piece.assign(text);
+            return false;
+        },
+        ownStamp);
+}
+
+Outcome prepareHostsFile(platform::FileSystem& fs, const HostsFilePaths& p,
+                         const std::function<bool(std::string& piece)>& text, const platform::FileStamp& ownStamp)
+{
     // A rewrite cut short left the hosts file torn: it is finished before
     // anything is copied from it.
     if (Outcome o = finishInterruptedRewrite(fs, p); !o)
         return o;
 
-    if (platform::Status s = fs.writeFile(p.tmp, text); !s) {
+    if (platform::Status s = fs.writeFilePieces(p.tmp, text); !s) {
         fs.removeFile(p.tmp);
         return Outcome::failure(cannotCreateFile(p.tmp, s));
     }
@@ -173,13 +185,18 @@ Outcome prepareHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std:
     return Outcome::success();
 }
 
-Outcome commitHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std::string_view text,
-                        platform::FileStamp& newStamp)
+Outcome commitHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, platform::FileStamp& newStamp)
 {
     const std::string target = fs.linkTarget(p.hosts);
     const platform::FileStamp current = fs.stamp(target);
     platform::Status renamed = fs.renameFile(p.tmp, target);
     if (!renamed && current.exists && isMountPointRefusal(renamed)) {
+        // The new text is read back from hosts.tmp, whole and synced.
+        std::string text;
+        if (platform::Status s = fs.readFile(p.tmp, text); !s) {
+            fs.removeFile(p.tmp);
+            return Outcome::failure(cannotOpenFile(p.tmp, s));
+        }
         // The in-place rewrite changes the file hosts.bak may share (a
         // second link): the backup gets a copy of its own first.
         const platform::FileStamp bak = fs.stamp(p.bak);
@@ -210,7 +227,7 @@ Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std:
 {
     if (Outcome o = prepareHostsFile(fs, p, text, ownStamp); !o)
         return o;
-    return commitHostsFile(fs, p, text, newStamp);
+    return commitHostsFile(fs, p, newStamp);
 }
 
 } // namespace quillon::core

@@ -31,6 +31,7 @@
 #include "core/Outcome.h"
 #include "platform/FileSystem.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -53,14 +54,16 @@ bool isForeignHostsText(std::string_view text);
 // earlier is finished first. ownStamp is the stamp of the last hosts file
 // this program wrote (nothing to keep as hosts.orig when hosts still is that
 // file). On failure hosts.tmp is gone again.
+// The new text comes piece by piece (see FileSystem::writeFilePieces).
+Outcome prepareHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths,
+                         const std::function<bool(std::string& piece)>& text, const platform::FileStamp& ownStamp);
 Outcome prepareHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, std::string_view text,
                          const platform::FileStamp& ownStamp);
-// Step 4, after a successful prepareHostsFile with the same text. On success
-// newStamp is the stamp of the new hosts file. On failure the hosts file
-// holds its old text, unless even putting that back failed: then hosts.redo
-// remains (see rewriteLeftUnfinished), to be finished later.
-Outcome commitHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, std::string_view text,
-                        platform::FileStamp& newStamp);
+// Step 4, after a successful prepareHostsFile: hosts.tmp goes into place. On
+// success newStamp is the stamp of the new hosts file. On failure the hosts
+// file holds its old text, unless even putting that back failed: then
+// hosts.redo remains (see rewriteLeftUnfinished), to be finished later.
+Outcome commitHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, platform::FileStamp& newStamp);
 // The two in a row.
 Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, std::string_view text,
                          const platform::FileStamp& ownStamp, platform::FileStamp& newStamp);

@@ -10,34 +10,52 @@
 
 namespace quillon::core {
 
+void ListRecordReader::line(std::string_view line)
+{
+    if (!m_spare)
+        m_spare = std::make_unique<TRecHost>();
+    else
+        *m_spare = TRecHost();
+    TRecHost& r = *m_spare;
+    readHostLine(line, m_forcedStatus, r);
+    // A name or an address that could not stand on a hosts file line (an
+    // address holding "#" or a control character would make the resolver
+    // read names of the line's own choosing) is no host.
+    if (r.HostName.empty() || isUnsafeHostName(r.HostName) || !isHostLineAddress(r.IP))
+        return;
+    if (r.IP == "0")
+        r.IP.clear();
+    if (m_forcedStatus >= 0)
+        r.Status = m_forcedStatus;
+    if (m_hashes)
+        m_hashes->push_back(hashIgnoreCase(r.HostName));
+    m_records.push_back(std::move(m_spare));
+}
+
 RecordList parseListText(std::string_view text, std::int32_t forcedStatus, std::vector<std::uint64_t>* hashes)
 {
-    RecordList records;
-    records.reserve(text.size() / 32);
+    ListRecordReader reader(forcedStatus, hashes);
+    forEachLine(text, [&](std::string_view line) { reader.line(line); });
+    return reader.take();
+}
+
+Outcome readListFileRecords(platform::FileSystem& fs, const std::string& path, std::int32_t forcedStatus,
+                            RecordList& records, std::vector<std::uint64_t>* hashes)
+{
+    records.clear();
     if (hashes)
-        hashes->reserve(text.size() / 32);
-    RecordPtr r;
-    forEachLine(text, [&](std::string_view line) {
-        // One record is kept at hand and reused for lines without a name.
-        if (!r)
-            r = std::make_unique<TRecHost>();
-        else
-            *r = TRecHost();
-        readHostLine(line, forcedStatus, *r);
-        // A name or an address that could not stand on a hosts file line
-        // (an address holding "#" or a control character would make the
-        // resolver read names of the line's own choosing) is no host.
-        if (r->HostName.empty() || isUnsafeHostName(r->HostName) || !isHostLineAddress(r->IP))
-            return;
-        if (r->IP == "0")
-            r->IP.clear();
-        if (forcedStatus >= 0)
-            r->Status = forcedStatus;
+        hashes->clear();
+    ListRecordReader reader(forcedStatus, hashes);
+    PieceLines lines([&](std::string_view line) { reader.line(line); });
+    const platform::Status s = fs.readPieces(path, [&](std::string_view piece) { lines.feed(piece); });
+    if (!s) {
         if (hashes)
-            hashes->push_back(hashIgnoreCase(r->HostName));
-        records.push_back(std::move(r));
-    });
-    return records;
+            hashes->clear();
+        return s.code() == ENOENT ? Outcome::success() : Outcome::failure(cannotOpenFile(path, s));
+    }
+    lines.finish();
+    records = reader.take();
+    return Outcome::success();
 }
 
 Outcome readListFileText(platform::FileSystem& fs, const std::string& path, std::string& text)
@@ -53,13 +71,10 @@ Outcome readListFileText(platform::FileSystem& fs, const std::string& path, std:
 
 Outcome loadIntoActive(platform::FileSystem& fs, const std::string& path, HostStore& store, std::int32_t forcedStatus)
 {
-    std::string text;
-    if (Outcome o = readListFileText(fs, path, text); !o)
-        return o;
     std::vector<std::uint64_t> hashes;
-    RecordList records = parseListText(text, forcedStatus, &hashes);
-    text.clear();
-    text.shrink_to_fit();
+    RecordList records;
+    if (Outcome o = readListFileRecords(fs, path, forcedStatus, records, &hashes); !o)
+        return o;
     HostSequence& target = forcedStatus == StatusWaiting ? store.wait() : store.hosts();
     target.appendNewNames(std::move(records), hashes);
     return Outcome::success();
@@ -67,10 +82,9 @@ Outcome loadIntoActive(platform::FileSystem& fs, const std::string& path, HostSt
 
 Outcome loadIntoTrash(platform::FileSystem& fs, const std::string& path, HostStore& store)
 {
-    std::string text;
-    if (Outcome o = readListFileText(fs, path, text); !o)
+    RecordList records;
+    if (Outcome o = readListFileRecords(fs, path, -1, records); !o)
         return o;
-    RecordList records = parseListText(text, -1);
     for (RecordPtr& r : records) {
         if (!isValidStatus(r->Status))
             r->Status = StatusWaiting;
@@ -79,23 +93,36 @@ Outcome loadIntoTrash(platform::FileSystem& fs, const std::string& path, HostSto
     return Outcome::success();
 }
 
+bool ListFileText::next(std::string& piece)
+{
+    const std::size_t start = piece.size();
+    for (; m_part < m_parts.size(); ++m_part, m_row = 0) {
+        const HostSequence& seq = *m_parts[m_part];
+        for (; m_row < seq.size(); ++m_row) {
+            if (piece.size() - start >= PieceBytes)
+                return true;
+            const TRecHost& r = *seq.get(m_row);
+            if (m_filter.accepts(r) && appendHostLine(piece, r, m_newStatus >= 0 ? m_newStatus : r.Status))
+                piece.append("\r\n");
+        }
+    }
+    return false;
+}
+
 std::string formatListFile(const std::vector<const HostSequence*>& parts, StatusFilter filter,
                            std::int32_t newStatus)
 {
     std::size_t estimate = 0;
     for (const HostSequence* seq : parts) {
-        for (const RecordPtr& r : *seq)
-            estimate += r->IP.size() + r->HostName.size() + r->Alias.size() + 48;
+        for (const RecordPtr& r : *seq) {
+            if (filter.accepts(*r))
+                estimate += r->IP.size() + r->HostName.size() + r->Alias.size() + 48;
+        }
     }
     std::string out;
     out.reserve(estimate);
-    for (const HostSequence* seq : parts) {
-        for (const RecordPtr& r : *seq) {
-            if (!filter.accepts(*r))
-                continue;
-            if (appendHostLine(out, *r, newStatus >= 0 ? newStatus : r->Status))
-                out.append("\r\n");
-        }
+    ListFileText text(parts, filter, newStatus);
+    while (text.next(out)) {
     }
     return out;
 }

@@ -24,6 +24,41 @@ namespace quillon::core {
 template <typename F>
 void forEachLine(std::string_view text, F&& f);
 
+// Splits text that arrives in pieces into exactly the lines forEachLine
+// gives for the whole text: a line end split between two pieces, and a
+// Ctrl-Z, count as they do there. Only the unfinished last line is held.
+template <typename F>
+class PieceLines {
+public:
+    explicit PieceLines(F f) : m_f(std::move(f)) {}
+    void feed(std::string_view piece);
+    // Gives the last line when the text did not end with a line end.
+    void finish();
+
+private:
+    F m_f;
+    std::string m_carry;
+    bool m_ended = false;
+};
+
+// Turns lines of a list file into records, skipping lines without a host
+// (see parseListText).
+class ListRecordReader {
+public:
+    ListRecordReader(std::int32_t forcedStatus, std::vector<std::uint64_t>* hashes)
+        : m_forcedStatus(forcedStatus), m_hashes(hashes)
+    {
+    }
+    void line(std::string_view line);
+    RecordList take() { return std::move(m_records); }
+
+private:
+    std::int32_t m_forcedStatus;
+    std::vector<std::uint64_t>* m_hashes;
+    RecordList m_records;
+    RecordPtr m_spare; // reused for lines without a host
+};
+
 // The records of a list file's text. forcedStatus >= 0 replaces every
 // record's status; -1 keeps the status read from each line. With hashes,
 // the index hash of each record's name is worked out while it is at hand.
@@ -32,6 +67,11 @@ RecordList parseListText(std::string_view text, std::int32_t forcedStatus,
 
 // Reads a file; a missing file gives empty text and success.
 Outcome readListFileText(platform::FileSystem& fs, const std::string& path, std::string& text);
+// Reads the records of a list file as parseListText reads its text, without
+// holding the whole text; a missing file gives none and success, a failed
+// read none and the failure.
+Outcome readListFileRecords(platform::FileSystem& fs, const std::string& path, std::int32_t forcedStatus,
+                            RecordList& records, std::vector<std::uint64_t>* hashes = nullptr);
 
 // Loads path into the active list with the given forced status (1: the Hosts
 // list, 0: the Wait list), dropping lines whose name the active list already
@@ -46,6 +86,27 @@ Outcome loadIntoTrash(platform::FileSystem& fs, const std::string& path, HostSto
 // order, each with newStatus (>= 0) or its own status (-1).
 std::string formatListFile(const std::vector<const HostSequence*>& parts, StatusFilter filter,
                            std::int32_t newStatus);
+// The same text given out in pieces of whole lines, about PieceBytes each,
+// for FileSystem::writeFilePieces. The records must not change until the
+// last piece is given.
+class ListFileText {
+public:
+    static constexpr std::size_t PieceBytes = 1 << 20;
+
+    ListFileText(std::vector<const HostSequence*> parts, StatusFilter filter, std::int32_t newStatus)
+        : m_parts(std::move(parts)), m_filter(filter), m_newStatus(newStatus)
+    {
+    }
+    // Appends the next piece; false when it appended the last one.
+    bool next(std::string& piece);
+
+private:
+    std::vector<const HostSequence*> m_parts;
+    StatusFilter m_filter;
+    std::int32_t m_newStatus;
+    std::size_t m_part = 0;
+    std::size_t m_row = 0;
+};
 // Applies what writing a list file does to the written records: their status
 // becomes newStatus (when >= 0) and an empty IP becomes "0".
 void markWritten(const std::vector<HostSequence*>& parts, StatusFilter filter, std::int32_t newStatus);
@@ -88,6 +149,47 @@ void forEachLine(std::string_view text, F&& f)
             ++end;
         pos = end + 1;
     }
+}
+
+template <typename F>
+void PieceLines<F>::feed(std::string_view piece)
+{
+    if (m_ended)
+        return;
+    if (const auto eof = piece.find('\x1a'); eof != std::string_view::npos) {
+        piece = piece.substr(0, eof);
+        m_ended = true;
+    }
+    std::string_view text = piece;
+    if (!m_carry.empty()) {
+        m_carry.append(piece);
+        text = m_carry;
+    }
+    // Whole lines end at the last LF, or failing one at the last CR that is
+    // not the final byte (a CR there may be the first half of CR LF).
+    std::size_t whole = 0;
+    if (const std::size_t lf = text.rfind('\n'); lf != std::string_view::npos) {
+        whole = lf + 1;
+    } else if (!text.empty()) {
+        const std::size_t cr = text.substr(0, text.size() - 1).rfind('\r');
+        whole = cr == std::string_view::npos ? 0 : cr + 1;
+    }
+    if (whole > 0)
+        forEachLine(text.substr(0, whole), m_f);
+    if (text.data() == m_carry.data())
+        m_carry.erase(0, whole);
+    else
+        m_carry.assign(text.substr(whole));
+    if (m_ended)
+        finish();
+}
+
+template <typename F>
+void PieceLines<F>::finish()
+{
+    if (!m_carry.empty())
+        forEachLine(m_carry, m_f);
+    m_carry.clear();
 }
 
 } // namespace quillon::core

@@ -21,9 +21,9 @@ constexpr StatusFilter TrashFilter { -1, false };
 // The files one save replaces: their new texts written beside them and
 // synced, not yet in place.
 struct Staged {
-    std::string hostsText; // empty hostsPath: the hosts file is not part of it
-    std::string hostsPath;
-    bool hostsThroughHelper = false; // hostsText goes to the helper, not to hosts.tmp
+    std::string hostsPath; // written into hosts.tmp; empty: not part of the save
+    bool hostsThroughHelper = false; // the hosts text goes to the helper instead
+    std::string hostsText;           // the helper's text
     std::vector<std::string> lists;
 };
 
@@ -66,8 +66,9 @@ void discard(App& app, const Staged& staged)
 Outcome stageList(App& app, const std::string& path, const std::vector<const HostSequence*>& parts,
                   StatusFilter filter, Staged& staged)
 {
-    const std::string text = formatListFile(parts, filter, -1);
-    if (platform::Status s = app.fs.writeFile(stagedName(path), text); !s) {
+    ListFileText text(parts, filter, -1);
+    if (platform::Status s = app.fs.writeFilePieces(stagedName(path), [&](std::string& piece) { return text.next(piece); });
+        !s) {
         app.fs.removeFile(stagedName(path));
         return Outcome::failure(cannotCreateFile(path, s));
     }
@@ -86,8 +87,11 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
         staged.hostsText = formatListFile({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
         staged.hostsThroughHelper = true;
     } else {
-        staged.hostsText = formatListFile({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
-        if (Outcome o = prepareHostsFile(app.fs, s.paths.hostsFile, staged.hostsText, s.ownHostsStamp); !o)
+        // Written as it is made: a million-line text need not stand in memory.
+        ListFileText text({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+        if (Outcome o = prepareHostsFile(
+                app.fs, s.paths.hostsFile, [&](std::string& piece) { return text.next(piece); }, s.ownHostsStamp);
+            !o)
             return o;
         staged.hostsPath = s.paths.hostsFile.hosts;
     }
@@ -188,7 +192,7 @@ Outcome commit(App& app, const Staged& staged, SaveReport& report)
     }
     if (!staged.hostsPath.empty()) {
         platform::FileStamp written;
-        if (Outcome o = commitHostsFile(app.fs, s.paths.hostsFile, staged.hostsText, written); !o) {
+        if (Outcome o = commitHostsFile(app.fs, s.paths.hostsFile, written); !o) {
             // A rewrite that could not even put the old text back is
             // finished at the next start, and the lists with it.
             if (!rewriteLeftUnfinished(app.fs, s.paths.hostsFile)) {
@@ -317,11 +321,7 @@ Outcome finishInterruptedSave(App& app)
         }
         Outcome o = Outcome::success();
         if (path == s.paths.hostsFile.hosts) {
-            std::string text;
-            if (platform::Status st = app.fs.readFile(s.paths.hostsFile.tmp, text); !st)
-                o = Outcome::failure(cannotOpenFile(s.paths.hostsFile.tmp, st));
-            else
-                o = commitHostsFile(app.fs, s.paths.hostsFile, text, s.ownHostsStamp);
+            o = commitHostsFile(app.fs, s.paths.hostsFile, s.ownHostsStamp);
         } else {
             o = commitList(app, path);
         }

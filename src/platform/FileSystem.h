@@ -56,6 +56,17 @@ public:
 
     // Reads the whole file into out.
     virtual Status readFile(const std::string& path, std::string& out) = 0;
+    // Reads the whole file, handing it to take piece by piece, so that a
+    // large file never stands in memory whole. The default reads it whole
+    // and hands it over as one piece.
+    virtual Status readPieces(const std::string& path, const std::function<void(std::string_view piece)>& take)
+    {
+        std::string text;
+        Status s = readFile(path, text);
+        if (s)
+            take(text);
+        return s;
+    }
     // Reads a text file line by line, in bounded memory whatever its size:
     // take gets each line without its end (LF, CR LF or a lone CR), a line
     // longer than LineSplitter::MaxLineBytes cut to that length.
@@ -68,6 +79,21 @@ public:
     virtual Status listFolder(const std::string& folder, std::vector<FolderEntry>& out) = 0;
     // Creates or truncates path, writes data and syncs it to disk.
     virtual Status writeFile(const std::string& path, std::string_view data) = 0;
+    // The same with the data made piece by piece, so that a large text never
+    // stands in memory whole: next appends the following piece to the
+    // (emptied) buffer it is given and returns false with the last one. The
+    // default gathers the pieces and calls writeFile.
+    virtual Status writeFilePieces(const std::string& path, const std::function<bool(std::string& piece)>& next)
+    {
+        std::string data;
+        std::string piece;
+        for (bool more = true; more;) {
+            piece.clear();
+            more = next(piece);
+            data += piece;
+        }
+        return writeFile(path, data);
+    }
     // The same for a file that must not exist yet: EEXIST when it does,
     // which is then left as it was.
     virtual Status createFile(const std::string& path, std::string_view data) = 0;

@@ -173,3 +173,24 @@ TEST_F(HostStoreTest, insertTop_placesAtTheFrontOfEachList)
     EXPECT_EQ(store.pendingChanges(), 1);
     EXPECT_EQ(observer.log, (Names { "ins Hosts 0-0", "ins Wait 0-0" }));
 }
+
+// Emptying one part of the active list leaves the other part's names in the
+// shared index; emptying both leaves none, and the index works on.
+TEST_F(HostStoreTest, clearingParts_keepsTheNameIndexInStep)
+{
+    store.hosts().clear();
+    for (const char* name : { "h0", "h4" })
+        EXPECT_FALSE(store.activeContains(name)) << name;
+    for (const char* name : { "w0", "w1", "w2" })
+        EXPECT_TRUE(store.activeContains(name)) << name;
+
+    store.insertTopOfHosts(host("h9", StatusVerified));
+    store.clearActive();
+    for (const char* name : { "h9", "w0", "w2" })
+        EXPECT_FALSE(store.activeContains(name)) << name;
+    EXPECT_EQ(store.activeSize(), 0u);
+    EXPECT_TRUE(store.trashIndexOf("t1") == 1);
+
+    store.insertTopOfWait(host("w0", StatusWaiting));
+    EXPECT_EQ(store.activeIndexOf("W0"), 0);
+}

@@ -57,6 +57,97 @@ TEST(ListLines, lineEnds_crCrLfAndLoneLfAndCtrlZ)
     EXPECT_EQ(lines, (Names { "", "" }));
 }
 
+// Text handed over in pieces gives the lines of the whole text wherever the
+// pieces break: inside CR LF, after a lone CR, before or after a Ctrl-Z.
+TEST(ListLines, pieces_giveTheLinesOfTheWholeText)
+{
+    const std::vector<std::string> texts = { "a\r\nb\rc\nd\r\n\r\ne\x1a"
+                                             "f\r\ng",
+                                             "\r\r\n\n\r", "x\r", "\r", "one\r\ntwo", "\x1a rest", "tail\r\n\r" };
+    for (const std::string& text : texts) {
+        Names whole;
+        forEachLine(text, [&](std::string_view l) { whole.emplace_back(l); });
+        auto split = [&](const std::vector<std::size_t>& cuts) {
+            Names lines;
+            PieceLines pieces([&](std::string_view l) { lines.emplace_back(l); });
+            std::size_t from = 0;
+            for (const std::size_t cut : cuts) {
+                pieces.feed(std::string_view(text).substr(from, cut - from));
+                from = cut;
+            }
+            pieces.feed(std::string_view(text).substr(from));
+            pieces.finish();
+            return lines;
+        };
+        for (std::size_t size = 1; size <= text.size(); ++size) {
+            std::vector<std::size_t> cuts;
+            for (std::size_t cut = size; cut < text.size(); cut += size)
+                cuts.push_back(cut);
+            EXPECT_EQ(split(cuts), whole) << "pieces of " << size << " in " << testing::PrintToString(text);
+        }
+        for (std::size_t cut = 0; cut <= text.size(); ++cut)
+            EXPECT_EQ(split({ cut }), whole) << "cut at " << cut << " in " << testing::PrintToString(text);
+    }
+}
+
+// The real file system hands a file over in 64 KiB pieces: a CR LF and a
+// lone CR falling on those boundaries still end their lines.
+TEST_F(ListFileTest, loadActive_lineEndsAcrossReadPiecesAsInTheWholeText)
+{
+    std::string text;
+    int n = 0;
+    // Host lines up to exactly `end`, the last one's CR landing at end - 1.
+    auto fillTo = [&](std::size_t end, const char* lineEnd) {
+        for (;;) {
+            std::string line = "10.0.0.1 h" + std::to_string(n++) + ".test";
+            if (text.size() + line.size() + 2 + 60 >= end) {
+                line.append(end - 1 - text.size() - line.size(), 'x');
+                text += line + lineEnd;
+                return;
+            }
+            text += line + "\r\n";
+        }
+    };
+    fillTo(65536, "\r\n");  // the CR ends the first piece, its LF starts the second
+    fillTo(131072, "\r"); // a lone CR ends the second piece
+    text += "10.0.0.2 after-the-cr.test\n10.0.0.3 last.test";
+    dir.write("hosts", text);
+
+    ASSERT_TRUE(loadIntoActive(fs, dir.file("hosts"), store, StatusSaved));
+    Names expected;
+    for (const RecordPtr& r : parseListText(text, StatusSaved))
+        expected.push_back(r->HostName);
+    EXPECT_EQ(names(store.hosts()), expected);
+    EXPECT_EQ(expected.size(), static_cast<std::size_t>(n) + 2);
+}
+
+// A text of many pieces, written piece by piece, holds every record once
+// and in order, as the whole text would.
+TEST_F(ListFileTest, writePieces_manyPiecesHoldEveryRecordOnceInOrder)
+{
+    RecordList records;
+    for (int i = 0; i < 40000; ++i) {
+        auto r = std::make_unique<TRecHost>();
+        r->HostName = "host-" + std::to_string(i) + ".example.test";
+        r->IP = "10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256);
+        r->Status = StatusSaved;
+        records.push_back(std::move(r));
+    }
+    store.hosts().append(std::move(records));
+    quillon::platform::PosixFileSystem real;
+    ListFileText text({ &store.hosts() }, { StatusWaiting, false }, -1);
+    int pieces = 0;
+    ASSERT_TRUE(real.writeFilePieces(dir.file("out"), [&](std::string& piece) {
+        ++pieces;
+        return text.next(piece);
+    }));
+    EXPECT_GT(pieces, 2);
+    EXPECT_EQ(dir.read("out"), formatListFile({ &store.hosts() }, { StatusWaiting, false }, -1));
+    HostStore back;
+    ASSERT_TRUE(loadIntoActive(fs, dir.file("out"), back, StatusSaved));
+    EXPECT_EQ(names(back.hosts()), names(store.hosts()));
+}
+
 TEST_F(ListFileTest, loadActive_forcesStatusAndDropsExactDuplicates)
 {
     dir.write("hosts", "# header\r\n"

@@ -42,6 +42,14 @@ platform::Status FaultyFileSystem::readFile(const std::string& path, std::string
     return m_real.readFile(path, out);
 }
 
+platform::Status FaultyFileSystem::readPieces(const std::string& path,
+                                              const std::function<void(std::string_view)>& take)
+{
+    if (auto s = check(Op::Read, path, "read"); !s)
+        return s;
+    return m_real.readPieces(path, take);
+}
+
 platform::Status FaultyFileSystem::readLines(const std::string& path,
                                              const std::function<void(std::string_view)>& take)
 {

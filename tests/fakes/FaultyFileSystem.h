@@ -30,7 +30,9 @@ public:
     bool fileExists(const std::string& path) override { return m_real.fileExists(path); }
     platform::FileStamp stamp(const std::string& path) override { return m_real.stamp(path); }
     platform::Status readFile(const std::string& path, std::string& out) override;
-    // Fail by the rules for Op::Read.
+    // These two fail by the rules for Op::Read.
+    platform::Status readPieces(const std::string& path,
+                                const std::function<void(std::string_view piece)>& take) override;
     platform::Status readLines(const std::string& path,
                                const std::function<void(std::string_view line)>& take) override;
     platform::Status listFolder(const std::string& folder, std::vector<platform::FolderEntry>& out) override;

@@ -65,7 +65,7 @@ FileStamp PosixFileSystem::stamp(const std::string& path)
 namespace {
 
 // Reads a file in pieces; sized learns the size of a regular file first.
-Status readPieces(const std::string& path, const std::function<void(std::size_t)>& sized,
+Status readFilePieces(const std::string& path, const std::function<void(std::size_t)>& sized,
                   const std::function<void(std::string_view)>& take)
 {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -97,17 +97,22 @@ Status readPieces(const std::string& path, const std::function<void(std::size_t)
 Status PosixFileSystem::readFile(const std::string& path, std::string& out)
 {
     out.clear();
-    Status s = readPieces(
+    Status s = readFilePieces(
         path, [&](std::size_t size) { out.reserve(size); }, [&](std::string_view piece) { out.append(piece); });
     if (!s)
         out.clear();
     return s;
 }
 
+Status PosixFileSystem::readPieces(const std::string& path, const std::function<void(std::string_view)>& take)
+{
+    return readFilePieces(path, [](std::size_t) {}, take);
+}
+
 Status PosixFileSystem::readLines(const std::string& path, const std::function<void(std::string_view)>& take)
 {
     LineSplitter lines(take);
-    Status s = readPieces(
+    Status s = readFilePieces(
         path, [](std::size_t) {}, [&](std::string_view piece) { lines.feed(piece); });
     if (s)
         lines.finish();
@@ -120,7 +125,7 @@ Status PosixFileSystem::copyFile(const std::string& from, const std::string& to)
     if (out.get() < 0)
         return Status::fromErrno(errno);
     Status written = Status::ok();
-    Status read = readPieces(
+    Status read = readFilePieces(
         from, [](std::size_t) {},
         [&](std::string_view piece) {
             while (written && !piece.empty()) {
@@ -174,8 +179,7 @@ Status PosixFileSystem::listFolder(const std::string& folder, std::vector<Folder
 
 namespace {
 
-// Writes all of data, syncs and closes.
-Status writeOpened(Fd& fd, std::string_view data)
+Status writeAll(const Fd& fd, std::string_view data)
 {
     const char* p = data.data();
     std::size_t left = data.size();
@@ -189,11 +193,25 @@ Status writeOpened(Fd& fd, std::string_view data)
         p += n;
         left -= static_cast<std::size_t>(n);
     }
+    return Status::ok();
+}
+
+// Syncs and closes a file whose data is written.
+Status syncAndClose(Fd& fd)
+{
     if (::fdatasync(fd.get()) != 0 && errno != EINVAL)
         return Status::fromErrno(errno);
     if (fd.release() != 0)
         return Status::fromErrno(errno);
     return Status::ok();
+}
+
+// Writes all of data, syncs and closes.
+Status writeOpened(Fd& fd, std::string_view data)
+{
+    if (Status s = writeAll(fd, data); !s)
+        return s;
+    return syncAndClose(fd);
 }
 
 } // namespace
@@ -204,6 +222,21 @@ Status PosixFileSystem::writeFile(const std::string& path, std::string_view data
     if (fd.get() < 0)
         return Status::fromErrno(errno);
     return writeOpened(fd, data);
+}
+
+Status PosixFileSystem::writeFilePieces(const std::string& path, const std::function<bool(std::string&)>& next)
+{
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (fd.get() < 0)
+        return Status::fromErrno(errno);
+    std::string piece;
+    for (bool more = true; more;) {
+        piece.clear();
+        more = next(piece);
+        if (Status s = writeAll(fd, piece); !s)
+            return s;
+    }
+    return syncAndClose(fd);
 }
 
 Status PosixFileSystem::createFile(const std::string& path, std::string_view data)

@@ -10,10 +10,12 @@ public:
     bool fileExists(const std::string& path) override;
     FileStamp stamp(const std::string& path) override;
     Status readFile(const std::string& path, std::string& out) override;
+    Status readPieces(const std::string& path, const std::function<void(std::string_view piece)>& take) override;
     Status readLines(const std::string& path, const std::function<void(std::string_view line)>& take) override;
     Status listFolder(const std::string& folder, std::vector<FolderEntry>& out) override;
     Status copyFile(const std::string& from, const std::string& to) override;
     Status writeFile(const std::string& path, std::string_view data) override;
+    Status writeFilePieces(const std::string& path, const std::function<bool(std::string& piece)>& next) override;
     Status createFile(const std::string& path, std::string_view data) override;
     Status removeFile(const std::string& path) override;
     Status renameFile(const std::string& from, const std::string& to) override;
