@@ -81,7 +81,8 @@ HostsHelperAnswer runHostsHelper(const std::vector<std::string>& args, std::stri
     if (args.size() != 1 || args.front() != HostsHelperTarget)
         return { HelperTargetRefused, "The hosts helper writes /etc/hosts and no other file." };
     if (input.size() > HostsHelperMaxInput)
-        return { HelperInputTooLarge, "The new hosts file was refused: it is larger than 64 MiB." };
+        return { HelperInputTooLarge, "The new hosts file was refused: it is larger than "
+                                          + std::to_string(HostsHelperMaxInputMiB) + " MiB." };
     if (const std::size_t line = firstRefusedHostsLine(input); line != 0) {
         return { HelperTextRefused, "The new hosts file was refused: line " + std::to_string(line)
                                         + " is not a host line that Quillon writes." };

@@ -40,9 +40,10 @@ enum HostsHelperStatus : int {
 
 // The one file the helper writes.
 inline constexpr std::string_view HostsHelperTarget = "/etc/hosts";
-// The most text it takes: far above any real hosts file (a 180,000-line
-// blocklist written by Quillon is about 15 MB).
-inline constexpr std::size_t HostsHelperMaxInput = std::size_t { 64 } << 20;
+// The most text it takes: a million lines written by Quillon come to about
+// 68 MB, so this leaves room for three million and more.
+inline constexpr std::size_t HostsHelperMaxInputMiB = 256;
+inline constexpr std::size_t HostsHelperMaxInput = HostsHelperMaxInputMiB << 20;
 // The longest line it takes: the program's own line readers cut longer lines
 // there, so the rest of such a line could be read as a line of its own.
 inline constexpr std::size_t HostsHelperMaxLine = std::size_t { 1 } << 20;

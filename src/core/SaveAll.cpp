@@ -23,7 +23,6 @@ constexpr StatusFilter TrashFilter { -1, false };
 struct Staged {
     std::string hostsPath; // written into hosts.tmp; empty: not part of the save
     bool hostsThroughHelper = false; // the hosts text goes to the helper instead
-    std::string hostsText;           // the helper's text
     std::vector<std::string> lists;
 };
 
@@ -37,16 +36,53 @@ std::string stagedName(const std::string& path)
 // holds it.
 constexpr std::string_view HelperJournalWord = "helper ";
 
+class HelperJournalLine {
+public:
+    void add(std::string_view text)
+    {
+        for (const char c : text) {
+            m_hash ^= static_cast<unsigned char>(c);
+            m_hash *= 0x100000001b3ULL;
+        }
+        m_size += text.size();
+    }
+    std::string line() const
+    {
+        char hex[17];
+        const auto end = std::to_chars(hex, hex + sizeof hex, m_hash, 16).ptr;
+        return std::string(HelperJournalWord) + std::to_string(m_size) + " " + std::string(hex, end);
+    }
+
+private:
+    std::uint64_t m_hash = 0xcbf29ce484222325ULL;
+    std::size_t m_size = 0;
+};
+
 std::string helperJournalLine(std::string_view text)
 {
-    std::uint64_t h = 0xcbf29ce484222325ULL;
-    for (const char c : text) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 0x100000001b3ULL;
+    HelperJournalLine line;
+    line.add(text);
+    return line.line();
+}
+
+// The hosts text, made afresh in pieces each time it is needed: the records
+// do not change during a save.
+ListFileText hostsText(const HostStore& store)
+{
+    return ListFileText({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+}
+
+std::string helperJournalLine(const HostStore& store)
+{
+    HelperJournalLine line;
+    ListFileText text = hostsText(store);
+    std::string piece;
+    for (bool more = true; more;) {
+        piece.clear();
+        more = text.next(piece);
+        line.add(piece);
     }
-    char hex[17];
-    const auto end = std::to_chars(hex, hex + sizeof hex, h, 16).ptr;
-    return std::string(HelperJournalWord) + std::to_string(text.size()) + " " + std::string(hex, end);
+    return line.line();
 }
 
 bool throughHelper(const App& app)
@@ -84,11 +120,10 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
     if (s.blocked.hosts) {
         report.skipped.push_back(s.paths.hostsFile.hosts);
     } else if (throughHelper(app)) {
-        staged.hostsText = formatListFile({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
         staged.hostsThroughHelper = true;
     } else {
         // Written as it is made: a million-line text need not stand in memory.
-        ListFileText text({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+        ListFileText text = hostsText(store);
         if (Outcome o = prepareHostsFile(
                 app.fs, s.paths.hostsFile, [&](std::string& piece) { return text.next(piece); }, s.ownHostsStamp);
             !o)
@@ -113,7 +148,7 @@ Outcome writeJournal(App& app, const Staged& staged)
     if (!staged.hostsPath.empty())
         text += staged.hostsPath + "\r\n";
     if (staged.hostsThroughHelper)
-        text += helperJournalLine(staged.hostsText) + "\r\n";
+        text += helperJournalLine(app.state.store) + "\r\n";
     for (const std::string& list : staged.lists)
         text += list + "\r\n";
     if (platform::Status s = app.fs.writeFile(journal, text); !s) {
@@ -152,10 +187,12 @@ Outcome commitList(App& app, const std::string& path)
 // from the Wait list; the helper run before the journal is written drops a
 // host just moved from the Hosts list to the Trash when the program is killed
 // between the two.
-Outcome writeThroughHelper(App& app, const Staged& staged, SaveReport& report)
+Outcome writeThroughHelper(App& app, SaveReport& report)
 {
     ProgramState& s = app.state;
-    const platform::HostsWriteResult written = app.hostsWriter->write(staged.hostsText);
+    ListFileText text = hostsText(s.store);
+    const platform::HostsWriteResult written
+        = app.hostsWriter->writePieces([&](std::string& piece) { return text.next(piece); });
     if (written.ok()) {
         // /etc/hosts is readable by all: its new stamp is ours.
         s.ownHostsStamp = app.fs.stamp(s.paths.hostsFile.hosts);
@@ -184,7 +221,7 @@ Outcome commit(App& app, const Staged& staged, SaveReport& report)
         return o;
     }
     if (staged.hostsThroughHelper) {
-        if (Outcome o = writeThroughHelper(app, staged, report); !o) {
+        if (Outcome o = writeThroughHelper(app, report); !o) {
             discard(app, staged);
             removeJournal(app);
             return o;

@@ -5,6 +5,7 @@
 // quillon-hosts-helper run through pkexec). write() blocks until the helper
 // has answered, the person's authorisation included; it writes no other file.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,8 +34,19 @@ public:
     // helper: the folder is the system's own and this process may not write
     // into it.
     virtual bool neededFor(const std::string& hostsFolder) const = 0;
-    // Replaces /etc/hosts with text.
-    virtual HostsWriteResult write(std::string_view text) = 0;
+    // Replaces /etc/hosts with the text that next gives piece by piece (it
+    // appends the following piece to the emptied buffer it is given and
+    // returns false with the last one), so that a large text need not stand
+    // in memory whole.
+    virtual HostsWriteResult writePieces(const std::function<bool(std::string& piece)>& next) = 0;
+    // The same with the whole text at hand.
+    HostsWriteResult write(std::string_view text)
+    {
+        return writePieces([text](std::string& piece) {
+            piece.assign(text);
+            return false;
+        });
+    }
 };
 
 } // namespace quillon::platform

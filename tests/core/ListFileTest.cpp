@@ -142,7 +142,8 @@ TEST_F(ListFileTest, writePieces_manyPiecesHoldEveryRecordOnceInOrder)
         return text.next(piece);
     }));
     EXPECT_GT(pieces, 2);
-    EXPECT_EQ(dir.read("out"), formatListFile({ &store.hosts() }, { StatusWaiting, false }, -1));
+    // Compared whole: a failure message holding both texts would be megabytes.
+    EXPECT_TRUE(dir.read("out") == formatListFile({ &store.hosts() }, { StatusWaiting, false }, -1));
     HostStore back;
     ASSERT_TRUE(loadIntoActive(fs, dir.file("out"), back, StatusSaved));
     EXPECT_EQ(names(back.hosts()), names(store.hosts()));

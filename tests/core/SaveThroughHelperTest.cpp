@@ -2,6 +2,7 @@
 // processes: a script stands in for pkexec, and one for the helper where the
 // real one would need /etc (tests/tools/hosts_helper_namespace.sh runs it).
 
+#include "core/ListFile.h"
 #include "core/SaveAll.h"
 
 #include "fakes/AppFixture.h"
@@ -160,3 +161,33 @@ TEST_P(KilledWhileHelperRuns, nextStartKeepsHostsFileAndListsTogether)
 INSTANTIATE_TEST_SUITE_P(Moments, KilledWhileHelperRuns,
                          ::testing::Values(KillCase { "helperWrote", true }, KillCase { "helperNeverRan", false }),
                          [](const ::testing::TestParamInfo<KillCase>& info) { return std::string(info.param.name); });
+
+// A Hosts list whose text takes many pieces reaches the helper whole, and the
+// journal's checksum of it (made in a pass of its own) matches what the
+// helper wrote: a start after a kill at that moment commits the lists.
+TEST_F(SaveThroughHelperTest, manyPieces_reachTheHelperWholeAndMatchTheJournal)
+{
+    TempDir moment;
+    startWith("cp '" + programDir.file("Quillon.sav") + "' '" + moment.path() + "/'\nexec \"$@\"");
+    RecordList many;
+    for (int i = 0; i < 40000; ++i) {
+        auto r = std::make_unique<TRecHost>();
+        r->HostName = "host-" + std::to_string(i) + ".example.test";
+        r->IP = "10.1." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256);
+        r->Status = StatusVerified;
+        many.push_back(std::move(r));
+    }
+    state.store.hosts().append(std::move(many));
+    ASSERT_TRUE(saveAndRefresh(app));
+    const std::string written = hostsDir.read("hosts");
+    EXPECT_GT(written.size(), 2 * ListFileText::PieceBytes);
+    // Compared whole: a failure message holding both texts would be megabytes.
+    EXPECT_TRUE(written == formatListFile({ &state.store.hosts(), &state.store.wait() }, { StatusWaiting, false }, -1));
+
+    std::filesystem::copy_file(moment.file("Quillon.sav"), programDir.file("Quillon.sav"));
+    std::filesystem::copy_file(programDir.file("Quillon.d01"), programDir.file("Quillon.d01.tmp"));
+    programDir.write("Quillon.d01", WaitLine);
+    ASSERT_TRUE(finishInterruptedSave(app));
+    EXPECT_FALSE(movingIsInWaitFile()); // the helper's text was recognised: the lists went into place
+    expectNothingStaged();
+}

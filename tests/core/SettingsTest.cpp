@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase { "lookAheadAboveTheMostIsTheMost", "LookAhead=100000",
                        [](const Settings& s) { return s.LookAhead == MaxLookAhead; } },
         EncodingCase { "lookAheadWordGivesDefault", "LookAhead=many",
-                       [](const Settings& s) { return s.LookAhead == 16; } }),
+                       [](const Settings& s) { return s.LookAhead == 32; } }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsTest, writeOptions_writesItsKeysInOrder)

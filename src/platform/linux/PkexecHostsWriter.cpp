@@ -6,6 +6,7 @@
 #include "platform/linux/DdeWire.h"
 
 #include <cerrno>
+#include <functional>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
@@ -58,13 +59,26 @@ std::string lastLine(const std::string& text)
     return rest.substr(rest.find_last_of('\n') == std::string::npos ? 0 : rest.find_last_of('\n') + 1);
 }
 
-// Feeds text to `in` and collects what `out` gives, at the same time: a
-// helper that refuses early stops reading, and one that answers at length
-// must not stall on a full pipe while we still write.
-void exchange(UniqueFd& in, UniqueFd& out, std::string_view text, std::string& answer)
+// Feeds the text to `in`, piece by piece as next makes it, and collects what
+// `out` gives, at the same time: a helper that refuses early stops reading,
+// and one that answers at length must not stall on a full pipe while we
+// still write.
+void exchange(UniqueFd& in, UniqueFd& out, const std::function<bool(std::string&)>& next, std::string& answer)
 {
     ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) | O_NONBLOCK);
-    if (text.empty())
+    std::string piece;
+    std::string_view text;
+    bool more = true;
+    // The next piece to send once the last one is gone; false at the end.
+    auto refill = [&] {
+        while (text.empty() && more) {
+            piece.clear();
+            more = next(piece);
+            text = piece;
+        }
+        return !text.empty();
+    };
+    if (!refill())
         in.reset();
     while (out.valid()) {
         pollfd fds[2] = { { out.get(), POLLIN, 0 }, { in.valid() ? in.get() : -1, POLLOUT, 0 } };
@@ -79,7 +93,7 @@ void exchange(UniqueFd& in, UniqueFd& out, std::string_view text, std::string& a
             const ssize_t n = ::send(in.get(), text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
             if (n > 0)
                 text.remove_prefix(static_cast<std::size_t>(n));
-            if ((n < 0 && errno != EAGAIN && errno != EINTR) || text.empty())
+            if ((n < 0 && errno != EAGAIN && errno != EINTR) || !refill())
                 in.reset(); // the end of the text, or a reader gone
         }
         if (fds[0].revents != 0) {
@@ -124,7 +138,7 @@ bool PkexecHostsWriter::neededFor(const std::string& hostsFolder) const
     return folder == "/etc" && ::access("/etc", W_OK) != 0;
 }
 
-HostsWriteResult PkexecHostsWriter::write(std::string_view text)
+HostsWriteResult PkexecHostsWriter::writePieces(const std::function<bool(std::string& piece)>& next)
 {
     // pkexec would only say "cannot run" for a missing helper; the person
     // needs to know that something is not installed, and which.
@@ -166,7 +180,7 @@ HostsWriteResult PkexecHostsWriter::write(std::string_view text)
     theirOutput.reset();
 
     std::string answer;
-    exchange(ourInput, ourOutput, text, answer);
+    exchange(ourInput, ourOutput, next, answer);
     const int status = waitFor(pid);
     const std::string message = lastLine(answer);
 

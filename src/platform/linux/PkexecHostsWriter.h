@@ -24,7 +24,7 @@ public:
 
     // The folder is /etc and this process may not write into it.
     bool neededFor(const std::string& hostsFolder) const override;
-    HostsWriteResult write(std::string_view text) override;
+    HostsWriteResult writePieces(const std::function<bool(std::string& piece)>& next) override;
 
 private:
     std::string m_pkexec;
