@@ -1,6 +1,6 @@
 // The host store on the 177,767-line benchmark blocklist: loading with the
 // duplicate check, saving all of it, and a look-up by name with letter case
-// ignored.
+// ignored; and loading a hostile file of one 64 MB line.
 
 #include "BlocklistFixture.h"
 
@@ -58,6 +58,27 @@ void BM_SaveAllBlocklist(benchmark::State& state)
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(paths.hosts));
 }
 BENCHMARK(BM_SaveAllBlocklist)->Unit(benchmark::kMillisecond);
+
+// A hostile hosts file: 64 MB holding no line end at all, read in pieces.
+// Its time should be in step with its size, as for the blocklist.
+void BM_LoadOneEndlessLine(benchmark::State& state)
+{
+    platform::PosixFileSystem fs;
+    const std::string path = bench::blocklistFolder() + "/endless";
+    {
+        std::string text = "10.0.0.1 ";
+        text.resize(64 << 20, 'a');
+        fs.writeFile(path, text);
+    }
+    for (auto _ : state) {
+        core::HostStore store;
+        if (!core::loadIntoActive(fs, path, store, core::StatusSaved))
+            state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(store.hosts().size());
+    }
+    state.SetBytesProcessed(state.iterations() * (std::int64_t { 64 } << 20));
+}
+BENCHMARK(BM_LoadOneEndlessLine)->Unit(benchmark::kMillisecond);
 
 void BM_LookupIgnoringCase(benchmark::State& state)
 {

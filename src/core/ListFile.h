@@ -13,6 +13,7 @@
 #include "core/Outcome.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -160,26 +161,34 @@ void PieceLines<F>::feed(std::string_view piece)
         piece = piece.substr(0, eof);
         m_ended = true;
     }
-    std::string_view text = piece;
-    if (!m_carry.empty()) {
+    // The held text has no line end in it but perhaps a final CR; only the
+    // new piece is searched, so that a file of one endless line still takes
+    // time in step with its size. Whole lines end at the last LF, or failing
+    // one at the last CR that is not the final byte (a CR there may be the
+    // first half of CR LF).
+    const std::size_t held = m_carry.size();
+    std::size_t whole = 0; // bytes of held text and piece that make whole lines
+    if (!piece.empty()) {
+        const std::size_t lf = piece.rfind('\n');
+        const std::size_t cr = piece.substr(0, piece.size() - 1).rfind('\r');
+        const std::size_t end = std::max(lf == std::string_view::npos ? 0 : lf + 1,
+                                         cr == std::string_view::npos ? 0 : cr + 1);
+        if (end > 0)
+            whole = held + end;
+        else if (held > 0 && m_carry.back() == '\r')
+            whole = held; // the held CR is followed by something other than LF
+    }
+    if (held == 0) {
+        if (whole > 0)
+            forEachLine(piece.substr(0, whole), m_f);
+        m_carry.assign(piece.substr(whole));
+    } else if (whole == 0) {
         m_carry.append(piece);
-        text = m_carry;
+    } else {
+        m_carry.append(piece.substr(0, whole - held));
+        forEachLine(m_carry, m_f);
+        m_carry.assign(piece.substr(whole - held));
     }
-    // Whole lines end at the last LF, or failing one at the last CR that is
-    // not the final byte (a CR there may be the first half of CR LF).
-    std::size_t whole = 0;
-    if (const std::size_t lf = text.rfind('\n'); lf != std::string_view::npos) {
-        whole = lf + 1;
-    } else if (!text.empty()) {
-        const std::size_t cr = text.substr(0, text.size() - 1).rfind('\r');
-        whole = cr == std::string_view::npos ? 0 : cr + 1;
-    }
-    if (whole > 0)
-        forEachLine(text.substr(0, whole), m_f);
-    if (text.data() == m_carry.data())
-        m_carry.erase(0, whole);
-    else
-        m_carry.assign(text.substr(whole));
     if (m_ended)
         finish();
 }
