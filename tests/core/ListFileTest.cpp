@@ -3,6 +3,7 @@
 
 #include "fakes/CaseName.h"
 #include "fakes/FaultyFileSystem.h"
+#include "fakes/ManyHosts.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -125,15 +126,7 @@ TEST_F(ListFileTest, loadActive_lineEndsAcrossReadPiecesAsInTheWholeText)
 // and in order, as the whole text would.
 TEST_F(ListFileTest, writePieces_manyPiecesHoldEveryRecordOnceInOrder)
 {
-    RecordList records;
-    for (int i = 0; i < 40000; ++i) {
-        auto r = std::make_unique<TRecHost>();
-        r->HostName = "host-" + std::to_string(i) + ".example.test";
-        r->IP = "10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256);
-        r->Status = StatusSaved;
-        records.push_back(std::move(r));
-    }
-    store.hosts().append(std::move(records));
+    store.hosts().append(quillon::test::manyHosts(40000, 0, StatusSaved));
     quillon::platform::PosixFileSystem real;
     ListFileText text({ &store.hosts() }, { StatusWaiting, false }, -1);
     int pieces = 0;

@@ -6,6 +6,7 @@
 #include "core/SaveAll.h"
 
 #include "fakes/AppFixture.h"
+#include "fakes/ManyHosts.h"
 #include "platform/linux/PkexecHostsWriter.h"
 
 #include <algorithm>
@@ -169,15 +170,7 @@ TEST_F(SaveThroughHelperTest, manyPieces_reachTheHelperWholeAndMatchTheJournal)
 {
     TempDir moment;
     startWith("cp '" + programDir.file("Quillon.sav") + "' '" + moment.path() + "/'\nexec \"$@\"");
-    RecordList many;
-    for (int i = 0; i < 40000; ++i) {
-        auto r = std::make_unique<TRecHost>();
-        r->HostName = "host-" + std::to_string(i) + ".example.test";
-        r->IP = "10.1." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256);
-        r->Status = StatusVerified;
-        many.push_back(std::move(r));
-    }
-    state.store.hosts().append(std::move(many));
+    state.store.hosts().append(manyHosts(40000, 1, StatusVerified));
     ASSERT_TRUE(saveAndRefresh(app));
     const std::string written = hostsDir.read("hosts");
     EXPECT_GT(written.size(), 2 * ListFileText::PieceBytes);
