@@ -111,6 +111,9 @@ public:
     platform::Status rewriteInPlace(const std::string& path, std::string_view data, bool& changed) override;
     std::string linkTarget(const std::string& path) override { return path; }
     platform::Status syncDirectory(const std::string& dir) override;
+    // Every file is this process's own, and no one else writes here.
+    bool isOwnFile(const std::string& path) override { return fileExists(path); }
+    std::string othersMayWrite(const std::string&) override { return {}; }
 
 private:
     struct Node {

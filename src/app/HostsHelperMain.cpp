@@ -4,11 +4,11 @@
 
 #include "core/HostsHelper.h"
 #include "platform/HostsCaches.h"
+#include "platform/linux/FolderLock.h"
 #include "platform/linux/PosixFileSystem.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <csignal>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,26 +18,17 @@
 
 namespace {
 
-// Reads standard input, but never more than one byte past the limit: that
-// byte is enough to refuse the text as too large.
-bool readInput(std::string& input, int& error)
+std::ptrdiff_t readInput(char* buffer, std::size_t size, int& error)
 {
-    const std::size_t cap = quillon::core::HostsHelperMaxInput + 1;
-    char buffer[65536];
-    while (input.size() < cap) {
-        const std::size_t want = std::min(sizeof buffer, cap - input.size());
-        const ssize_t n = ::read(STDIN_FILENO, buffer, want);
-        if (n == 0)
-            return true;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, size);
+        if (n >= 0)
+            return n;
+        if (errno != EINTR) {
             error = errno;
-            return false;
+            return -1;
         }
-        input.append(buffer, static_cast<std::size_t>(n));
     }
-    return true;
 }
 
 void answer(std::string_view message)
@@ -57,6 +48,14 @@ void answer(std::string_view message)
     }
 }
 
+std::string ownHostName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -65,16 +64,17 @@ int main(int argc, char* argv[])
     // the hosts file's own attributes, or the system's usual bits, whatever
     // umask the caller had.
     ::umask(022);
+    // The program gone while the answer is written must not end the helper
+    // before it has finished with /etc.
+    ::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
 
-    std::string input;
-    int error = 0;
-    if (!readInput(input, error)) {
-        answer(std::string("Cannot read the new hosts file. ") + std::strerror(error));
-        return quillon::core::HelperInputUnreadable;
-    }
+    // One writer of /etc/hosts at a time, and a program starting meanwhile
+    // waits for the end of this one before it reads what was saved.
+    const quillon::platform::FolderLock lock("/etc", quillon::platform::FolderLock::Kind::Exclusive);
     quillon::platform::PosixFileSystem fs;
-    const quillon::core::HostsHelperAnswer result = quillon::core::runHostsHelper(args, input, fs, "/etc");
+    const quillon::core::HostsHelperAnswer result
+        = quillon::core::runHostsHelper(args, readInput, fs, { "/etc", ownHostName() });
     // As root, the helper also tells nscd to forget its copy of the old file.
     if (result.status == quillon::core::HelperReplaced)
         quillon::platform::refreshHostsCaches();

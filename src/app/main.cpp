@@ -53,8 +53,8 @@ int main(int argc, char* argv[])
     quillon::app::DesktopBrowsers browsers(fileSystem);
     // Beside the executable for a build or portable copy; the person's XDG
     // folders for an installed program.
-    const quillon::core::ProgramFolders folders
-        = quillon::core::chooseProgramFolders(quillon::platform::programPlace(quillon::platform::executableFolder()));
+    const quillon::platform::ProgramPlace place = quillon::platform::programPlace(quillon::platform::executableFolder());
+    const quillon::core::ProgramFolders folders = quillon::core::chooseProgramFolders(place);
     for (const std::string& folder : { folders.settings, folders.data }) {
         if (!quillon::platform::makeFolders(folder))
             std::cerr << "Quillon: cannot create the folder " << folder << std::endl;
@@ -64,7 +64,7 @@ int main(int argc, char* argv[])
                                                      browsers.histories, &browsers.programs };
     quillon::platform::PkexecHostsWriter hostsWriter(
         quillon::platform::PkexecHostsWriter::SystemPkexec,
-        quillon::platform::hostsHelperPath(quillon::platform::executableFolder()));
+        quillon::platform::hostsHelperPath(place.executableFolder, !place.installedAssets.empty()));
     environment.hostsWriter = &hostsWriter;
     // Captures' lookups still running at the end keep the resolver alive.
     environment.lookupResolver = resolver;

@@ -29,4 +29,10 @@ std::string notSavedUnreadable(const std::string& path)
     return "File \"" + path + "\" not saved: it could not be read when Quillon started.";
 }
 
+std::string ignoredForeignFile(const std::string& path, const std::string& hosts)
+{
+    return "Quillon ignored \"" + path + "\": it does not belong to you or to root, so it was not copied into \""
+        + hosts + "\".";
+}
+
 } // namespace quillon::core

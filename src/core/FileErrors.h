@@ -16,5 +16,7 @@ std::string cannotCreateFile(const std::string& path, const platform::Status& st
 std::string cannotReplaceFile(const std::string& path, const platform::Status& status);
 // File "PATH" not saved: it could not be read when Quillon started.
 std::string notSavedUnreadable(const std::string& path);
+// Quillon ignored "PATH": it does not belong to you or to root, so it was not copied into "HOSTS".
+std::string ignoredForeignFile(const std::string& path, const std::string& hosts);
 
 } // namespace quillon::core

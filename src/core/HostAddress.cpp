@@ -122,4 +122,11 @@ bool isPinnedAddress(std::string_view text)
     return isIPv6Text(text);
 }
 
+bool isSystemScopeAddress(std::string_view text)
+{
+    if (const auto a = dottedIPv4(text, false))
+        return (*a)[0] == 127 || *a == std::array<std::uint8_t, 4> {} || ((*a)[0] == 169 && (*a)[1] == 254);
+    return isIPv6Text(text);
+}
+
 } // namespace quillon::core

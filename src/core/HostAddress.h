@@ -32,4 +32,8 @@ bool isHostLineAddress(std::string_view text);
 bool isPinnedAddress(std::string_view text);
 inline bool isPinnedEntry(const TRecHost& r) { return isPinnedAddress(r.IP); }
 
+// True for an address of the machine's own scope: loopback (127.0.0.0/8),
+// unspecified (0.0.0.0), link-local (169.254.0.0/16), and every IPv6 address.
+bool isSystemScopeAddress(std::string_view text);
+
 } // namespace quillon::core

@@ -30,10 +30,7 @@ constexpr unsigned HostsFileMode = 0644;
 // temporary name so that a failed copy leaves the previous one whole.
 Outcome writeCopy(platform::FileSystem& fs, const std::string& hosts, std::string_view text, const std::string& to)
 {
-    if (Outcome o = writeFileReplacing(fs, to, text); !o)
-        return o;
-    fs.copyAttributes(hosts, to); // best effort: the text is what counts
-    return Outcome::success();
+    return writeFileReplacing(fs, to, text, hosts);
 }
 
 Outcome copyToBackup(platform::FileSystem& fs, const std::string& hosts, const std::string& bak)
@@ -109,6 +106,15 @@ Outcome finishInterruptedRewrite(platform::FileSystem& fs, const HostsFilePaths&
 {
     if (!fs.fileExists(p.redo))
         return Outcome::success();
+    // Only a copy this user (or root) made is ever copied into the hosts
+    // file; anything else is taken away, so that it is not met again.
+    for (const std::string* file : { &p.redo, &p.tmp }) {
+        if (fs.fileExists(*file) && !fs.isOwnFile(*file)) {
+            fs.removeFile(p.redo);
+            fs.removeFile(p.tmp);
+            return Outcome::failure(ignoredForeignFile(*file, p.hosts));
+        }
+    }
     const std::string target = fs.linkTarget(p.hosts);
     // hosts.tmp was whole and synced before the marker was made; without it,
     // hosts.bak holds the whole old text.

@@ -2,7 +2,11 @@
 
 #include "core/HostLine.h"
 #include "core/HostsFile.h"
+#include "core/HostsFrame.h"
+#include "core/SystemHostLines.h"
 #include "core/Paths.h"
+
+#include <optional>
 
 namespace quillon::core {
 
@@ -73,29 +77,115 @@ std::size_t firstRefusedHostsLine(std::string_view text)
     return 0;
 }
 
-HostsHelperAnswer runHostsHelper(const std::vector<std::string>& args, std::string_view input,
-                                 platform::FileSystem& fs, const std::string& systemFolder)
+namespace {
+
+constexpr std::string_view Refused = "The new hosts file was refused: ";
+
+HostsHelperAnswer frameRefused(const std::string& why)
+{
+    return { HelperFrameRefused, std::string(Refused) + why };
+}
+
+// Reads until size bytes are in or the input ends; false on an error.
+bool readSome(const HelperInput& input, char* buffer, std::size_t size, std::size_t& got, int& error)
+{
+    got = 0;
+    while (got < size) {
+        const std::ptrdiff_t n = input(buffer + got, size - got, error);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+HostsHelperAnswer unreadable(int error)
+{
+    return { HelperInputUnreadable, oneLine("Cannot read the new hosts file. " + platform::Status::fromErrno(error).reason()) };
+}
+
+} // namespace
+
+HostsHelperAnswer readFramedText(const HelperInput& input, std::string& text)
+{
+    text.clear();
+    // The header, a byte at a time: nothing of the text is read before its
+    // size is known.
+    std::string header;
+    int error = 0;
+    for (;;) {
+        char c = 0;
+        const std::ptrdiff_t n = input(&c, 1, error);
+        if (n < 0)
+            return unreadable(error);
+        if (n == 0 || header.size() + 1 >= HostsFrameMaxHeader)
+            return frameRefused(header.empty() && n == 0 ? "no text came." : "it does not begin with its frame header.");
+        if (c == '\n')
+            break;
+        header.push_back(c);
+    }
+    const std::optional<HostsFrame> frame = HostsFrame::parse(header);
+    if (!frame)
+        return frameRefused("it does not begin with its frame header.");
+    if (frame->size > HostsHelperMaxInput)
+        return { HelperInputTooLarge, std::string(Refused) + "it is larger than "
+                                          + std::to_string(HostsHelperMaxInputMiB) + " MiB." };
+    text.resize(static_cast<std::size_t>(frame->size));
+    std::size_t got = 0;
+    if (!readSome(input, text.data(), text.size(), got, error))
+        return unreadable(error);
+    if (got < text.size())
+        return frameRefused("it ended after " + std::to_string(got) + " of the " + std::to_string(frame->size)
+                            + " bytes its frame announces.");
+    char extra = 0;
+    if (!readSome(input, &extra, 1, got, error))
+        return unreadable(error);
+    if (got != 0)
+        return frameRefused("it is longer than the " + std::to_string(frame->size) + " bytes its frame announces.");
+    if (Sha256::ofText(text) != frame->sha256)
+        return frameRefused("its SHA-256 checksum is not the one its frame announces.");
+    return {};
+}
+
+HostsHelperAnswer runHostsHelper(const std::vector<std::string>& args, const HelperInput& input,
+                                 platform::FileSystem& fs, const HelperSystem& system)
 {
     // The arguments are never echoed: they could hold anything, line ends
     // included, and the answer is one line.
-    if (args.size() != 1 || args.front() != HostsHelperTarget)
+    const bool replace = args.size() == 1 && args.front() == HostsHelperTarget;
+    const bool finish = args.size() == 2 && args.front() == HostsHelperFinish && args.back() == HostsHelperTarget;
+    if (!replace && !finish)
         return { HelperTargetRefused, "The hosts helper writes /etc/hosts and no other file." };
-    if (input.size() > HostsHelperMaxInput)
-        return { HelperInputTooLarge, "The new hosts file was refused: it is larger than "
-                                          + std::to_string(HostsHelperMaxInputMiB) + " MiB." };
-    if (const std::size_t line = firstRefusedHostsLine(input); line != 0) {
-        return { HelperTextRefused, "The new hosts file was refused: line " + std::to_string(line)
+    const HostsFilePaths paths = hostsFilePaths(system.folder);
+    if (finish) {
+        if (Outcome o = finishInterruptedRewrite(fs, paths); !o)
+            return { HelperReplaceFailed, oneLine(o.message()) };
+        return {};
+    }
+    std::string text;
+    if (HostsHelperAnswer a = readFramedText(input, text); a.status != HelperReplaced)
+        return a;
+    if (const std::size_t line = firstRefusedHostsLine(text); line != 0) {
+        return { HelperTextRefused, std::string(Refused) + "line " + std::to_string(line)
                                         + " is not a host line that Quillon writes." };
     }
+    // A rewrite cut short is finished first, so that the system lines are
+    // read from the whole file.
+    if (Outcome o = finishInterruptedRewrite(fs, paths); !o)
+        return { HelperReplaceFailed, oneLine(o.message()) };
+    if (std::string refusal = systemLinesRefusal(fs, paths.hosts, text, system.ownName); !refusal.empty())
+        return { HelperTextRefused, oneLine(std::move(refusal)) };
     // The helper cannot know which hosts file the program wrote last, and
     // need not: hosts.orig is made only from a file with lines the program
     // does not write, and never overwritten. With no stamp of its own, the
     // first such file met is kept, which is what hosts.orig is for.
     const platform::FileStamp noOwnStamp;
     platform::FileStamp written;
-    if (Outcome o = replaceHostsFile(fs, hostsFilePaths(systemFolder), input, noOwnStamp, written); !o)
+    if (Outcome o = replaceHostsFile(fs, paths, text, noOwnStamp, written); !o)
         return { HelperReplaceFailed, oneLine(o.message()) };
-    return { HelperReplaced, {} };
+    return {};
 }
 
 } // namespace quillon::core

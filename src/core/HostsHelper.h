@@ -3,16 +3,25 @@
 // its arguments and the text it reads, as a plain routine so that tests can
 // run it without a process or rights.
 //
-//   quillon-hosts-helper /etc/hosts   < new text
+//   quillon-hosts-helper /etc/hosts            < framed new text
+//   quillon-hosts-helper --finish /etc/hosts   (reads nothing)
 //
 // It runs as root through pkexec for a person who may not write /etc, so it
-// trusts nothing it is given: the only target is the literal "/etc/hosts",
-// the text is at most HostsHelperMaxInput bytes, and every line must be empty
-// or a host line that Quillon itself writes (see firstRefusedHostsLine). A
-// text with one bad line is refused whole, before anything is written. Then
-// it replaces the hosts file with the program's own sequence
-// (replaceHostsFile: hosts.tmp, hosts.orig, hosts.bak, the rename or the
-// in-place rewrite, and first the end of a rewrite cut short).
+// trusts nothing it is given. The only target is the literal "/etc/hosts".
+// The text comes in the frame of core/HostsFrame.h: the header is read first
+// and a size over HostsHelperMaxInput is refused before any byte of the text
+// is read; then exactly that many bytes, their SHA-256 and the end of the
+// input are checked, so that a text cut short (the program killed while it
+// sent it) or lengthened is refused whole. Every line must then be empty or
+// a host line that Quillon itself writes (see firstRefusedHostsLine), and the
+// system's own lines of the current /etc/hosts must stand unchanged (see
+// core/SystemHostLines.h). Only then is the hosts file replaced, with the
+// program's own sequence (replaceHostsFile: hosts.tmp, hosts.orig, hosts.bak,
+// the rename or the in-place rewrite, and first the end of a rewrite cut
+// short). Any refusal leaves /etc untouched.
+//
+// "--finish" only completes an in-place rewrite cut short (hosts.redo), so
+// that the program can make /etc/hosts whole again at its start.
 //
 // It reads no environment variable. The answer is its exit status and one
 // line on standard output, which the program shows as it stands. pkexec
@@ -22,6 +31,7 @@
 #include "platform/FileSystem.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,15 +41,17 @@ namespace quillon::core {
 // Exit statuses of the helper.
 enum HostsHelperStatus : int {
     HelperReplaced = 0,        // the hosts file holds the new text
-    HelperTargetRefused = 2,   // an argument list other than exactly "/etc/hosts"
-    HelperTextRefused = 3,     // a line Quillon would not write; the message names it
-    HelperInputTooLarge = 4,   // more than HostsHelperMaxInput bytes on standard input
+    HelperTargetRefused = 2,   // an argument list other than the two above
+    HelperTextRefused = 3,     // a line Quillon would not write, or a system line changed; the message says which
+    HelperInputTooLarge = 4,   // the frame announces more than HostsHelperMaxInput bytes
     HelperReplaceFailed = 5,   // the replace failed; the message has the system's reason
     HelperInputUnreadable = 6, // standard input could not be read
+    HelperFrameRefused = 7,    // no frame header, fewer or more bytes than it announces, or another checksum
 };
 
 // The one file the helper writes.
 inline constexpr std::string_view HostsHelperTarget = "/etc/hosts";
+inline constexpr std::string_view HostsHelperFinish = "--finish";
 // The most text it takes: a million lines written by Quillon come to about
 // 68 MB, so this leaves room for three million and more.
 inline constexpr std::size_t HostsHelperMaxInputMiB = 256;
@@ -51,6 +63,18 @@ inline constexpr std::size_t HostsHelperMaxLine = std::size_t { 1 } << 20;
 struct HostsHelperAnswer {
     int status = HelperReplaced;
     std::string message; // one line, without a line end
+};
+
+// Standard input: reads up to size bytes into buffer and returns how many,
+// 0 at the end of the input, or -1 with the system's error code in error.
+using HelperInput = std::function<std::ptrdiff_t(char* buffer, std::size_t size, int& error)>;
+
+// What the helper knows of the machine: the folder "/etc/hosts" lives in
+// ("/etc" for the real helper, a temporary folder in tests) and the
+// machine's own host name.
+struct HelperSystem {
+    std::string folder;
+    std::string ownName;
 };
 
 // 0 when every line of text is one the program writes into the hosts file,
@@ -65,11 +89,12 @@ struct HostsHelperAnswer {
 // host or an address. Comment lines never pass: the program never writes one.
 std::size_t firstRefusedHostsLine(std::string_view text);
 
-// The helper's whole work. args are its arguments without the program name;
-// input is what standard input gave, of which at most HostsHelperMaxInput + 1
-// bytes need be read. systemFolder is where "/etc/hosts" lives: "/etc" for
-// the real helper, a temporary folder in tests.
-HostsHelperAnswer runHostsHelper(const std::vector<std::string>& args, std::string_view input,
-                                 platform::FileSystem& fs, const std::string& systemFolder);
+// Reads one framed text from input into text; an answer other than
+// HelperReplaced says why it was refused.
+HostsHelperAnswer readFramedText(const HelperInput& input, std::string& text);
+
+// The helper's whole work. args are its arguments without the program name.
+HostsHelperAnswer runHostsHelper(const std::vector<std::string>& args, const HelperInput& input,
+                                 platform::FileSystem& fs, const HelperSystem& system);
 
 } // namespace quillon::core

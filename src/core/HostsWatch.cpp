@@ -10,9 +10,18 @@ void TimerFilesTick(App& app)
 {
     ProgramState& s = app.state;
     app.shell.setTimerEnabled(Timer::Files, false);
-    const platform::FileStamp age = app.fs.stamp(s.paths.hostsFile.hosts);
+    // A hosts folder others may write is never read, not even its times.
+    const platform::FileStamp age
+        = s.hostsFolderUnsafe.empty() ? app.fs.stamp(s.paths.hostsFile.hosts) : platform::FileStamp {};
     if (age == s.hostsAge) {
         app.shell.setTimerEnabled(Timer::Files, true);
+    } else if (!age.exists) {
+        // The Hosts list stays as it is whatever the answer; the next save
+        // writes the file again in any case.
+        s.hostsAge = age;
+        if (app.dialogs.ask(RewriteDeletedQuestion, MessageKind::QuestionDefaultYes) == Answer::Yes)
+            saveAndRefresh(app);
+        setInterfaceLock(app, true);
     } else {
         if (app.dialogs.ask(ReloadQuestion, MessageKind::QuestionDefaultNo) == Answer::Yes) {
             setInterfaceLock(app, false);

@@ -6,6 +6,10 @@
 
 namespace quillon::core {
 
+// Asked instead when the hosts file is gone: a vanished file is not a
+// modified one, and reloading it would empty the Hosts list.
+inline constexpr const char* RewriteDeletedQuestion =
+    "The Hosts file has been deleted by another program: write it again from the Hosts list ?";
 inline constexpr const char* ReloadQuestion =
     "WARNING!!! The Hosts file has been modified by another program: reload the modified file ?";
 

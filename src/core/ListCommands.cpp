@@ -1,6 +1,7 @@
 #include "core/ListCommands.h"
 
 #include "core/HostName.h"
+#include "core/Interface.h"
 
 #include <algorithm>
 #include <numeric>
@@ -152,11 +153,45 @@ void removeAlias(App& app)
     app.shell.selectRows(page, {});
 }
 
+std::string blockedListReason(const ProgramState& state, ListPage target)
+{
+    const Paths& p = state.paths;
+    const char* list = "the Hosts list";
+    std::string file = p.hostsFile.hosts;
+    bool blocked = state.blocked.hosts;
+    if (target == ListPage::Wait) {
+        list = "the Wait list";
+        file = p.d01;
+        blocked = state.blocked.d01;
+    } else if (target == ListPage::Trash) {
+        list = "the Trash";
+        file = p.d02;
+        blocked = state.blocked.d02;
+    }
+    if (!blocked)
+        return {};
+    if (target == ListPage::Hosts && !state.hostsFolderUnsafe.empty())
+        return "Hosts cannot be moved into " + std::string(list) + ": " + state.hostsFolderUnsafe;
+    return "Hosts cannot be moved into " + std::string(list) + ": \"" + file
+        + "\" could not be read when Quillon started and is not written while it runs, so they would be lost.";
+}
+
+bool refuseMoveInto(App& app, ListPage target)
+{
+    const std::string why = blockedListReason(app.state, target);
+    if (why.empty())
+        return false;
+    reportError(app, why);
+    return true;
+}
+
 void deleteSelectedRows(App& app)
 {
     const int page = app.shell.currentPage();
     const std::vector<int> selected = app.shell.selectedRows(page);
     if (selected.empty())
+        return;
+    if (page != pageIndex(ListPage::Trash) && refuseMoveInto(app, ListPage::Trash))
         return;
     if (app.dialogs.ask(deleteQuestion(page, static_cast<int>(selected.size())), MessageKind::QuestionDefaultYes)
         != Answer::Yes)
@@ -175,6 +210,14 @@ void restoreSelectedRows(App& app)
         return;
     HostStore& store = app.state.store;
     const std::vector<int> selected = app.shell.selectedRows(trashPage);
+    // Waiting records go back to the Wait list, all others to the Hosts list.
+    for (const ListPage target : { ListPage::Hosts, ListPage::Wait }) {
+        const bool needed = std::any_of(selected.begin(), selected.end(), [&](int row) {
+            return (store.trash().at(static_cast<std::size_t>(row)).Status == StatusWaiting) == (target == ListPage::Wait);
+        });
+        if (needed && refuseMoveInto(app, target))
+            return;
+    }
     // Rows move up as the ones above them are restored.
     int restored = 0;
     std::vector<int> stillSelected;

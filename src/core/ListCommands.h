@@ -21,6 +21,14 @@ void deleteSelectedRows(App& app);
 void restoreSelectedRows(App& app);
 void emptyTrashCommand(App& app);
 
+// Why hosts may not be moved into the list a page shows: its file could not
+// be read when the program started (or, for the Hosts list, its folder is
+// not used), so it is not written during this run and hosts moved there
+// would be lost. Empty when they may.
+std::string blockedListReason(const ProgramState& state, ListPage target);
+// The same, shown to the person; true when the move is refused.
+bool refuseMoveInto(App& app, ListPage target);
+
 // The texts of the questions, from their pieces.
 std::string deleteQuestion(int page, int selected);
 std::string removeAliasQuestion(int selected);

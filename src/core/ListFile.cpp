@@ -6,6 +6,7 @@
 #include "core/HostName.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <random>
 
 namespace quillon::core {
@@ -165,23 +166,42 @@ Outcome moveIntoPlace(platform::FileSystem& fs, const std::string& tmp, const st
 
 } // namespace
 
-Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, std::string_view text)
+Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, std::string_view text,
+                           const std::string& attributesOf)
 {
     const std::string tmp = path + ".tmp";
     if (platform::Status s = fs.writeFile(tmp, text); !s) {
         fs.removeFile(tmp);
         return Outcome::failure(cannotCreateFile(path, s));
     }
+    if (!attributesOf.empty())
+        fs.copyAttributes(attributesOf, tmp); // best effort: the text is what counts
     return moveIntoPlace(fs, tmp, path);
 }
 
-Outcome writeChosenFile(platform::FileSystem& fs, const std::string& path, std::string_view text)
+namespace {
+
+// A name part no one else can foresee: 64 random bits in hexadecimal.
+std::string unforeseeableName()
 {
     std::random_device random;
+    const std::uint64_t bits = (std::uint64_t { random() } << 32) ^ random();
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(bits));
+    return hex;
+}
+
+// The permission bits of a new file the person saves.
+constexpr unsigned ChosenFileMode = 0644;
+
+} // namespace
+
+Outcome writeChosenFile(platform::FileSystem& fs, const std::string& path, std::string_view text)
+{
     platform::Status created = platform::Status::fromErrno(EEXIST);
     std::string tmp;
     for (int attempt = 0; attempt < 100 && created.code() == EEXIST; ++attempt) {
-        tmp = path + ".quillon-" + std::to_string(random() % 1000000) + ".tmp";
+        tmp = path + ".quillon-" + unforeseeableName() + ".tmp";
         created = fs.createFile(tmp, text);
     }
     if (!created) {
@@ -189,6 +209,10 @@ Outcome writeChosenFile(platform::FileSystem& fs, const std::string& path, std::
             fs.removeFile(tmp);
         return Outcome::failure(cannotCreateFile(path, created));
     }
+    if (fs.fileExists(path))
+        fs.copyAttributes(path, tmp);
+    else
+        fs.setPermissions(tmp, ChosenFileMode);
     return moveIntoPlace(fs, tmp, path);
 }
 

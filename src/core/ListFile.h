@@ -116,10 +116,15 @@ void markWritten(const std::vector<HostSequence*>& parts, StatusFilter filter, s
 Outcome writeListFile(platform::FileSystem& fs, const std::string& path,
                       const std::vector<HostSequence*>& parts, StatusFilter filter, std::int32_t newStatus);
 // Writes text to path through path + ".tmp" (synced) and a rename, and syncs
-// the folder, so that the new file is on disk when this returns.
-Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, std::string_view text);
-// The same for a file the person chose, whose folder may hold anything: the
-// temporary file gets a name of its own that no file there has.
+// the folder, so that the new file is on disk when this returns. The file is
+// readable by its owner only, or, when attributesOf names a file, takes that
+// file's attributes before it is renamed into place.
+Outcome writeFileReplacing(platform::FileSystem& fs, const std::string& path, std::string_view text,
+                           const std::string& attributesOf = {});
+// The same for a file the person chose, whose folder may hold anything (and
+// others may write): the temporary file gets a name no one can foresee, and
+// the file keeps the attributes of the one it replaces, or is readable by all
+// when new, as files a person saves are.
 Outcome writeChosenFile(platform::FileSystem& fs, const std::string& path, std::string_view text);
 
 // The Ignore list file: one name per line; blank lines are skipped.

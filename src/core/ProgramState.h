@@ -49,6 +49,12 @@ struct ProgramState {
     bool cancel = false;
     bool unlocked = false;
     WriteBlocks blocked;
+    // Why the hosts folder is not used at all (others may write it), as the
+    // sentence shown to the person; empty when it is used.
+    std::string hostsFolderUnsafe;
+    // The hosts file was found torn by a rewrite cut short that could not be
+    // finished: it is not written during this run.
+    bool hostsNotWhole = false;
     // The program was asked to end from outside (a signal, the session
     // ending): the running operation is being cancelled and no dialog is
     // shown any more.

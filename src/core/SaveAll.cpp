@@ -2,12 +2,13 @@
 
 #include "core/FileErrors.h"
 #include "core/HostsFile.h"
+#include "core/HostsFrame.h"
 #include "core/Interface.h"
 #include "core/ListFile.h"
 #include "platform/HostsCaches.h"
 
 #include <algorithm>
-#include <charconv>
+#include <optional>
 
 namespace quillon::core {
 
@@ -22,7 +23,8 @@ constexpr StatusFilter TrashFilter { -1, false };
 // synced, not yet in place.
 struct Staged {
     std::string hostsPath; // written into hosts.tmp; empty: not part of the save
-    bool hostsThroughHelper = false; // the hosts text goes to the helper instead
+    // The hosts text goes to the helper instead, in this frame.
+    std::optional<HostsFrame> helperFrame;
     std::vector<std::string> lists;
 };
 
@@ -31,39 +33,12 @@ std::string stagedName(const std::string& path)
     return path + ".tmp";
 }
 
-// The journal's line for a hosts text given to the helper: its size and
-// checksum (FNV-1a), enough to tell at the next start whether /etc/hosts
-// holds it.
-constexpr std::string_view HelperJournalWord = "helper ";
-
-class HelperJournalLine {
-public:
-    void add(std::string_view text)
-    {
-        for (const char c : text) {
-            m_hash ^= static_cast<unsigned char>(c);
-            m_hash *= 0x100000001b3ULL;
-        }
-        m_size += text.size();
-    }
-    std::string line() const
-    {
-        char hex[17];
-        const auto end = std::to_chars(hex, hex + sizeof hex, m_hash, 16).ptr;
-        return std::string(HelperJournalWord) + std::to_string(m_size) + " " + std::string(hex, end);
-    }
-
-private:
-    std::uint64_t m_hash = 0xcbf29ce484222325ULL;
-    std::size_t m_size = 0;
-};
-
-std::string helperJournalLine(std::string_view text)
-{
-    HelperJournalLine line;
-    line.add(text);
-    return line.line();
-}
+// The journal's line for a hosts text given to the helper is its frame
+// header (see core/HostsFrame.h): the size and SHA-256 that tell the next
+// start whether /etc/hosts holds it.
+constexpr std::string_view HelperJournalWord = "QUILLON-HOSTS ";
+// The line an earlier version wrote there, with another checksum.
+constexpr std::string_view OldHelperJournalWord = "helper ";
 
 // The hosts text, made afresh in pieces each time it is needed: the records
 // do not change during a save.
@@ -72,18 +47,21 @@ ListFileText hostsText(const HostStore& store)
     return ListFileText({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
 }
 
-std::string helperJournalLine(const HostStore& store)
+HostsFrame hostsFrame(const HostStore& store)
 {
-    HelperJournalLine line;
+    HostsFrameMaker frame;
     ListFileText text = hostsText(store);
     std::string piece;
     for (bool more = true; more;) {
         piece.clear();
         more = text.next(piece);
-        line.add(piece);
+        frame.add(piece);
     }
-    return line.line();
+    return frame.finish();
 }
+
+// How long a start waits for a helper still writing the hosts file.
+constexpr int HelperWaitMs = 10000;
 
 bool throughHelper(const App& app)
 {
@@ -118,9 +96,10 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
     ProgramState& s = app.state;
     HostStore& store = s.store;
     if (s.blocked.hosts) {
-        report.skipped.push_back(s.paths.hostsFile.hosts);
+        report.skip(s.paths.hostsFile.hosts, s.hostsFolderUnsafe.empty() ? notSavedUnreadable(s.paths.hostsFile.hosts)
+                                                                         : s.hostsFolderUnsafe);
     } else if (throughHelper(app)) {
-        staged.hostsThroughHelper = true;
+        staged.helperFrame = hostsFrame(store);
     } else {
         // Written as it is made: a million-line text need not stand in memory.
         ListFileText text = hostsText(store);
@@ -131,11 +110,11 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
         staged.hostsPath = s.paths.hostsFile.hosts;
     }
     if (s.blocked.d01)
-        report.skipped.push_back(s.paths.d01);
+        report.skip(s.paths.d01, notSavedUnreadable(s.paths.d01));
     else if (Outcome o = stageList(app, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, staged); !o)
         return o;
     if (s.blocked.d02)
-        report.skipped.push_back(s.paths.d02);
+        report.skip(s.paths.d02, notSavedUnreadable(s.paths.d02));
     else if (Outcome o = stageList(app, s.paths.d02, { &store.trash() }, TrashFilter, staged); !o)
         return o;
     return Outcome::success();
@@ -147,8 +126,8 @@ Outcome writeJournal(App& app, const Staged& staged)
     std::string text;
     if (!staged.hostsPath.empty())
         text += staged.hostsPath + "\r\n";
-    if (staged.hostsThroughHelper)
-        text += helperJournalLine(app.state.store) + "\r\n";
+    if (staged.helperFrame)
+        text += staged.helperFrame->header() + "\r\n";
     for (const std::string& list : staged.lists)
         text += list + "\r\n";
     if (platform::Status s = app.fs.writeFile(journal, text); !s) {
@@ -187,12 +166,19 @@ Outcome commitList(App& app, const std::string& path)
 // from the Wait list; the helper run before the journal is written drops a
 // host just moved from the Hosts list to the Trash when the program is killed
 // between the two.
-Outcome writeThroughHelper(App& app, SaveReport& report)
+Outcome writeThroughHelper(App& app, const HostsFrame& frame, SaveReport& report)
 {
     ProgramState& s = app.state;
     ListFileText text = hostsText(s.store);
-    const platform::HostsWriteResult written
-        = app.hostsWriter->writePieces([&](std::string& piece) { return text.next(piece); });
+    bool headerSent = false;
+    const platform::HostsWriteResult written = app.hostsWriter->writePieces([&](std::string& piece) {
+        if (!headerSent) {
+            headerSent = true;
+            piece = frame.header() + "\n";
+            return true;
+        }
+        return text.next(piece);
+    });
     if (written.ok()) {
         // /etc/hosts is readable by all: its new stamp is ours.
         s.ownHostsStamp = app.fs.stamp(s.paths.hostsFile.hosts);
@@ -220,8 +206,8 @@ Outcome commit(App& app, const Staged& staged, SaveReport& report)
         discard(app, staged);
         return o;
     }
-    if (staged.hostsThroughHelper) {
-        if (Outcome o = writeThroughHelper(app, report); !o) {
+    if (staged.helperFrame) {
+        if (Outcome o = writeThroughHelper(app, *staged.helperFrame, report); !o) {
             discard(app, staged);
             removeJournal(app);
             return o;
@@ -288,10 +274,10 @@ std::string SaveReport::message() const
     if (!outcome)
         return outcome.message();
     std::string text;
-    for (const std::string& path : skipped) {
+    for (const std::string& why : skippedWhy) {
         if (!text.empty())
             text += "\n";
-        text += notSavedUnreadable(path);
+        text += why;
     }
     return text;
 }
@@ -328,36 +314,73 @@ bool saveAndRefresh(App& app)
     return saved;
 }
 
+namespace {
+
+// The frame of what the hosts file holds now; nullopt when it cannot be read.
+std::optional<HostsFrame> currentHostsFrame(App& app)
+{
+    HostsFrameMaker frame;
+    if (!app.fs.readPieces(app.state.paths.hostsFile.hosts, [&](std::string_view piece) { frame.add(piece); }))
+        return std::nullopt;
+    return frame.finish();
+}
+
+std::string helperSaveUnfinished(const Paths& paths)
+{
+    return "Quillon's last save was cut short before \"" + paths.hostsFile.hosts
+        + "\" received its new text.\nThe hosts file, \"" + paths.d01 + "\" and \"" + paths.d02
+        + "\" were kept as they were before that save; the changes it would have saved are lost.";
+}
+
+} // namespace
+
 Outcome finishInterruptedSave(App& app)
 {
     ProgramState& s = app.state;
-    // A rewrite of /etc/hosts cut short is the helper's to finish, at the
-    // next save: this user may not write the file.
-    Outcome result = s.hostsThroughHelper ? Outcome::success() : finishInterruptedRewrite(app.fs, s.paths.hostsFile);
+    const bool hostsFolderUsable = s.hostsFolderUnsafe.empty();
+    // A rewrite of /etc/hosts cut short is the helper's to finish, since
+    // this user may not write the file; see finishHelperRewrite.
+    Outcome result = s.hostsThroughHelper || !hostsFolderUsable ? Outcome::success()
+                                                                : finishInterruptedRewrite(app.fs, s.paths.hostsFile);
     std::string journal;
     if (!app.fs.readFile(s.paths.saveJournal, journal))
         return result;
     // A save through the helper: the lists go into place only if the helper
-    // wrote the hosts text (see writeThroughHelper).
-    bool helperUnfinished = false;
+    // wrote the hosts text (see writeThroughHelper). A helper still at work
+    // is waited for, so that its file is read whole. A hosts folder that is
+    // not used any more is not touched, and the lists stay with it.
+    bool keepOld = false;
     forEachLine(journal, [&](std::string_view line) {
-        if (!line.starts_with(HelperJournalWord))
+        if (line == s.paths.hostsFile.hosts && !hostsFolderUsable) {
+            keepOld = true;
             return;
-        std::string hosts;
-        helperUnfinished = !app.fs.readFile(s.paths.hostsFile.hosts, hosts) || helperJournalLine(hosts) != line;
+        }
+        if (!line.starts_with(HelperJournalWord) && !line.starts_with(OldHelperJournalWord))
+            return;
+        app.fs.waitForFolderWriters(s.paths.hostsFile.folder, HelperWaitMs);
+        const std::optional<HostsFrame> sent = HostsFrame::parse(line);
+        if (!sent || currentHostsFrame(app) != sent) {
+            keepOld = true;
+            if (result)
+                result = Outcome::failure(helperSaveUnfinished(s.paths));
+        }
     });
     // Every text the journal names was whole and synced before it was
     // written: what is still beside its file goes into place.
     forEachLine(journal, [&](std::string_view line) {
         const std::string path(line);
-        if (!isJournalFile(s.paths, path) || !app.fs.fileExists(stagedName(path)))
+        if (!isJournalFile(s.paths, path) || (path == s.paths.hostsFile.hosts && !hostsFolderUsable)
+            || !app.fs.fileExists(stagedName(path)))
             return;
-        if (helperUnfinished) {
+        if (keepOld) {
             app.fs.removeFile(stagedName(path));
             return;
         }
         Outcome o = Outcome::success();
-        if (path == s.paths.hostsFile.hosts) {
+        if (!app.fs.isOwnFile(stagedName(path))) {
+            o = Outcome::failure(ignoredForeignFile(stagedName(path), path));
+            app.fs.removeFile(stagedName(path));
+        } else if (path == s.paths.hostsFile.hosts) {
             o = commitHostsFile(app.fs, s.paths.hostsFile, s.ownHostsStamp);
         } else {
             o = commitList(app, path);
@@ -368,6 +391,22 @@ Outcome finishInterruptedSave(App& app)
     app.fs.syncDirectory(platform::folderOf(s.paths.d01));
     removeJournal(app);
     return result;
+}
+
+Outcome finishHelperRewrite(App& app)
+{
+    ProgramState& s = app.state;
+    if (!throughHelper(app))
+        return Outcome::success();
+    app.fs.waitForFolderWriters(s.paths.hostsFile.folder, HelperWaitMs);
+    if (!rewriteLeftUnfinished(app.fs, s.paths.hostsFile))
+        return Outcome::success();
+    const platform::HostsWriteResult finished = app.hostsWriter->finishRewrite();
+    if (finished.ok())
+        return Outcome::success();
+    return Outcome::failure("\"" + s.paths.hostsFile.hosts
+                            + "\" is not whole: a rewrite of it was cut short and could not be finished.\n"
+                            + finished.message);
 }
 
 void autoSaveAndRefresh(App& app)

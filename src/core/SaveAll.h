@@ -2,14 +2,6 @@
 // Writing every list in one go: the Hosts list into the hosts file, the Wait
 // list into Quillon.d01 and the Trash into Quillon.d02.
 //
-// A failure stops the save at that file: files already written stay written,
-// the records of the failed file keep their statuses, the pending-change
-// count keeps its value (so a later save tries again) and the activity
-// indicator goes back to "no activity". A list file that could not be read
-// in full at start-up is left alone for the whole run (ProgramState::blocked);
-// a save that leaves one alone is not complete, because what that list holds
-// in memory is not on disk.
-//
 // The files change together or not at all, so that a host moved between
 // lists is never in none of their files, whenever the process is killed or
 // the power goes. Every new text is first written beside its file and synced
@@ -18,13 +10,21 @@
 // and they are replaced, the hosts file first. A save cut short after the
 // journal was written is completed at the next start.
 //
+// A failed save keeps the records' statuses and the pending-change count (so
+// a later save tries again), and the activity indicator goes back to "no
+// activity". A list file that could not be read in full at start-up is left
+// alone for the whole run (ProgramState::blocked); a save that leaves one
+// alone is not complete, because what that list holds in memory is not on
+// disk.
+//
 // Where this user may not write the system's hosts folder
 // (ProgramState::hostsThroughHelper), the privileged helper replaces
-// /etc/hosts in one step in place of hosts.tmp and its rename (see
-// writeThroughHelper() in SaveAll.cpp for the order and what a start finds
-// after a kill). A save the person did not authorise stops AutoSave from
-// asking again until a save by hand; a missing helper is shown once by
-// AutoSave, as any repeated failure is.
+// /etc/hosts in one step in place of hosts.tmp and its rename, from a framed
+// text whose header the journal keeps (see writeThroughHelper() in
+// SaveAll.cpp for the order and what a start finds after a kill). A save the
+// person did not authorise stops AutoSave from asking again until a save by
+// hand; a missing helper is shown once by AutoSave, as any repeated failure
+// is.
 //
 // What depends on a save (an import, a verification run over the Hosts list,
 // the exit) looks at its report and stops when the save did not do its part.
@@ -38,11 +38,17 @@ namespace quillon::core {
 
 struct SaveReport {
     Outcome outcome;                  // the failed write, with the system's reason
-    std::vector<std::string> skipped; // files left alone: unreadable at start-up
+    std::vector<std::string> skipped; // files left alone: unreadable at start-up, or in a folder others may write
+    std::vector<std::string> skippedWhy; // for each, the sentence that says so
     bool notAuthorised = false;       // the helper's authorisation was dismissed or failed
 
     bool complete() const { return outcome.ok() && skipped.empty(); }
     bool skippedFile(const std::string& path) const;
+    void skip(const std::string& path, std::string why)
+    {
+        skipped.push_back(path);
+        skippedWhy.push_back(std::move(why));
+    }
     // The failure, or which files were left alone.
     std::string message() const;
 };
@@ -66,6 +72,13 @@ void autoSaveAndRefresh(App& app);
 // At start-up, before the lists are read: completes a save cut short after
 // its journal was written, and finishes a rewrite of the hosts file cut
 // short. Nothing to do, and success, when there was none.
+// A save through the helper whose hosts text /etc/hosts does not hold is
+// reported (which files were kept), its lists dropped.
 Outcome finishInterruptedSave(App& app);
+
+// Where the hosts file goes through the helper: has the helper finish an
+// in-place rewrite of it cut short (hosts.redo), so that it is read whole.
+// Success when there was none; a failure says the file is not whole and why.
+Outcome finishHelperRewrite(App& app);
 
 } // namespace quillon::core

@@ -22,14 +22,53 @@ void reportUnreadable(App& app, const Outcome& o, bool& blocked)
 void loadActiveLists(App& app)
 {
     ProgramState& s = app.state;
-    if (Outcome o = loadIntoActive(app.fs, s.paths.hostsFile.hosts, s.store, StatusSaved); !o)
+    if (!s.hostsFolderUnsafe.empty()) {
+        // Nothing is read from a folder others may write.
+    } else if (Outcome o = loadIntoActive(app.fs, s.paths.hostsFile.hosts, s.store, StatusSaved); !o) {
         reportUnreadable(app, o, s.blocked.hosts);
-    else
+    } else if (!s.hostsNotWhole) {
         s.blocked.hosts = false;
+    }
     if (Outcome o = loadIntoActive(app.fs, s.paths.d01, s.store, StatusWaiting); !o)
         reportUnreadable(app, o, s.blocked.d01);
     else
         s.blocked.d01 = false;
+}
+
+// Copies a save or a copy cut short left beside their files (a killed save
+// leaves a hosts.tmp as large as the hosts file). Run after the journal and
+// an unfinished rewrite had their use of them.
+void removeStaleTemporaries(App& app)
+{
+    const ProgramState& s = app.state;
+    std::vector<std::string> stale { s.paths.d01 + ".tmp", s.paths.d02 + ".tmp", s.paths.d03 + ".tmp",
+                                     s.paths.ini + ".tmp", s.paths.ipHistory + ".tmp" };
+    // The hosts folder only where this user writes it, and not while a
+    // rewrite still needs its copy.
+    const HostsFilePaths& h = s.paths.hostsFile;
+    if (s.hostsFolderUnsafe.empty() && !s.hostsThroughHelper && !rewriteLeftUnfinished(app.fs, h))
+        stale.insert(stale.end(), { h.tmp, h.bak + ".new", h.bak + ".tmp", h.orig + ".tmp" });
+    for (const std::string& path : stale) {
+        if (app.fs.fileExists(path))
+            app.fs.removeFile(path);
+    }
+}
+
+// A hosts folder others may write is not used at all: they could read the
+// person's files through links planted there, or replace them.
+void checkHostsFolder(App& app)
+{
+    ProgramState& s = app.state;
+    const std::string why = app.fs.othersMayWrite(s.paths.hostsFile.folder);
+    if (why.empty()) {
+        s.hostsFolderUnsafe.clear();
+        return;
+    }
+    s.hostsFolderUnsafe = "Quillon does not use the hosts folder \"" + s.paths.hostsFile.folder + "\": " + why
+        + ", who could read or replace the files Quillon writes there. Choose a folder only you may write with "
+          "HostsFolder in Quillon.ini.";
+    s.blocked.hosts = true;
+    reportError(app, s.hostsFolderUnsafe);
 }
 
 } // namespace
@@ -45,11 +84,21 @@ void readSettingsAndPaths(platform::FileSystem& fs, ProgramState& state, const P
 void loadLists(App& app)
 {
     ProgramState& s = app.state;
+    checkHostsFolder(app);
+    // A hosts file the helper left torn is made whole before it is read.
+    s.hostsNotWhole = false;
+    if (s.hostsFolderUnsafe.empty()) {
+        if (Outcome o = finishHelperRewrite(app); !o) {
+            s.hostsNotWhole = true;
+            reportUnreadable(app, o, s.blocked.hosts);
+        }
+    }
     // A save cut short by the last run ends first, so that the lists are
     // read from whole files that agree with each other.
     if (Outcome o = finishInterruptedSave(app); !o)
         reportError(app, o.message());
-    s.hostsAge = app.fs.stamp(s.paths.hostsFile.hosts);
+    removeStaleTemporaries(app);
+    s.hostsAge = s.hostsFolderUnsafe.empty() ? app.fs.stamp(s.paths.hostsFile.hosts) : platform::FileStamp {};
     s.store.clearActive();
     s.store.emptyTrash();
     s.store.ignoreNames().clear();
@@ -69,6 +118,10 @@ void loadLists(App& app)
 void reloadHostsAndWaitLists(App& app)
 {
     ProgramState& s = app.state;
+    // A file gone meanwhile is not an empty one: the Hosts list is never
+    // emptied for want of a file.
+    if (!app.fs.fileExists(s.paths.hostsFile.hosts))
+        return;
     s.store.clearActive();
     loadActiveLists(app);
     s.hostsListDue = HostsListDue(s.store, s.settings, now(app.clock));

@@ -4,6 +4,10 @@
 //
 // writeFile() returns only after the data is on disk (flushed and synced), so
 // a file written and then renamed over another is never seen half-written.
+// Every file it makes is new: whatever stood at its path (a stale copy, a
+// link planted there) is removed, never followed or written through, and the
+// file is created exclusively, readable by its owner only until the caller
+// gives it its final attributes.
 // The Linux implementation is PosixFileSystem; tests wrap it in a double that
 // fails chosen operations on purpose.
 
@@ -71,13 +75,15 @@ public:
     // take gets each line without its end (LF, CR LF or a lone CR), a line
     // longer than LineSplitter::MaxLineBytes cut to that length.
     virtual Status readLines(const std::string& path, const std::function<void(std::string_view line)>& take) = 0;
-    // Copies the bytes of from into to (created or truncated, mode 0600 when
-    // created), in pieces; to is not synced.
+    // Copies the bytes of from into a new file to (made as writeFile makes
+    // it), in pieces; to is not synced.
     virtual Status copyFile(const std::string& from, const std::string& to) = 0;
     // The entries of a folder, without "." and "..", sorted by name with
     // letter case ignored (the order a person sees in a file manager).
     virtual Status listFolder(const std::string& folder, std::vector<FolderEntry>& out) = 0;
-    // Creates or truncates path, writes data and syncs it to disk.
+    // Removes whatever stands at path (a link itself, not what it points
+    // at), creates a new file there exclusively with mode 0600, writes data
+    // and syncs it to disk.
     virtual Status writeFile(const std::string& path, std::string_view data) = 0;
     // The same with the data made piece by piece, so that a large text never
     // stands in memory whole: next appends the following piece to the
@@ -94,8 +100,8 @@ public:
         }
         return writeFile(path, data);
     }
-    // The same for a file that must not exist yet: EEXIST when it does,
-    // which is then left as it was.
+    // The same for a file that must not exist yet: EEXIST when anything
+    // stands at path (a link included), which is then left as it was.
     virtual Status createFile(const std::string& path, std::string_view data) = 0;
     // Deletes a file; a file that does not exist is an error (ENOENT).
     virtual Status removeFile(const std::string& path) = 0;
@@ -122,6 +128,24 @@ public:
     virtual std::string linkTarget(const std::string& path) = 0;
     // Makes renames and creations inside dir durable.
     virtual Status syncDirectory(const std::string& dir) = 0;
+
+    // True when path is a regular file itself (not a link) owned by the user
+    // this process runs as, or by root: a file the program or the hosts
+    // helper made, not one another user planted.
+    virtual bool isOwnFile(const std::string& path) = 0;
+    // Empty when only its owner (this process's user or root) may create,
+    // rename or remove entries in folder, and in every folder above it that
+    // could move it; else the first folder others may write, with why
+    // (`"/tmp/shared" is writable by other users (mode 1777)`).
+    virtual std::string othersMayWrite(const std::string& folder) = 0;
+    // Waits, at most timeoutMs milliseconds, until no process holds the
+    // folder's exclusive lock: the hosts helper holds it on /etc while it
+    // writes the hosts file.
+    virtual void waitForFolderWriters(const std::string& folder, int timeoutMs)
+    {
+        (void)folder;
+        (void)timeoutMs;
+    }
 };
 
 } // namespace quillon::platform

@@ -2,8 +2,9 @@
 // Writing the system hosts file with rights the program does not have: the
 // new text goes to a privileged helper that checks every line and replaces
 // /etc/hosts itself, with the same sequence the program uses (on Linux,
-// quillon-hosts-helper run through pkexec). write() blocks until the helper
-// has answered, the person's authorisation included; it writes no other file.
+// quillon-hosts-helper run through pkexec). The text goes as it is given
+// (the caller frames it); write() returns when the helper has answered, the
+// person's authorisation included. It writes no other file.
 
 #include <functional>
 #include <string>
@@ -31,14 +32,17 @@ public:
     virtual ~PrivilegedHostsWriter() = default;
 
     // True when the hosts file in hostsFolder must be written through the
-    // helper: the folder is the system's own and this process may not write
-    // into it.
+    // helper: the folder is the system's own, this process is not root, and
+    // it may not write into the folder for want of rights (a read-only file
+    // system is no reason: the helper could not write it either).
     virtual bool neededFor(const std::string& hostsFolder) const = 0;
     // Replaces /etc/hosts with the text that next gives piece by piece (it
     // appends the following piece to the emptied buffer it is given and
     // returns false with the last one), so that a large text need not stand
     // in memory whole.
     virtual HostsWriteResult writePieces(const std::function<bool(std::string& piece)>& next) = 0;
+    // Has the helper finish an in-place rewrite of /etc/hosts cut short.
+    virtual HostsWriteResult finishRewrite() = 0;
     // The same with the whole text at hand.
     HostsWriteResult write(std::string_view text)
     {

@@ -3,6 +3,7 @@
 #include "core/DateTime.h"
 #include "core/HostAddress.h"
 #include "core/Interface.h"
+#include "core/ListCommands.h"
 #include "core/SaveAll.h"
 #include "core/WorkProgress.h"
 #include "verify/LookAhead.h"
@@ -107,6 +108,7 @@ void ReverifyHosts(core::App& app, core::RecordList& runList)
 
     int i = 0;
     bool aborted = false;
+    std::string refused;
     for (; i < n; ++i) {
         core::RecordPtr& r = runList[static_cast<std::size_t>(i)];
         const std::string host = r->HostName;
@@ -135,11 +137,20 @@ void ReverifyHosts(core::App& app, core::RecordList& runList)
             r->Date = core::now(app.clock);
             r->Status = core::StatusVerified;
             s.store.insertTopOfHosts(std::move(r));
-        } else if (answer == UnverifiableAnswer::Wait) {
-            r->Status = core::StatusWaiting;
-            s.store.insertTopOfWait(std::move(r));
         } else {
-            s.store.insertTopOfTrash(std::move(r));
+            // A list whose file is not written this run would lose the host:
+            // it goes back where it came from, and the person is told once.
+            const core::ListPage target
+                = answer == UnverifiableAnswer::Wait ? core::ListPage::Wait : core::ListPage::Trash;
+            if (std::string why = core::blockedListReason(s, target); !why.empty()) {
+                refused = std::move(why);
+                putBack(app, std::move(r));
+            } else if (target == core::ListPage::Wait) {
+                r->Status = core::StatusWaiting;
+                s.store.insertTopOfWait(std::move(r));
+            } else {
+                s.store.insertTopOfTrash(std::move(r));
+            }
         }
         progress.endItem(i + 1);
     }
@@ -155,6 +166,8 @@ void ReverifyHosts(core::App& app, core::RecordList& runList)
         app.dialogs.setWorkCancelEnabled(true);
     }
     progress.hide();
+    if (!refused.empty())
+        core::reportError(app, refused);
 }
 
 void MenuVerifyVerifySelectionClick(core::App& app)

@@ -1,7 +1,9 @@
 #include "core/HostsHelper.h"
 
+#include "core/HostsFrame.h"
 #include "core/ListFile.h"
 #include "fakes/FaultyFileSystem.h"
+#include "fakes/StockHosts.h"
 #include "fakes/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,21 +16,51 @@
 using namespace quillon::core;
 using quillon::test::FaultyFileSystem;
 using quillon::test::TempDir;
+using quillon::test::stockDebianHosts;
 using Op = FaultyFileSystem::Op;
 
 namespace {
 
 const std::string Marker = " #Quillon|2001/03/05|14.07.09|1|0#";
-const std::string Good = "1.2.3.4 a " + Marker + "\r\n::1 localhost ip6-localhost" + Marker + "\r\n";
+const std::string Good = "127.0.0.1 localhost " + Marker + "\r\n1.2.3.4 a " + Marker + "\r\n";
 const std::string Foreign = "# my own\n127.0.0.1 localhost\n";
 const std::vector<std::string> EtcHosts { "/etc/hosts" };
+
+// Standard input that gives bytes in reads of at most chunk bytes, and
+// counts what was read.
+struct ScriptedInput {
+    std::string bytes;
+    std::size_t chunk = 4096;
+    std::size_t read = 0;
+    HelperInput function()
+    {
+        return [this](char* buffer, std::size_t size, int&) -> std::ptrdiff_t {
+            const std::size_t n = std::min({ size, chunk, bytes.size() - read });
+            std::copy_n(bytes.data() + read, n, buffer);
+            read += n;
+            return static_cast<std::ptrdiff_t>(n);
+        };
+    }
+};
+
+std::string framed(std::string_view text)
+{
+    return HostsFrame::of(text).header() + "\n" + std::string(text);
+}
+
+HostsHelperAnswer runOn(const TempDir& dir, FaultyFileSystem& fs, const std::vector<std::string>& args,
+                        const std::string& bytes, const std::string& ownName = "mybox")
+{
+    ScriptedInput input { bytes };
+    return runHostsHelper(args, input.function(), fs, { dir.path(), ownName });
+}
 
 class HostsHelperTest : public ::testing::Test {
 protected:
     HostsHelperTest() { dir.write("hosts", Foreign); }
     HostsHelperAnswer run(const std::vector<std::string>& args, std::string_view text)
     {
-        return runHostsHelper(args, text, fs, dir.path());
+        return runOn(dir, fs, args, framed(text));
     }
     // Nothing in the folder changed.
     void expectUntouched() const
@@ -63,15 +95,81 @@ TEST_F(HostsHelperTest, failedReplace_answersWithTheSystemsReason)
     EXPECT_EQ(dir.read("hosts"), Foreign);
 }
 
-TEST_F(HostsHelperTest, inputOverTheLimit_isRefusedBeforeItsLinesAreRead)
+TEST_F(HostsHelperTest, sizeOverTheLimit_isRefusedBeforeTheTextIsRead)
 {
-    // Left unwritten: the size alone refuses it, and untouched pages cost
-    // no memory.
-    const auto big = std::make_unique_for_overwrite<char[]>(HostsHelperMaxInput + 1);
-    const HostsHelperAnswer a = run(EtcHosts, std::string_view(big.get(), HostsHelperMaxInput + 1));
+    const std::string header = HostsFrame { HostsHelperMaxInput + 1, std::string(64, 'a') }.header() + "\n";
+    ScriptedInput input { header + "1.2.3.4 a " + Marker + "\r\n" };
+    const HostsHelperAnswer a = runHostsHelper(EtcHosts, input.function(), fs, { dir.path(), "" });
     EXPECT_EQ(a.status, HelperInputTooLarge);
+    EXPECT_EQ(input.read, header.size());
     expectUntouched();
 }
+
+TEST_F(HostsHelperTest, finish_completesARewriteCutShortAndReadsNothing)
+{
+    dir.write("hosts.tmp", Good);
+    dir.write("hosts.redo", "");
+    dir.write("hosts", Good.substr(0, 10));
+    const HostsHelperAnswer a = runOn(dir, fs, { "--finish", "/etc/hosts" }, "never read");
+    EXPECT_EQ(a.status, HelperReplaced) << a.message;
+    EXPECT_EQ(dir.read("hosts"), Good);
+    EXPECT_FALSE(dir.exists("hosts.redo"));
+}
+
+namespace {
+
+struct FrameCase {
+    const char* name;
+    std::string bytes;
+    std::string why;
+};
+
+void PrintTo(const FrameCase& c, std::ostream* os) { *os << c.name; }
+
+class CutOrForgedFrame : public ::testing::TestWithParam<FrameCase> {};
+
+const std::string Text = Good;
+const std::string Header = HostsFrame::of(Text).header() + "\n";
+
+} // namespace
+
+// Whatever is wrong with the frame, the text is refused whole, in reads of
+// any size, and the hosts file is left as it was.
+TEST_P(CutOrForgedFrame, isRefusedWhole)
+{
+    for (const std::size_t chunk : { std::size_t { 1 }, std::size_t { 7 }, std::size_t { 65536 } }) {
+        TempDir dir;
+        dir.write("hosts", Foreign);
+        FaultyFileSystem fs;
+        ScriptedInput input { GetParam().bytes, chunk };
+        const HostsHelperAnswer a = runHostsHelper(EtcHosts, input.function(), fs, { dir.path(), "" });
+        EXPECT_EQ(a.status, HelperFrameRefused) << chunk;
+        EXPECT_EQ(a.message, "The new hosts file was refused: " + GetParam().why);
+        EXPECT_EQ(dir.read("hosts"), Foreign);
+        EXPECT_FALSE(dir.exists("hosts.tmp"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, CutOrForgedFrame,
+    ::testing::Values(
+        FrameCase { "noInput", "", "no text came." },
+        FrameCase { "textWithoutHeader", Text, "it does not begin with its frame header." },
+        FrameCase { "headerWithoutLineEnd", HostsFrame::of(Text).header(), "it does not begin with its frame header." },
+        FrameCase { "otherVersion", "QUILLON-HOSTS 2" + Header.substr(15) + Text,
+                    "it does not begin with its frame header." },
+        FrameCase { "upperCaseChecksum", "QUILLON-HOSTS 1 " + std::to_string(Text.size()) + " "
+                                             + std::string(64, 'A') + "\n" + Text,
+                    "it does not begin with its frame header." },
+        FrameCase { "cutAfterHeader", Header, "it ended after 0 of the " + std::to_string(Text.size())
+                                                  + " bytes its frame announces." },
+        FrameCase { "cutInTheText", Header + Text.substr(0, 20),
+                    "it ended after 20 of the " + std::to_string(Text.size()) + " bytes its frame announces." },
+        FrameCase { "longerThanAnnounced", Header + Text + "6.6.6.6 b " + Marker + "\r\n",
+                    "it is longer than the " + std::to_string(Text.size()) + " bytes its frame announces." },
+        FrameCase { "otherTextSameSize", Header + std::string(Text).replace(Text.find("1.2.3.4"), 7, "6.6.6.6"),
+                    "its SHA-256 checksum is not the one its frame announces." }),
+    [](const ::testing::TestParamInfo<FrameCase>& info) { return std::string(info.param.name); });
 
 // Everything the program writes into the hosts file passes: real hosts files
 // and blocklists as the program loads and writes them again (comments
@@ -129,7 +227,7 @@ TEST_P(HostileText, isRefusedWhole)
     FaultyFileSystem fs;
     const HostileCase& c = GetParam();
     EXPECT_EQ(firstRefusedHostsLine(c.text), c.line);
-    const HostsHelperAnswer a = runHostsHelper(EtcHosts, c.text, fs, dir.path());
+    const HostsHelperAnswer a = runOn(dir, fs, EtcHosts, framed(c.text));
     EXPECT_EQ(a.status, HelperTextRefused);
     EXPECT_EQ(a.message, "The new hosts file was refused: line " + std::to_string(c.line)
                              + " is not a host line that Quillon writes.");
@@ -179,7 +277,7 @@ TEST_P(OtherTarget, isRefusedAndNothingIsWritten)
     TempDir dir;
     dir.write("hosts", Foreign);
     FaultyFileSystem fs;
-    const HostsHelperAnswer a = runHostsHelper(GetParam().args, Good, fs, dir.path());
+    const HostsHelperAnswer a = runOn(dir, fs, GetParam().args, framed(Good));
     EXPECT_EQ(a.status, HelperTargetRefused);
     EXPECT_EQ(a.message, "The hosts helper writes /etc/hosts and no other file.");
     EXPECT_EQ(dir.read("hosts"), Foreign);
@@ -192,5 +290,83 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase { "dotDotOut", { "/etc/hosts/../passwd" } },
                       TargetCase { "otherFolder", { "/tmp/hosts" } }, TargetCase { "doubleSlash", { "/etc//hosts" } },
                       TargetCase { "relative", { "hosts" } }, TargetCase { "trailingBlank", { "/etc/hosts " } },
-                      TargetCase { "twoArguments", { "/etc/hosts", "/etc/hosts" } }),
+                      TargetCase { "twoArguments", { "/etc/hosts", "/etc/hosts" } },
+                      TargetCase { "finishOtherFile", { "--finish", "/etc/passwd" } }),
     [](const ::testing::TestParamInfo<TargetCase>& info) { return std::string(info.param.name); });
+
+namespace {
+
+// The stock hosts file as the program writes it after loading it, with
+// hosts of its own added.
+std::string programText(const std::string& hostsFile, const std::string& extra = {})
+{
+    TempDir dir;
+    dir.write("hosts", hostsFile);
+    FaultyFileSystem fs;
+    HostStore store;
+    EXPECT_TRUE(loadIntoActive(fs, dir.file("hosts"), store, StatusSaved));
+    return formatListFile({ &store.hosts(), &store.wait() }, { StatusWaiting, false }, StatusSaved) + extra;
+}
+
+std::string withoutLineHolding(std::string text, const std::string& part)
+{
+    const std::size_t at = text.find(part);
+    const std::size_t start = text.rfind('\n', at) == std::string::npos ? 0 : text.rfind('\n', at) + 1;
+    return text.erase(start, text.find('\n', at) + 1 - start);
+}
+
+struct SystemCase {
+    const char* name;
+    std::string text; // what a caller sends, the system's lines as the program writes them
+    std::string why;  // empty: accepted
+};
+
+void PrintTo(const SystemCase& c, std::ostream* os) { *os << c.name; }
+
+class SystemLines : public ::testing::TestWithParam<SystemCase> {};
+
+// A blocklist's loopback line is the person's, not the system's: the texts
+// below drop it, as a person deleting it in the program does.
+const std::string Stock = stockDebianHosts("mybox") + "127.0.0.1 ads.example\n";
+const std::string Kept = programText(stockDebianHosts("mybox"));
+
+} // namespace
+
+// Over the stock hosts file of a Debian machine named mybox: what the program
+// writes passes, and whatever remaps or drops the system's lines is refused.
+TEST_P(SystemLines, areKeptWhateverTheCallerSends)
+{
+    TempDir dir;
+    dir.write("hosts", Stock);
+    FaultyFileSystem fs;
+    const SystemCase& c = GetParam();
+    const HostsHelperAnswer a = runOn(dir, fs, EtcHosts, framed(c.text));
+    if (c.why.empty()) {
+        EXPECT_EQ(a.status, HelperReplaced) << a.message;
+        EXPECT_EQ(dir.read("hosts"), c.text);
+    } else {
+        EXPECT_EQ(a.status, HelperTextRefused);
+        EXPECT_EQ(a.message, "The new hosts file was refused: " + c.why);
+        EXPECT_EQ(dir.read("hosts"), Stock);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stock, SystemLines,
+    ::testing::Values(
+        SystemCase { "programsOwnText", Kept + "10.0.0.9 nas " + M + "\r\n", "" },
+        SystemCase { "localhostRemapped", Kept + "6.6.6.6 localhost " + M + "\r\n",
+                     "line 6 names \"localhost\", which only the system's own lines of /etc/hosts may name." },
+        SystemCase { "localhostAsMappedIPv6", Kept + "::ffff:6.6.6.6 www.example localhost" + M + "\r\n",
+                     "line 6 names \"localhost\", which only the system's own lines of /etc/hosts may name." },
+        SystemCase { "ownNameElsewhere", Kept + "6.6.6.6 MYBOX " + M + "\r\n",
+                     "line 6 names \"MYBOX\", which only the system's own lines of /etc/hosts may name." },
+        SystemCase { "ownLineMoved",
+                     std::string(Kept).replace(Kept.find("127.0.1.1"), 9, "10.6.6.6"),
+                     "line 2 names \"mybox.home.arpa\", which only the system's own lines of /etc/hosts may name." },
+        SystemCase { "localhostDropped", withoutLineHolding(Kept, "127.0.0.1 localhost"),
+                     "it drops or changes the system's line \"127.0.0.1 localhost\"." },
+        SystemCase { "ip6LineDropped", withoutLineHolding(Kept, "ff02::2"),
+                     "it drops or changes the system's line \"ff02::2 ip6-allrouters\"." },
+        SystemCase { "empty", "", "it holds no host line." }),
+    [](const ::testing::TestParamInfo<SystemCase>& info) { return std::string(info.param.name); });

@@ -255,11 +255,34 @@ TEST_F(HostsWatchTest, answerNo_keepsListsAndAsksOnlyAfterTheNextChange)
     EXPECT_EQ(state.store.hosts().size(), 1u);
     EXPECT_TRUE(shell.unlocked);
 
-    std::filesystem::remove(hostsDir.file("hosts")); // deleted by another program
-    dialogs.answers = { Answer::Yes };
+}
+
+// A hosts file deleted by another program is not a modified one: the Hosts
+// list is never emptied for it, and Yes writes the file again from the list.
+TEST_F(HostsWatchTest, deletedHostsFile_isWrittenAgainFromTheList)
+{
+    hostsDir.write("hosts", "1.1.1.1 a\r\n1.1.1.2 c\r\n");
+    startAndLoad();
+    std::filesystem::remove(hostsDir.file("hosts"));
+    dialogs.answers = { Answer::No };
     TimerFilesTick(app);
-    EXPECT_EQ(dialogs.asked.size(), 2u);
-    EXPECT_TRUE(state.store.hosts().empty());
+    TimerFilesTick(app);
+    ASSERT_EQ(dialogs.askedTexts(), (std::vector<std::string> { RewriteDeletedQuestion }));
+    EXPECT_EQ(dialogs.asked[0].kind, MessageKind::QuestionDefaultYes);
+    EXPECT_EQ(names(ListPage::Hosts), (std::vector<std::string> { "a", "c" }));
+    EXPECT_FALSE(hostsDir.exists("hosts"));
+
+    hostsDir.write("hosts", "9.9.9.9 other\r\n"); // back, then gone again
+    dialogs.answers = { Answer::No, Answer::Yes };
+    TimerFilesTick(app);
+    std::filesystem::remove(hostsDir.file("hosts"));
+    TimerFilesTick(app);
+    EXPECT_EQ(dialogs.askedTexts(),
+              (std::vector<std::string> { RewriteDeletedQuestion, ReloadQuestion, RewriteDeletedQuestion }));
+    EXPECT_EQ(names(ListPage::Hosts), (std::vector<std::string> { "a", "c" }));
+    EXPECT_EQ(hostsDir.read("hosts"), "1.1.1.1 a  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+                                      "1.1.1.2 c  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+    EXPECT_TRUE(shell.unlocked);
 }
 
 TEST_F(HostsWatchTest, ourOwnSave_isNotAChangeByAnotherProgram)

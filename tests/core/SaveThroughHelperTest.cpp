@@ -34,11 +34,11 @@ protected:
         return tools.file(name);
     }
     // Loads the lists and routes the hosts file through a writer whose pkexec
-    // notes each run, then does `pkexecBody`; the helper writes what it is
-    // given into the hosts folder.
+    // notes each run, then does `pkexecBody`; the helper writes the text it
+    // is given, after its frame header, into the hosts folder.
     void startWith(const std::string& pkexecBody)
     {
-        const std::string helper = script("helper", "cat > '" + hostsDir.file("hosts") + "'");
+        const std::string helper = script("helper", "{ IFS= read -r header; cat; } > '" + hostsDir.file("hosts") + "'");
         const std::string pkexec = script("pkexec", "echo run >> '" + tools.file("runs") + "'\n" + pkexecBody);
         writer = std::make_unique<quillon::platform::PkexecHostsWriter>(pkexec, helper);
         startAndLoad();
@@ -153,7 +153,16 @@ TEST_P(KilledWhileHelperRuns, nextStartKeepsHostsFileAndListsTogether)
     if (GetParam().helperWrote)
         programDir.write("Quillon.d01", WaitLine); // the lists as they were before the save
 
-    ASSERT_TRUE(finishInterruptedSave(app));
+    // A save the helper never finished is reported, with what was kept.
+    const Outcome finished = finishInterruptedSave(app);
+    EXPECT_EQ(finished.ok(), GetParam().helperWrote);
+    if (!GetParam().helperWrote) {
+        EXPECT_EQ(finished.message(), "Quillon's last save was cut short before \"" + hostsDir.file("hosts")
+                                          + "\" received its new text.\nThe hosts file, \""
+                                          + programDir.file("Quillon.d01") + "\" and \"" + programDir.file("Quillon.d02")
+                                          + "\" were kept as they were before that save; the changes it would have "
+                                            "saved are lost.");
+    }
     EXPECT_EQ(movingIsInHostsFile(), GetParam().helperWrote);
     EXPECT_EQ(movingIsInWaitFile(), !GetParam().helperWrote);
     expectNothingStaged();

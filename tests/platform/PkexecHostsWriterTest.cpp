@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 using quillon::platform::HostsWriteResult;
 using quillon::platform::PkexecHostsWriter;
 using quillon::test::TempDir;
@@ -147,22 +149,36 @@ INSTANTIATE_TEST_SUITE_P(Parts, MissingPart,
                                            MissingCase { "pkexecMissing", true, "ok", "pkexec" }),
                          [](const ::testing::TestParamInfo<MissingCase>& info) { return std::string(info.param.name); });
 
+TEST(PkexecHostsWriter, finishRewrite_runsTheHelpersFinishWithoutInput)
+{
+    TempDir dir;
+    PkexecHostsWriter writer(passThrough(dir), script(dir, "helper", "cat > '" + dir.file("received") + "'"));
+    EXPECT_TRUE(writer.finishRewrite().ok());
+    EXPECT_EQ(dir.read("args"), dir.file("helper") + "\n--finish\n/etc/hosts\n");
+    EXPECT_EQ(dir.read("received"), "");
+}
+
 TEST(PkexecHostsWriter, neededOnlyForASystemFolderThatMayNotBeWritten)
 {
     TempDir dir;
     const PkexecHostsWriter writer("/usr/bin/pkexec", "/nonexistent");
     EXPECT_FALSE(writer.neededFor(dir.path()));
+    // Root writes /etc itself, and a read-only /etc gives its own reason.
+    if (::geteuid() == 0) {
+        EXPECT_FALSE(writer.neededFor("/etc"));
+    }
     // As a user without rights over /etc (nobody, where tests run as root).
     EXPECT_EQ(quillon::test::runUnprivileged([&] { return writer.neededFor("/etc") && writer.neededFor("/etc/") ? 1 : 0; }),
               1);
 }
 
-TEST(PkexecHostsWriter, helperBesideTheProgram_goesBeforeTheInstalledOne)
+TEST(PkexecHostsWriter, helperBesideTheProgram_isUsedOnlyForABuildFolder)
 {
     TempDir dir;
-    const std::string installed = quillon::platform::hostsHelperPath(dir.folder());
+    const std::string installed = quillon::platform::hostsHelperPath(dir.folder(), false);
     EXPECT_TRUE(installed.ends_with("/quillon/quillon-hosts-helper")) << installed;
     EXPECT_NE(installed, dir.file("quillon-hosts-helper"));
     script(dir, "quillon-hosts-helper", "exit 0");
-    EXPECT_EQ(quillon::platform::hostsHelperPath(dir.folder()), dir.file("quillon-hosts-helper"));
+    EXPECT_EQ(quillon::platform::hostsHelperPath(dir.folder(), false), dir.file("quillon-hosts-helper"));
+    EXPECT_EQ(quillon::platform::hostsHelperPath(dir.folder(), true), installed);
 }

@@ -3,6 +3,7 @@
 // temporary copy (marked by /etc/quillon-namespace-test). A script stands in
 // for pkexec and runs the helper directly.
 
+#include "core/HostsFrame.h"
 #include "core/SaveAll.h"
 
 #include "fakes/AppFixture.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 using namespace quillon::core;
 using namespace quillon::test;
@@ -21,6 +23,11 @@ namespace {
 
 const std::string Line = "1.2.3.4 a  #Quillon|2001/03/05|14.07.09|1|0#\r\n";
 
+std::string framed(const std::string& text)
+{
+    return HostsFrame::of(text).header() + "\n" + text;
+}
+
 class HostsWriterInNamespace : public AppFixture {
 protected:
     void SetUp() override
@@ -29,6 +36,8 @@ protected:
         ASSERT_TRUE(std::filesystem::exists("/etc/quillon-namespace-test"));
         tools.write("pkexec", "#!/bin/sh\nexec \"$@\"\n");
         std::filesystem::permissions(tools.file("pkexec"), std::filesystem::perms::owner_all);
+        // A hosts file without system lines: the texts below need keep none.
+        std::ofstream("/etc/hosts", std::ios::binary | std::ios::trunc) << "# mine\n";
         TempDir::readFile("/etc/hosts").swap(before);
     }
     TempDir tools;
@@ -40,14 +49,14 @@ protected:
 
 TEST_F(HostsWriterInNamespace, goodText_isWritten)
 {
-    const HostsWriteResult r = writer.write(Line);
+    const HostsWriteResult r = writer.write(framed(Line));
     EXPECT_TRUE(r.ok()) << r.message;
     EXPECT_EQ(TempDir::readFile("/etc/hosts"), Line);
 }
 
 TEST_F(HostsWriterInNamespace, refusedText_givesTheHelpersReason)
 {
-    const HostsWriteResult r = writer.write(Line + "# mine\r\n");
+    const HostsWriteResult r = writer.write(framed(Line + "# mine\r\n"));
     EXPECT_EQ(r.kind, HostsWriteResult::Kind::Failed);
     EXPECT_EQ(r.message, "The new hosts file was refused: line 2 is not a host line that Quillon writes.");
     EXPECT_EQ(TempDir::readFile("/etc/hosts"), before);

@@ -39,36 +39,69 @@ on_copy() { [ -f /etc/quillon-namespace-test ] || fail "/etc is not the temporar
 
 m=' #Quillon|2001/03/05|14.07.09|1|0#'
 work=$(mktemp -d)
-printf '# mine\r\n127.0.0.1 localhost\r\n' > "$work/old"
-printf "1.2.3.4 a $m\r\n::1 localhost ip6-localhost$m\r\n" > "$work/good"
-printf "5.6.7.8 b $m\r\n1.2.3.4 good evil#x$m\r\n" > "$work/hostile"
+own=$(hostname)
+# The stock hosts file as Debian's installer writes it, and its lines as
+# the program writes them back.
+printf '127.0.0.1\tlocalhost\n127.0.1.1\t%s.home.arpa\t%s\n\n# The following lines are desirable for IPv6 capable hosts\n::1     localhost ip6-localhost ip6-loopback\nff02::1 ip6-allnodes\nff02::2 ip6-allrouters\n' "$own" "$own" > "$work/old"
+system="127.0.0.1 localhost $m\r\n127.0.1.1 $own.home.arpa $own$m\r\n::1 localhost ip6-localhost ip6-loopback$m\r\nff02::1 ip6-allnodes $m\r\nff02::2 ip6-allrouters $m\r\n"
+printf "$system""1.2.3.4 a $m\r\n" > "$work/good"
+printf "$system""5.6.7.8 b $m\r\n1.2.3.4 good evil#x$m\r\n" > "$work/hostile"
+printf "$system""6.6.6.6 localhost $m\r\n" > "$work/remap-localhost"
+printf "$system""::ffff:6.6.6.6 localhost $m\r\n" > "$work/remap-localhost-v6"
+printf "$system""6.6.6.6 $own $m\r\n" > "$work/remap-own"
+printf "$system" | tail -n +2 > "$work/drop-localhost"
 i=0
-while [ $i -lt 400 ]; do printf "10.0.0.1 host$i $m\r\n"; i=$((i + 1)); done > "$work/big"
+while [ $i -lt 400 ]; do printf "10.0.0.1 host$i $m\r\n"; i=$((i + 1)); done > "$work/big-hosts"
+cat "$work/good" "$work/big-hosts" > "$work/big"
+# The frame the program sends a text in.
+frame() { printf 'QUILLON-HOSTS 1 %s %s\n' "$(wc -c < "$1")" "$(sha256sum < "$1" | cut -d' ' -f1)"; cat "$1"; }
+for f in good hostile remap-localhost remap-localhost-v6 remap-own drop-localhost big; do frame "$work/$f" > "$work/$f.framed"; done
+head -c 300 "$work/big.framed" > "$work/cut.framed"
 cp "$work/old" /etc/hosts
+
+# Refused whole, status and message, the hosts file untouched.
+refused() { # INPUT STATUS MESSAGE
+    on_copy
+    status=0
+    out=$("$QUILLON_HELPER" /etc/hosts < "$1") || status=$?
+    [ "$status" = "$2" ] || fail "$1: status $status: $out"
+    [ "$out" = "$3" ] || fail "$1: $out"
+    cmp -s /etc/hosts "$expected" || fail "$1: hosts changed"
+    [ ! -e /etc/hosts.tmp ] || fail "$1: a hosts.tmp was left"
+}
+expected="$work/old"
+refused /dev/null 7 "The new hosts file was refused: no text came."
+refused "$work/good" 7 "The new hosts file was refused: it does not begin with its frame header."
+refused "$work/cut.framed" 7 "The new hosts file was refused: it ended after $((300 - $(head -n 1 "$work/big.framed" | wc -c))) of the $(wc -c < "$work/big") bytes its frame announces."
+for f in remap-localhost remap-localhost-v6; do
+    refused "$work/$f.framed" 3 "The new hosts file was refused: line 6 names \"localhost\", which only the system's own lines of /etc/hosts may name."
+done
+refused "$work/remap-own.framed" 3 "The new hosts file was refused: line 6 names \"$own\", which only the system's own lines of /etc/hosts may name."
+refused "$work/drop-localhost.framed" 3 "The new hosts file was refused: it drops or changes the system's line \"127.0.0.1 localhost\"."
+# A size over the limit is refused from the header alone.
+printf 'QUILLON-HOSTS 1 %s %s\n' $((257 * 1024 * 1024)) "$(printf x | sha256sum | cut -d' ' -f1)" > "$work/huge.framed"
+refused "$work/huge.framed" 4 "The new hosts file was refused: it is larger than 256 MiB."
 
 # A good text replaces the file; the old one is kept as hosts.bak and hosts.orig.
 on_copy
-out=$("$QUILLON_HELPER" /etc/hosts < "$work/good") || fail "good text: status $?: $out"
+out=$("$QUILLON_HELPER" /etc/hosts < "$work/good.framed") || fail "good text: status $?: $out"
 cmp -s /etc/hosts "$work/good" || fail "good text: hosts not replaced"
 cmp -s /etc/hosts.orig "$work/old" || fail "good text: no hosts.orig"
 cmp -s /etc/hosts.bak "$work/old" || fail "good text: no hosts.bak"
+[ "$(stat -c %a /etc/hosts)" = 644 ] || fail "good text: hosts is mode $(stat -c %a /etc/hosts)"
 
 # One hostile line refuses the whole text.
-on_copy
-status=0
-out=$("$QUILLON_HELPER" /etc/hosts < "$work/hostile") || status=$?
-[ "$status" = 3 ] || fail "hostile line: status $status"
-[ "$out" = "The new hosts file was refused: line 2 is not a host line that Quillon writes." ] || fail "hostile line: $out"
-cmp -s /etc/hosts "$work/good" || fail "hostile line: hosts changed"
+expected="$work/good"
+refused "$work/hostile.framed" 3 "The new hosts file was refused: line 7 is not a host line that Quillon writes."
 
 # Any other target is refused.
 for target in /etc/passwd /etc/hosts/../passwd /tmp/hosts; do
     status=0
-    "$QUILLON_HELPER" "$target" < "$work/good" > /dev/null || status=$?
+    "$QUILLON_HELPER" "$target" < "$work/good.framed" > /dev/null || status=$?
     [ "$status" = 2 ] || fail "target $target: status $status"
 done
 status=0
-"$QUILLON_HELPER" /etc/hosts /etc/hosts < "$work/big" > /dev/null || status=$?
+"$QUILLON_HELPER" /etc/hosts /etc/hosts < "$work/big.framed" > /dev/null || status=$?
 [ "$status" = 2 ] || fail "two targets: status $status"
 cmp -s /etc/hosts "$work/good" || fail "targets: hosts changed"
 
@@ -76,7 +109,7 @@ cmp -s /etc/hosts "$work/good" || fail "targets: hosts changed"
 mount -o remount,ro,bind /etc
 on_copy
 status=0
-out=$("$QUILLON_HELPER" /etc/hosts < "$work/big") || status=$?
+out=$("$QUILLON_HELPER" /etc/hosts < "$work/big.framed") || status=$?
 [ "$status" = 5 ] || fail "read-only: status $status"
 [ "$out" = 'Cannot create file "/etc/hosts.tmp". Read-only file system' ] || fail "read-only: $out"
 mount -o remount,rw,bind /etc
@@ -88,7 +121,7 @@ cp "$work/old" /etc/hosts
 dd if=/dev/zero of=/etc/fill bs=4096 2>/dev/null || true
 on_copy
 status=0
-out=$("$QUILLON_HELPER" /etc/hosts < "$work/big") || status=$?
+out=$("$QUILLON_HELPER" /etc/hosts < "$work/big.framed") || status=$?
 [ "$status" = 5 ] || fail "full disk: status $status"
 [ "$out" = 'Cannot create file "/etc/hosts.tmp". No space left on device' ] || fail "full disk: $out"
 cmp -s /etc/hosts "$work/old" || fail "full disk: hosts changed"

@@ -113,11 +113,18 @@ inside() {
     # The texts: the file found, one the program writes, one with a line it
     # never writes.
     local m='#Quillon|2026/12/07|10.00.00|1|0#'
+    local system="127.0.0.1 localhost  $m\n::1 localhost ip6-localhost $m\n"
     printf '# found\n127.0.0.1 localhost\n::1 localhost ip6-localhost\n' > "$t/old"
-    printf '192.0.2.7 www.example.net  %s\n198.51.100.4 mail.example.org mail %s\n\n' "$m" "$m" > "$t/good"
-    printf '203.0.113.9 other.example  %s\n' "$m" > "$t/other"
-    printf '192.0.2.8 ok.example  %s\n192.0.2.9 evil.example#x  %s\n' "$m" "$m" > "$t/hostile"
-    chmod 0644 "$t/old" "$t/good" "$t/other" "$t/hostile"
+    printf "$system"'192.0.2.7 www.example.net  %s\n198.51.100.4 mail.example.org mail %s\n\n' "$m" "$m" > "$t/good"
+    printf "$system"'203.0.113.9 other.example  %s\n' "$m" > "$t/other"
+    printf "$system"'192.0.2.8 ok.example  %s\n192.0.2.9 evil.example#x  %s\n' "$m" "$m" > "$t/hostile"
+    # Each in the frame the program sends it in.
+    local f
+    for f in good other hostile; do
+        { printf 'QUILLON-HOSTS 1 %s %s\n' "$(wc -c < "$t/$f")" "$(sha256sum < "$t/$f" | cut -d' ' -f1)"
+          cat "$t/$f"; } > "$t/$f.framed"
+    done
+    chmod 0644 "$t"/old "$t"/good* "$t"/other* "$t"/hostile*
     cp "$t/old" /etc/hosts
     chmod 0644 /etc/hosts
     chown 0:0 /etc/hosts
@@ -131,7 +138,7 @@ inside() {
     }
     run_case() {
         status=0
-        out=$(as_user_pkexec "$1" 2>&1) || status=$?
+        out=$(as_user_pkexec "$1.framed" 2>&1) || status=$?
     }
 
     # The test user cannot write the hosts file itself.
@@ -156,7 +163,7 @@ inside() {
 
     run_case "$t/hostile"
     [ "$status" = 3 ] || fail "authorised, hostile text: status $status: $out"
-    [ "$out" = "The new hosts file was refused: line 2 is not a host line that Quillon writes." ] ||
+    [ "$out" = "The new hosts file was refused: line 4 is not a host line that Quillon writes." ] ||
         fail "authorised, hostile text: $out"
     cmp -s /etc/hosts "$t/good" || fail "authorised, hostile text: hosts changed"
 

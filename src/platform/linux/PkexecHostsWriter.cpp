@@ -135,10 +135,23 @@ bool PkexecHostsWriter::neededFor(const std::string& hostsFolder) const
     std::string folder = hostsFolder;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    return folder == "/etc" && ::access("/etc", W_OK) != 0;
+    if (folder != "/etc" || ::geteuid() == 0 || ::access("/etc", W_OK) == 0)
+        return false;
+    return errno == EACCES || errno == EPERM;
 }
 
 HostsWriteResult PkexecHostsWriter::writePieces(const std::function<bool(std::string& piece)>& next)
+{
+    return run({ "/etc/hosts" }, next);
+}
+
+HostsWriteResult PkexecHostsWriter::finishRewrite()
+{
+    return run({ "--finish", "/etc/hosts" }, [](std::string&) { return false; });
+}
+
+HostsWriteResult PkexecHostsWriter::run(std::vector<std::string> helperArgs,
+                                        const std::function<bool(std::string& piece)>& next)
 {
     // pkexec would only say "cannot run" for a missing helper; the person
     // needs to know that something is not installed, and which.
@@ -170,10 +183,13 @@ HostsWriteResult PkexecHostsWriter::writePieces(const std::function<bool(std::st
 
     std::string pkexec = m_pkexec;
     std::string helper = m_helper;
-    std::string target = "/etc/hosts";
-    char* argv[] = { pkexec.data(), helper.data(), target.data(), nullptr };
+    std::vector<char*> argv { pkexec.data(), helper.data() };
+    for (std::string& arg : helperArgs)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
     pid_t pid = -1;
-    if (const int e = ::posix_spawn(&pid, m_pkexec.c_str(), actions.get(), attributes.get(), argv, environ); e != 0)
+    if (const int e = ::posix_spawn(&pid, m_pkexec.c_str(), actions.get(), attributes.get(), argv.data(), environ);
+        e != 0)
         return result(HostsWriteResult::Kind::CouldNotRun,
                       "Cannot run \"" + m_pkexec + "\". " + Status::fromErrno(e).reason());
     theirInput.reset();
@@ -207,10 +223,12 @@ HostsWriteResult PkexecHostsWriter::writePieces(const std::function<bool(std::st
     return result(HostsWriteResult::Kind::Failed, "The hosts helper could not be waited for.");
 }
 
-std::string hostsHelperPath(const std::string& executableFolder)
+std::string hostsHelperPath(const std::string& executableFolder, bool installed)
 {
+    // An installed program never runs a helper that merely stands beside it:
+    // only the installed one is the one the polkit action names.
     const std::string beside = executableFolder + "quillon-hosts-helper";
-    if (isExecutableFile(beside))
+    if (!installed && isExecutableFile(beside))
         return beside;
     return QUILLON_HOSTS_HELPER_INSTALLED;
 }

@@ -13,6 +13,7 @@
 #include "platform/PrivilegedHostsWriter.h"
 
 #include <string>
+#include <vector>
 
 namespace quillon::platform {
 
@@ -25,14 +26,18 @@ public:
     // The folder is /etc and this process may not write into it.
     bool neededFor(const std::string& hostsFolder) const override;
     HostsWriteResult writePieces(const std::function<bool(std::string& piece)>& next) override;
+    HostsWriteResult finishRewrite() override;
 
 private:
+    HostsWriteResult run(std::vector<std::string> helperArgs, const std::function<bool(std::string& piece)>& next);
+
     std::string m_pkexec;
     std::string m_helper;
 };
 
-// Where the helper is: beside the program in executableFolder (a build
-// folder), else where it is installed (LIBEXECDIR/quillon).
-std::string hostsHelperPath(const std::string& executableFolder);
+// Where the helper is: where it is installed (LIBEXECDIR/quillon) for an
+// installed program; beside the program in executableFolder for a build
+// folder that has one.
+std::string hostsHelperPath(const std::string& executableFolder, bool installed);
 
 } // namespace quillon::platform

@@ -1,9 +1,12 @@
 #include "platform/linux/PosixFileSystem.h"
 
 #include "platform/LineSplitter.h"
+#include "platform/linux/FolderLock.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -119,9 +122,23 @@ Status PosixFileSystem::readLines(const std::string& path, const std::function<v
     return s;
 }
 
+namespace {
+
+// A new file at path: what stood there goes first (a link is removed, not
+// followed), then the file is created exclusively and private to its owner,
+// so that nothing planted at the name is ever written through.
+int openNewFile(const std::string& path)
+{
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        return -1;
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
+} // namespace
+
 Status PosixFileSystem::copyFile(const std::string& from, const std::string& to)
 {
-    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    Fd out(openNewFile(to));
     if (out.get() < 0)
         return Status::fromErrno(errno);
     Status written = Status::ok();
@@ -218,7 +235,7 @@ Status writeOpened(Fd& fd, std::string_view data)
 
 Status PosixFileSystem::writeFile(const std::string& path, std::string_view data)
 {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Fd fd(openNewFile(path));
     if (fd.get() < 0)
         return Status::fromErrno(errno);
     return writeOpened(fd, data);
@@ -226,7 +243,7 @@ Status PosixFileSystem::writeFile(const std::string& path, std::string_view data
 
 Status PosixFileSystem::writeFilePieces(const std::string& path, const std::function<bool(std::string&)>& next)
 {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Fd fd(openNewFile(path));
     if (fd.get() < 0)
         return Status::fromErrno(errno);
     std::string piece;
@@ -241,7 +258,7 @@ Status PosixFileSystem::writeFilePieces(const std::string& path, const std::func
 
 Status PosixFileSystem::createFile(const std::string& path, std::string_view data)
 {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd.get() < 0)
         return Status::fromErrno(errno);
     return writeOpened(fd, data);
@@ -412,6 +429,55 @@ Status PosixFileSystem::syncDirectory(const std::string& dir)
     if (::fsync(fd.get()) != 0 && errno != EINVAL)
         return Status::fromErrno(errno);
     return Status::ok();
+}
+
+bool PosixFileSystem::isOwnFile(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_uid == ::geteuid() || st.st_uid == 0);
+}
+
+namespace {
+
+std::string modeText(mode_t mode)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+    return text;
+}
+
+} // namespace
+
+std::string PosixFileSystem::othersMayWrite(const std::string& folder)
+{
+    // The folder really written, links resolved; one that does not exist
+    // holds nothing to read, and nothing is created in it.
+    std::unique_ptr<char, void (*)(void*)> real(::realpath(folder.c_str(), nullptr), &std::free);
+    if (!real)
+        return {};
+    const uid_t me = ::geteuid();
+    std::string path = real.get();
+    for (bool first = true;; first = false) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            return {};
+        if (st.st_uid != me && st.st_uid != 0)
+            return "\"" + path + "\" belongs to another user";
+        // Above the folder, the sticky bit keeps others from renaming what
+        // they do not own, and each folder's owner is checked in its turn.
+        const bool othersWrite = (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+        if (othersWrite && (first || (st.st_mode & S_ISVTX) == 0))
+            return "\"" + path + "\" is writable by other users (mode " + modeText(st.st_mode) + ")";
+        if (path == "/")
+            return {};
+        const auto slash = path.rfind('/');
+        path = slash == 0 ? "/" : path.substr(0, slash);
+    }
+}
+
+void PosixFileSystem::waitForFolderWriters(const std::string& folder, int timeoutMs)
+{
+    const FolderLock lock(folder, FolderLock::Kind::Shared, timeoutMs);
 }
 
 } // namespace quillon::platform

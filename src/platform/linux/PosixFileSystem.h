@@ -25,6 +25,9 @@ public:
     Status rewriteInPlace(const std::string& path, std::string_view data, bool& changed) override;
     std::string linkTarget(const std::string& path) override;
     Status syncDirectory(const std::string& dir) override;
+    bool isOwnFile(const std::string& path) override;
+    std::string othersMayWrite(const std::string& folder) override;
+    void waitForFolderWriters(const std::string& folder, int timeoutMs) override;
 };
 
 } // namespace quillon::platform
