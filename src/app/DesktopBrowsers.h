@@ -16,6 +16,8 @@
 #include "platform/XdgFolders.h"
 #include "platform/linux/X11TopLevelWindows.h"
 
+#include <iostream>
+
 namespace quillon::app {
 
 struct DesktopBrowsers {
@@ -25,6 +27,13 @@ struct DesktopBrowsers {
     {
         histories.profiles = capture::findBrowserProfiles(fs, platform::homeFolder(), platform::xdgConfigHome());
         histories.copyFolder = platform::privateRuntimeFolder("quillon-history").value_or(std::string());
+        // Said once: without the folder, capture from these browsers is off.
+        if (histories.copyFolder.empty())
+            std::cerr << "Quillon: capture from Firefox and Chromium is off: the private folder \""
+                      << platform::privateRuntimeFolderPath("quillon-history")
+                      << "\" for copies of their histories could not be made (it must be a folder of your own that "
+                         "no one else may open)."
+                      << std::endl;
     }
 
     platform::SocketDdeClient dde;

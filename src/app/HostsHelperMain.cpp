@@ -4,6 +4,7 @@
 
 #include "core/HostsHelper.h"
 #include "platform/HostsCaches.h"
+#include "platform/HostsHelperProtocol.h"
 #include "platform/linux/FolderLock.h"
 #include "platform/linux/PosixFileSystem.h"
 
@@ -72,6 +73,8 @@ int main(int argc, char* argv[])
     // One writer of /etc/hosts at a time, and a program starting meanwhile
     // waits for the end of this one before it reads what was saved.
     const quillon::platform::FolderLock lock("/etc", quillon::platform::FolderLock::Kind::Exclusive);
+    // The program sends the text only now (see platform/HostsHelperProtocol.h).
+    answer(quillon::platform::HostsHelperReady);
     quillon::platform::PosixFileSystem fs;
     const quillon::core::HostsHelperAnswer result
         = quillon::core::runHostsHelper(args, readInput, fs, { "/etc", ownHostName() });

@@ -13,7 +13,7 @@ std::string executableFolder();
 // What decides where the program keeps its files.
 struct ProgramPlace {
     std::string executableFolder; // with its trailing "/"
-    bool executableFolderWritable = false;
+    bool executableFolderWritable = false; // by this user, and by no other
     std::string installedAssets; // PREFIX/share/quillon/ when the program runs from PREFIX/bin, else empty
     std::string configHome;      // $XDG_CONFIG_HOME, without a trailing "/"
     std::string dataHome;        // $XDG_DATA_HOME, without a trailing "/"

@@ -22,5 +22,7 @@ bool makeFolders(const std::string& folder);
 // Nothing when it cannot be made, or is a link, another user's, or open to
 // others.
 std::optional<std::string> privateRuntimeFolder(const std::string& name);
+// Where that folder is, made or not.
+std::string privateRuntimeFolderPath(const std::string& name);
 
 } // namespace quillon::platform

@@ -139,6 +139,16 @@ bool isHostCharacter(char c)
 
 } // namespace
 
+bool isWebPageUrl(std::string_view url)
+{
+    std::string lower(url.substr(0, 8));
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+    const std::size_t scheme = lower.starts_with("https://") ? 8 : lower.starts_with("http://") ? 7 : 0;
+    if (scheme == 0 || url.size() == scheme)
+        return false;
+    return std::none_of(url.begin(), url.end(), [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == 0x7f; });
+}
+
 std::optional<int> compareVersions(std::string_view a, std::string_view b)
 {
     const auto x = versionNumbers(a);
@@ -256,6 +266,13 @@ void MenuFileUpdatesClick(core::App& app, platform::FtpClient& ftp, platform::Ur
         return;
     }
     const bool newer = *order > 0;
+    // The file comes from the network: its page is opened only when it is
+    // a web page, never a local program or file.
+    if (newer && !version.url.empty() && !isWebPageUrl(version.url)) {
+        core::reportError(app, "Invalid update file: its download page \"" + version.url
+                                   + "\" is not an http or https address.");
+        return;
+    }
     app.dialogs.ask(newer ? version.msgNotUpdated : version.msgUpdated, core::MessageKind::Information);
     if (newer && !version.url.empty())
         opener.open(version.url);

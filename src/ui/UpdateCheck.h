@@ -44,6 +44,11 @@ void MenuFileUpdatesClick(core::App& app, platform::FtpClient& ftp, platform::Ur
 // a dotted version (empty, "abc", "1..2", "1.2-beta").
 std::optional<int> compareVersions(std::string_view a, std::string_view b);
 
+// True for an http or https address (any letter case) with something after
+// the scheme and no blank or control character: the only pages the update
+// check opens.
+bool isWebPageUrl(std::string_view url);
+
 // The host and port of the UpdateServer setting: "host", "host:port" or
 // "[IPv6]:port"; nothing when the port is not a number from 1 to 65535.
 struct ServerAddress {

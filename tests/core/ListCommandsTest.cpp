@@ -114,6 +114,21 @@ TEST_F(ListCommandsTest, delete_hostsToTrashReversed_trashForGood)
     EXPECT_EQ(names(ListPage::Trash)[0], "beta");
 }
 
+// A Trash whose file could not be read is not saved this run: hosts sent
+// there would be lost, so the move is refused and says why.
+TEST_F(ListCommandsTest, delete_intoATrashThatIsNotSaved_isRefused)
+{
+    state.blocked.d02 = true;
+    const std::size_t trashed = state.store.trash().size();
+    select(0, { 1 });
+    deleteSelectedRows(app);
+    EXPECT_EQ(dialogs.askedTexts(), (Names { "Hosts cannot be moved into the Trash: \"" + state.paths.d02
+                                             + "\" could not be read when Quillon started and is not written while "
+                                               "it runs, so they would be lost." }));
+    EXPECT_EQ(state.store.trash().size(), trashed);
+    EXPECT_EQ(state.store.pendingChanges(), 0);
+}
+
 TEST_F(ListCommandsTest, restore_yesOverwrites_noKeepsDeselected_cancelStops)
 {
     // Trash: beta (in the Hosts list), fresh (new), wait1 (in the Wait list).

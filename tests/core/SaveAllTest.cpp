@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include <unistd.h>
+
 using namespace quillon::core;
 using namespace quillon::test;
 using Op = FaultyFileSystem::Op;
@@ -139,6 +141,75 @@ TEST_F(SaveAllTest, unreadableWaitFile_goesOnWithTheRestAndKeepsTheFile)
     EXPECT_EQ(dialogs.askedTexts(), (std::vector<std::string> { notSavedUnreadable(programDir.file("Quillon.d01")) }));
     EXPECT_EQ(programDir.read("Quillon.d01"), "0 w  #Quillon|1899/12/30|00.00.00|0|0#\r\n");
     EXPECT_NE(hostsDir.read("hosts").find("#Quillon|"), std::string::npos);
+}
+
+// A hosts folder others may write, with a link to the person's key planted
+// as its hosts file: nothing is read or written there, and every save says
+// why the hosts file was left alone.
+TEST_F(SaveAllTest, sharedHostsFolder_isNeverReadNorWritten)
+{
+    programDir.write("id_rsa", "SECRET");
+    std::filesystem::permissions(programDir.file("id_rsa"),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(hostsDir.path(), std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    std::filesystem::create_symlink(programDir.file("id_rsa"), hostsDir.file("hosts"));
+    std::filesystem::create_symlink(programDir.file("id_rsa"), hostsDir.file("hosts.orig.tmp"));
+    startAndLoad();
+    const std::string why = "Quillon does not use the hosts folder \"" + hostsDir.path() + "\": \"" + hostsDir.path()
+        + "\" is writable by other users (mode 1777), who could read or replace the files Quillon writes there. "
+          "Choose a folder only you may write with HostsFolder in Quillon.ini.";
+    EXPECT_EQ(dialogs.askedTexts(), (std::vector<std::string> { why }));
+    EXPECT_TRUE(state.store.hosts().empty());
+
+    state.store.insertTopOfWait(host("waiting", StatusWaiting));
+    EXPECT_FALSE(saveAll(app));
+    EXPECT_EQ(dialogs.asked.back().text, why);
+    EXPECT_TRUE(programDir.exists("Quillon.d01"));
+    TimerFilesTick(app);
+    EXPECT_EQ(dialogs.asked.size(), 2u);
+    EXPECT_EQ(programDir.read("id_rsa"), "SECRET");
+    EXPECT_EQ(std::filesystem::status(programDir.file("id_rsa")).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(hostsDir.path()), {}), 2);
+}
+
+// What a killed save left beside the files goes at the next start; links
+// planted under the temporaries' names are replaced, never written through.
+TEST_F(SaveAllTest, staleAndPlantedTemporaries_areRemovedAndNeverFollowed)
+{
+    hostsDir.write("hosts", Foreign);
+    hostsDir.write("hosts.tmp", std::string(4096, 'x'));
+    programDir.write("Quillon.d02.tmp", "0 stale  #Quillon|1899/12/30|00.00.00|2|0#\r\n");
+    startAndLoad();
+    EXPECT_FALSE(hostsDir.exists("hosts.tmp"));
+    EXPECT_FALSE(programDir.exists("Quillon.d02.tmp"));
+
+    programDir.write("victim", "MINE");
+    for (const std::string& planted : { hostsDir.file("hosts.tmp"), hostsDir.file("hosts.orig.tmp"),
+                                        hostsDir.file("hosts.bak.new"), programDir.file("Quillon.d01.tmp") })
+        std::filesystem::create_symlink(programDir.file("victim"), planted);
+    ASSERT_TRUE(saveAll(app));
+    EXPECT_EQ(programDir.read("victim"), "MINE");
+    EXPECT_EQ(hostsDir.read("hosts.orig"), Foreign);
+    EXPECT_EQ(std::filesystem::status(programDir.file("Quillon.d01")).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+// Copies that another user left for the hosts file are never copied into it.
+TEST_F(SaveAllTest, foreignRedoCopy_isIgnoredAndReported)
+{
+    if (!runningAsRoot())
+        GTEST_SKIP() << "giving a file to another user needs root";
+    hostsDir.write("hosts", Foreign);
+    hostsDir.write("hosts.tmp", "6.6.6.6 bank.example  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+    hostsDir.write("hosts.redo", "");
+    ASSERT_EQ(::chown(hostsDir.file("hosts.tmp").c_str(), 65534, 65534), 0);
+    startAndLoad();
+    EXPECT_EQ(dialogs.askedTexts(), (std::vector<std::string> { ignoredForeignFile(hostsDir.file("hosts.tmp"),
+                                                                                   hostsDir.file("hosts")) }));
+    EXPECT_EQ(hostsDir.read("hosts"), Foreign);
+    EXPECT_FALSE(hostsDir.exists("hosts.tmp"));
+    EXPECT_FALSE(hostsDir.exists("hosts.redo"));
 }
 
 TEST_F(SaveAllTest, startup_loadsListsWithForcedStatusesAndDuplicateRules)

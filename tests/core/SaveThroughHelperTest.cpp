@@ -38,7 +38,8 @@ protected:
     // is given, after its frame header, into the hosts folder.
     void startWith(const std::string& pkexecBody)
     {
-        const std::string helper = script("helper", "{ IFS= read -r header; cat; } > '" + hostsDir.file("hosts") + "'");
+        const std::string helper = script(
+            "helper", "echo 'QUILLON-HOSTS-HELPER READY'\n{ IFS= read -r header; cat; } > '" + hostsDir.file("hosts") + "'");
         const std::string pkexec = script("pkexec", "echo run >> '" + tools.file("runs") + "'\n" + pkexecBody);
         writer = std::make_unique<quillon::platform::PkexecHostsWriter>(pkexec, helper);
         startAndLoad();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <memory>
 
 using quillon::platform::SingleInstance;
@@ -29,4 +31,16 @@ TEST(SingleInstance, lockFileThatCannotBeCreated_givesTheReason)
     EXPECT_FALSE(lock.isFirst());
     EXPECT_FALSE(lock.failure().isOk());
     EXPECT_EQ(lock.failure().reason(), "No such file or directory");
+}
+
+// In a shared /tmp another user could plant a link where the lock goes.
+TEST(SingleInstance, plantedLink_isNotFollowed)
+{
+    quillon::test::TempDir dir;
+    dir.write("victim", "MINE");
+    std::filesystem::create_symlink(dir.file("victim"), dir.file("quillon-TFormMain.lock"));
+    SingleInstance lock("TFormMain", dir.path());
+    EXPECT_FALSE(lock.isFirst());
+    EXPECT_EQ(lock.failure().reason(), "Too many levels of symbolic links");
+    EXPECT_EQ(dir.read("victim"), "MINE");
 }

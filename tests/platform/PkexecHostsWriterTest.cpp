@@ -24,6 +24,13 @@ std::string script(const TempDir& dir, const std::string& name, const std::strin
     return dir.file(name);
 }
 
+// A helper as tests stand it in: says it is ready, as the real one does
+// once it holds the lock on /etc, then does body.
+std::string helperScript(const TempDir& dir, const std::string& body, const std::string& name = "helper")
+{
+    return script(dir, name, "echo 'QUILLON-HOSTS-HELPER READY'\n" + body);
+}
+
 // pkexec as tests stand it in: runs its arguments, after noting them.
 std::string passThrough(const TempDir& dir)
 {
@@ -49,7 +56,7 @@ TEST_P(PkexecAnswer, mapsTheExitStatus)
     TempDir dir;
     const AnswerCase& c = GetParam();
     const std::string pkexec = c.pkexec.empty() ? passThrough(dir) : script(dir, "pkexec", c.pkexec);
-    PkexecHostsWriter writer(pkexec, script(dir, "helper", c.helper));
+    PkexecHostsWriter writer(pkexec, helperScript(dir, c.helper));
     const HostsWriteResult r = writer.write("1.2.3.4 a  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
     EXPECT_EQ(r.kind, c.kind);
     EXPECT_EQ(r.message, c.message);
@@ -83,11 +90,24 @@ TEST(PkexecHostsWriter, givesTheWholeTextOnStandardInput)
     std::string text;
     for (int i = 0; text.size() < 3'000'000; ++i)
         text += "10.0." + std::to_string(i % 250) + ".1 host" + std::to_string(i) + "  #Quillon|1899/12/30|00.00.00|1|0#\r\n";
-    const std::string helper = script(dir, "helper", "cat > '" + dir.file("received") + "'");
+    const std::string helper = helperScript(dir, "cat > '" + dir.file("received") + "'");
     PkexecHostsWriter writer(passThrough(dir), helper);
     EXPECT_TRUE(writer.write(text).ok());
     EXPECT_EQ(dir.read("received"), text);
     EXPECT_EQ(dir.read("args"), helper + "\n/etc/hosts\n");
+}
+
+// The text waits for the helper's word that it holds the lock on /etc.
+TEST(PkexecHostsWriter, sendsNothingBeforeTheHelperIsReady)
+{
+    TempDir dir;
+    const std::string helper = script(dir, "helper",
+                                      "timeout 0.3 head -c 1 > '" + dir.file("early") + "'\n"
+                                      "echo 'QUILLON-HOSTS-HELPER READY'\ncat > '" + dir.file("received") + "'");
+    PkexecHostsWriter writer(passThrough(dir), helper);
+    EXPECT_TRUE(writer.write("1.2.3.4 a  #Quillon|1899/12/30|00.00.00|1|0#\r\n").ok());
+    EXPECT_EQ(dir.read("early"), "");
+    EXPECT_EQ(dir.read("received"), "1.2.3.4 a  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
 }
 
 // A helper that refuses before reading everything: no hang, no SIGPIPE.
@@ -95,7 +115,7 @@ TEST(PkexecHostsWriter, helperThatStopsReading_givesItsAnswer)
 {
     TempDir dir;
     PkexecHostsWriter writer(passThrough(dir),
-                             script(dir, "helper", "head -c 10 >/dev/null\necho 'Too large.'\nexit 4"));
+                             helperScript(dir, "head -c 10 >/dev/null\necho 'Too large.'\nexit 4"));
     const HostsWriteResult r = writer.write(std::string(8'000'000, 'x'));
     EXPECT_EQ(r.kind, Kind::Failed);
     EXPECT_EQ(r.message, "Too large.");
@@ -125,7 +145,7 @@ TEST_P(MissingPart, isNotInstalled_andNothingRuns)
         dir.remove("pkexec");
     std::string helper = dir.file("helper");
     if (std::string(c.helperState) == "ok")
-        script(dir, "helper", "cat >/dev/null");
+        helperScript(dir, "cat >/dev/null");
     else if (std::string(c.helperState) == "notExecutable")
         dir.write("helper", "#!/bin/sh\n");
     else if (std::string(c.helperState) == "folder")
@@ -152,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(Parts, MissingPart,
 TEST(PkexecHostsWriter, finishRewrite_runsTheHelpersFinishWithoutInput)
 {
     TempDir dir;
-    PkexecHostsWriter writer(passThrough(dir), script(dir, "helper", "cat > '" + dir.file("received") + "'"));
+    PkexecHostsWriter writer(passThrough(dir), helperScript(dir, "cat > '" + dir.file("received") + "'"));
     EXPECT_TRUE(writer.finishRewrite().ok());
     EXPECT_EQ(dir.read("args"), dir.file("helper") + "\n--finish\n/etc/hosts\n");
     EXPECT_EQ(dir.read("received"), "");

@@ -4,6 +4,7 @@
 // host is missing from every list file.
 //
 //   save_kill_trials [--trials N] [--seed S] [--layout normal|bind|both]
+//                    [--route direct|helper|both] [--hosts FILE]
 //
 // "normal" keeps the hosts file as a plain file; "bind" bind-mounts it, as
 // containers do (a private mount namespace of its own, so root only), so
@@ -13,7 +14,13 @@
 // the hash of each hosts text it is about to write, synced, before the save.
 // The parent kills it with SIGKILL after a random delay, runs the start-up
 // (which completes a save cut short) and checks the files. It prints
-// one line per layout and exits 1 when any trial failed.
+// one line per layout and route, and exits 1 when any trial failed.
+//
+// The "helper" route writes /etc/hosts as a person without rights over /etc
+// does: through the real hosts helper, run by a stand-in for pkexec, inside
+// a private mount namespace whose /etc is a temporary folder (root only).
+// Half its trials kill the program alone (the helper goes on), half kill the
+// program and the helper together.
 
 #include "core/HostsFile.h"
 #include "core/ListFile.h"
@@ -24,6 +31,7 @@
 #include "fakes/FakeShell.h"
 #include "fakes/ScriptedDialogs.h"
 #include "fakes/TempDir.h"
+#include "platform/linux/PkexecHostsWriter.h"
 #include "platform/linux/PosixFileSystem.h"
 
 #include <chrono>
@@ -38,7 +46,9 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <filesystem>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -66,15 +76,28 @@ std::string readAll(const std::string& path, bool* exists = nullptr)
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
+// The hosts helper's route: the real helper, run by a script standing in for
+// pkexec; null for the direct route.
+struct HelperRoute {
+    std::string pkexec;
+    std::string helper = QUILLON_HOSTS_HELPER;
+};
+
 // The program's state over the given folders, with the person and the window
 // played by doubles that only report.
 struct Program {
-    explicit Program(const std::string& programFolder)
+    Program(const std::string& programFolder, const HelperRoute* route)
     {
         dialogs.reportUnexpected = [](const std::string& what) { std::cerr << "unexpected: " << what << "\n"; };
         core::readSettingsAndPaths(fs, state, core::foldersBeside(programFolder));
+        if (route) {
+            writer = std::make_unique<platform::PkexecHostsWriter>(route->pkexec, route->helper);
+            state.hostsThroughHelper = true;
+            app.hostsWriter = writer.get();
+        }
         core::loadLists(app);
     }
+    std::unique_ptr<platform::PkexecHostsWriter> writer;
     platform::PosixFileSystem fs;
     test::FakeClock clock;
     test::ScriptedDialogs dialogs;
@@ -87,18 +110,26 @@ struct Program {
 
 constexpr core::StatusFilter HostsFilter { core::StatusWaiting, false };
 
-// The child: saves forever, alternately sending the first hundred hosts to
+// The child: saves forever, alternately sending the last hundred hosts to
 // the Trash and restoring them.
-[[noreturn]] void saveForever(const std::string& programFolder, const std::string& intents)
+[[noreturn]] void saveForever(const std::string& programFolder, const std::string& intents, const HelperRoute* route,
+                              int loaded)
 {
-    Program p(programFolder);
+    // The helper it starts is in its group, so that a kill can reach both.
+    ::setpgid(0, 0);
+    Program p(programFolder, route);
+    if (::write(loaded, "x", 1) != 1)
+        std::_Exit(5);
     const int log = ::open(intents.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     for (std::uint64_t round = 0;; ++round) {
         core::HostStore& store = p.state.store;
         if (round % 2 == 0) {
+            // From the bottom: the system's own lines (localhost) at the top
+            // of a blocklist stay, as the hosts helper insists.
             std::vector<int> rows(100);
+            const int last = static_cast<int>(store.hosts().size()) - 1;
             for (int i = 0; i < 100; ++i)
-                rows[static_cast<std::size_t>(i)] = i;
+                rows[static_cast<std::size_t>(i)] = last - 99 + i;
             store.moveRowsToTrash(core::ListPage::Hosts, rows);
         } else {
             while (!store.trash().empty())
@@ -108,8 +139,10 @@ constexpr core::StatusFilter HostsFilter { core::StatusWaiting, false };
         const std::string line = std::to_string(fnv1a(text)) + "\n";
         if (::write(log, line.data(), line.size()) != static_cast<ssize_t>(line.size()) || ::fdatasync(log) != 0)
             std::_Exit(3);
-        if (!core::writeAllLists(p.app).complete())
+        if (const core::SaveReport saved = core::writeAllLists(p.app); !saved.complete()) {
+            std::cerr << "save failed: " << saved.message() << "\n";
             std::_Exit(4);
+        }
     }
 }
 
@@ -133,6 +166,7 @@ std::set<std::string> namesIn(const std::string& path)
 
 struct Tally {
     int trials = 0;
+    int helperReports = 0; // saves through the helper reported as cut short at the next start
     int failures = 0;
     int hostsOld = 0;
     int hostsNew = 0;
@@ -153,16 +187,59 @@ bool makePrivateMounts()
     return true;
 }
 
+// Reaps every child that has ended; orphaned helpers come to us (the
+// parent is their subreaper).
+void reapEnded()
+{
+    while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+    }
+}
+
+// Waits until no process of group pgid is left: a helper the kill left alive
+// finishes before the next trial touches /etc.
+void waitForGroup(pid_t pgid)
+{
+    for (int i = 0; i < 3000 && ::kill(-pgid, 0) == 0; ++i) {
+        reapEnded();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    reapEnded();
+}
+
+// /etc for the helper route: a temporary folder bound over it in this
+// process's own mount namespace, with what the helper's loader reads.
+bool makePrivateEtc(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    for (const char* name : { "ld.so.cache", "ld.so.conf", "ld.so.conf.d", "passwd", "group" }) {
+        std::error_code e;
+        if (fs::exists(std::string("/etc/") + name))
+            fs::copy(std::string("/etc/") + name, folder + "/" + name, fs::copy_options::recursive, e);
+    }
+    std::ofstream(folder + "/quillon-kill-trials") << "";
+    if (::mount(folder.c_str(), "/etc", nullptr, MS_BIND, nullptr) != 0) {
+        std::perror("mount --bind /etc");
+        return false;
+    }
+    return fs::exists("/etc/quillon-kill-trials");
+}
+
 // One trial; false when the files broke a rule (the reason on stderr).
-bool trial(bool bind, const std::string& blocklist, std::mt19937& random, Tally& tally)
+bool trial(bool bind, const HelperRoute* route, bool killGroup, const std::string& blocklist, std::mt19937& random,
+           Tally& tally)
 {
     test::TempDir programDir;
     test::TempDir hostsDir;
     test::TempDir mountSource;
-    const std::string hosts = hostsDir.file("hosts");
+    const std::string folder = route ? std::string("/etc") : hostsDir.path();
+    const std::string hosts = folder + "/hosts";
     const std::string initial = readAll(blocklist);
-    programDir.write("Quillon.ini", "[Settings]\r\nHostsFolder=" + hostsDir.path() + "\r\n");
-    hostsDir.write("hosts", bind ? std::string() : initial);
+    if (route) {
+        for (const char* name : { "hosts.bak", "hosts.orig", "hosts.tmp", "hosts.redo", "hosts.bak.new" })
+            std::filesystem::remove(folder + "/" + name);
+    }
+    programDir.write("Quillon.ini", "[Settings]\r\nHostsFolder=" + folder + "\r\n");
+    std::ofstream(hosts, std::ios::binary | std::ios::trunc) << (bind ? std::string() : initial);
     if (bind) {
         mountSource.write("hosts", initial);
         if (::mount(mountSource.file("hosts").c_str(), hosts.c_str(), nullptr, MS_BIND, nullptr) != 0) {
@@ -173,27 +250,44 @@ bool trial(bool bind, const std::string& blocklist, std::mt19937& random, Tally&
     const std::string intents = programDir.file("intents");
     std::set<std::string> everyName = namesIn(blocklist);
 
+    int loaded[2];
+    if (::pipe(loaded) != 0)
+        return false;
     const pid_t child = ::fork();
-    if (child == 0)
-        saveForever(programDir.folder(), intents);
+    if (child == 0) {
+        ::close(loaded[0]);
+        saveForever(programDir.folder(), intents, route, loaded[1]);
+    }
+    ::close(loaded[1]);
+    char byte = 0;
+    const bool started = ::read(loaded[0], &byte, 1) == 1;
+    ::close(loaded[0]);
     // Long enough for several saves, so that the kill lands anywhere in one.
-    std::this_thread::sleep_for(std::chrono::microseconds(5000 + random() % 150000));
-    ::kill(child, SIGKILL);
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % (route ? 400000 : 150000)));
+    ::kill(killGroup ? -child : child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
-    const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    const bool killed = started && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 
-    const bool wasRedo = hostsDir.exists("hosts.redo") || programDir.exists("Quillon.sav");
+    const bool wasRedo = std::filesystem::exists(folder + "/hosts.redo") || programDir.exists("Quillon.sav");
     bool ok = killed;
     if (!killed)
         std::cerr << "the saving child ended by itself: status " << status << "\n";
     {
-        Program restarted(programDir.folder()); // completes a save cut short
-        if (!restarted.dialogs.asked.empty()) {
-            std::cerr << "start-up reported: " << restarted.dialogs.asked.front().text << "\n";
+        // Completes a save cut short; a helper still running is waited for.
+        Program restarted(programDir.folder(), route);
+        for (const auto& asked : restarted.dialogs.asked) {
+            // Through the helper, a save it never finished is reported.
+            if (route && asked.text.starts_with("Quillon's last save was cut short before")) {
+                ++tally.helperReports;
+                continue;
+            }
+            std::cerr << "start-up reported: " << asked.text << "\n";
             ok = false;
         }
     }
+    if (route)
+        waitForGroup(child);
     const std::vector<std::uint64_t> logged = readIntents(intents);
     std::vector<std::uint64_t> whole { fnv1a(initial) };
     whole.insert(whole.end(), logged.begin(), logged.end());
@@ -209,12 +303,12 @@ bool trial(bool bind, const std::string& blocklist, std::mt19937& random, Tally&
         ok = false;
     }
     bool bakExists = false;
-    const std::string bak = readAll(hostsDir.file("hosts.bak"), &bakExists);
+    const std::string bak = readAll(folder + "/hosts.bak", &bakExists);
     if (bakExists && std::find(whole.begin(), whole.end(), fnv1a(bak)) == whole.end()) {
         std::cerr << "hosts.bak is not a whole text\n";
         ok = false;
     }
-    if (hostsDir.exists("hosts.redo")) {
+    if (std::filesystem::exists(folder + "/hosts.redo")) {
         std::cerr << "a rewrite was left unfinished\n";
         ok = false;
     }
@@ -240,11 +334,12 @@ bool trial(bool bind, const std::string& blocklist, std::mt19937& random, Tally&
     return ok;
 }
 
-void print(const char* layout, const Tally& t)
+void print(const std::string& what, const Tally& t)
 {
     std::printf("%s: %d trials, %d failed; hosts whole old %d, whole new %d; saves completed at the next start %d; "
-                "trials with a host in no list file %d\n",
-                layout, t.trials, t.failures, t.hostsOld, t.hostsNew, t.finishedAtStart, t.hostsInNoList);
+                "helper saves reported unfinished %d; trials with a host in no list file %d\n",
+                what.c_str(), t.trials, t.failures, t.hostsOld, t.hostsNew, t.finishedAtStart, t.helperReports,
+                t.hostsInNoList);
 }
 
 } // namespace
@@ -254,6 +349,7 @@ int main(int argc, char** argv)
     int trials = 200;
     unsigned seed = std::random_device()();
     std::string layout = "both";
+    std::string route = "direct";
     std::string blocklist = std::string(QUILLON_TEST_DATA) + "/hosts/AdAway__adaway.github.io/hosts.txt";
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
@@ -263,26 +359,57 @@ int main(int argc, char** argv)
             seed = static_cast<unsigned>(std::stoul(argv[i + 1]));
         else if (option == "--layout")
             layout = argv[i + 1];
+        else if (option == "--route")
+            route = argv[i + 1];
         else if (option == "--hosts")
             blocklist = argv[i + 1];
     }
     std::printf("seed %u\n", seed);
     std::mt19937 random(seed);
     bool allOk = true;
-    if (layout == "normal" || layout == "both") {
-        Tally t;
-        for (int i = 0; i < trials; ++i)
-            allOk &= trial(false, blocklist, random, t);
-        print("normal", t);
-    }
-    if (layout == "bind" || layout == "both") {
-        if (::geteuid() != 0 || !makePrivateMounts()) {
-            std::printf("bind: skipped, it needs root for a mount namespace of its own\n");
-        } else {
+    const bool root = ::geteuid() == 0;
+    // Mounts of our own, for the bind layout and the helper's /etc.
+    const bool privateMounts = root && makePrivateMounts();
+    // Helpers orphaned by a kill come to this process, which reaps them.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+
+    std::vector<bool> layouts;
+    if (layout == "normal" || layout == "both")
+        layouts.push_back(false);
+    if (layout == "bind" || layout == "both")
+        layouts.push_back(true);
+    if (route == "direct" || route == "both") {
+        for (const bool bind : layouts) {
+            if (bind && !privateMounts) {
+                std::printf("bind: skipped, it needs root for a mount namespace of its own\n");
+                continue;
+            }
             Tally t;
             for (int i = 0; i < trials; ++i)
-                allOk &= trial(true, blocklist, random, t);
-            print("bind", t);
+                allOk &= trial(bind, nullptr, false, blocklist, random, t);
+            print(bind ? "bind" : "normal", t);
+        }
+    }
+    if (route == "helper" || route == "both") {
+        test::TempDir etc;
+        test::TempDir tools;
+        if (!privateMounts || !makePrivateEtc(etc.path())) {
+            std::printf("helper: skipped, it needs root for a mount namespace with an /etc of its own\n");
+        } else {
+            HelperRoute helper;
+            tools.write("pkexec", "#!/bin/sh\nexec \"$@\"\n");
+            std::filesystem::permissions(tools.file("pkexec"), std::filesystem::perms::owner_all);
+            helper.pkexec = tools.file("pkexec");
+            for (const bool bind : layouts) {
+                for (const bool group : { false, true }) {
+                    Tally t;
+                    for (int i = 0; i < trials; ++i)
+                        allOk &= trial(bind, &helper, group, blocklist, random, t);
+                    print(std::string("helper, ") + (bind ? "bind" : "normal")
+                              + (group ? ", program and helper killed" : ", program killed"),
+                          t);
+                }
+            }
         }
     }
     return allOk ? 0 : 1;

@@ -59,11 +59,15 @@ for f in good hostile remap-localhost remap-localhost-v6 remap-own drop-localhos
 head -c 300 "$work/big.framed" > "$work/cut.framed"
 cp "$work/old" /etc/hosts
 
+# The helper's answer without its first line, which says it holds the lock.
+answer_of() { printf '%s\n' "$1" | sed '1{/^QUILLON-HOSTS-HELPER READY$/d}'; }
+
 # Refused whole, status and message, the hosts file untouched.
 refused() { # INPUT STATUS MESSAGE
     on_copy
     status=0
     out=$("$QUILLON_HELPER" /etc/hosts < "$1") || status=$?
+    out=$(answer_of "$out")
     [ "$status" = "$2" ] || fail "$1: status $status: $out"
     [ "$out" = "$3" ] || fail "$1: $out"
     cmp -s /etc/hosts "$expected" || fail "$1: hosts changed"
@@ -110,6 +114,7 @@ mount -o remount,ro,bind /etc
 on_copy
 status=0
 out=$("$QUILLON_HELPER" /etc/hosts < "$work/big.framed") || status=$?
+out=$(answer_of "$out")
 [ "$status" = 5 ] || fail "read-only: status $status"
 [ "$out" = 'Cannot create file "/etc/hosts.tmp". Read-only file system' ] || fail "read-only: $out"
 mount -o remount,rw,bind /etc
@@ -122,6 +127,7 @@ dd if=/dev/zero of=/etc/fill bs=4096 2>/dev/null || true
 on_copy
 status=0
 out=$("$QUILLON_HELPER" /etc/hosts < "$work/big.framed") || status=$?
+out=$(answer_of "$out")
 [ "$status" = 5 ] || fail "full disk: status $status"
 [ "$out" = 'Cannot create file "/etc/hosts.tmp". No space left on device' ] || fail "full disk: $out"
 cmp -s /etc/hosts "$work/old" || fail "full disk: hosts changed"

@@ -279,6 +279,14 @@ void TestUpdateCheck::check_data()
     row("newer_defaults", { ftp, newerOnly, "New version available.", info, core::ProductHomePage, ok, "" });
     const std::string emptyUrl = "[Version]\r\nLastVersion=2.0\r\nURL=\r\n";
     row("newer_emptyUrl", { ftp, emptyUrl, "New version available.", info, "", ok, "" });
+    // The downloaded file may name anything: only web pages are opened.
+    for (const char* page : { "file:///usr/bin/xterm", "/usr/bin/xterm", "javascript:alert(1)" }) {
+        const std::string file = "[Version]\r\nLastVersion=2.0\r\nURL=" + std::string(page) + "\r\n";
+        const std::string name = std::string("newer_notAWebPage_") + page;
+        row(name.c_str(), { ftp, file, "Invalid update file: its download page \"" + std::string(page)
+                                           + "\" is not an http or https address.",
+                            warning, "", ok, "" });
+    }
     row("notAVersion_letters", { ftp, version("abc"), Failed, warning, "", ok, "" });
     row("notAVersion_emptyNumber", { ftp, version("1..2"), Failed, warning, "", ok, "" });
     row("notAVersion_empty", { ftp, version(""), Failed, warning, "", ok, "" });

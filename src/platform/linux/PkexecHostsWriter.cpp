@@ -4,6 +4,7 @@
 
 #include "platform/Status.h"
 #include "platform/linux/DdeWire.h"
+#include "platform/HostsHelperProtocol.h"
 
 #include <cerrno>
 #include <functional>
@@ -29,6 +30,7 @@ constexpr int PkexecDismissed = 126;
 constexpr int PkexecNotRun = 127;
 // The helper answers with one line; anything beyond this is not read.
 constexpr std::size_t MaxAnswer = 64 * 1024;
+const std::string HelperReadyLine = std::string(HostsHelperReady) + "\n";
 
 bool isExecutableFile(const std::string& path)
 {
@@ -62,13 +64,16 @@ std::string lastLine(const std::string& text)
 // Feeds the text to `in`, piece by piece as next makes it, and collects what
 // `out` gives, at the same time: a helper that refuses early stops reading,
 // and one that answers at length must not stall on a full pipe while we
-// still write.
+// still write. Nothing is sent before the helper says it is ready: by then
+// it holds the lock on /etc, so that a program started after this one is
+// killed waits for the end of whatever it had sent.
 void exchange(UniqueFd& in, UniqueFd& out, const std::function<bool(std::string&)>& next, std::string& answer)
 {
     ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) | O_NONBLOCK);
     std::string piece;
     std::string_view text;
     bool more = true;
+    bool ready = false;
     // The next piece to send once the last one is gone; false at the end.
     auto refill = [&] {
         while (text.empty() && more) {
@@ -81,13 +86,14 @@ void exchange(UniqueFd& in, UniqueFd& out, const std::function<bool(std::string&
     if (!refill())
         in.reset();
     while (out.valid()) {
-        pollfd fds[2] = { { out.get(), POLLIN, 0 }, { in.valid() ? in.get() : -1, POLLOUT, 0 } };
+        const bool sending = in.valid() && ready;
+        pollfd fds[2] = { { out.get(), POLLIN, 0 }, { sending ? in.get() : -1, POLLOUT, 0 } };
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
             return;
         }
-        if (in.valid() && fds[1].revents != 0) {
+        if (sending && fds[1].revents != 0) {
             // A socket, not a pipe: MSG_NOSIGNAL turns a helper gone away into
             // EPIPE instead of a SIGPIPE that would end the program.
             const ssize_t n = ::send(in.get(), text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -107,6 +113,13 @@ void exchange(UniqueFd& in, UniqueFd& out, const std::function<bool(std::string&
             }
             if (answer.size() < MaxAnswer)
                 answer.append(buffer, static_cast<std::size_t>(n));
+            if (!ready) {
+                const std::size_t line = answer.find(HelperReadyLine);
+                if (line != std::string::npos) {
+                    ready = true;
+                    answer.erase(line, HelperReadyLine.size());
+                }
+            }
         }
     }
     in.reset();

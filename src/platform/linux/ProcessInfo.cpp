@@ -1,5 +1,7 @@
 #include "platform/ProcessInfo.h"
 
+#include "platform/linux/PosixFileSystem.h"
+
 #include "platform/XdgFolders.h"
 
 #include <sys/stat.h>
@@ -31,7 +33,10 @@ ProgramPlace programPlace(const std::string& executableFolder)
 {
     ProgramPlace place;
     place.executableFolder = executableFolder;
-    place.executableFolderWritable = ::access(executableFolder.c_str(), W_OK) == 0;
+    // A folder others may also write is no place for the person's files:
+    // they could plant links under the names the program writes.
+    place.executableFolderWritable = ::access(executableFolder.c_str(), W_OK) == 0
+        && PosixFileSystem().othersMayWrite(executableFolder).empty();
     // PREFIX/bin/quillon finds its pages in PREFIX/share/quillon.
     std::string folder = executableFolder;
     while (folder.size() > 1 && folder.back() == '/')

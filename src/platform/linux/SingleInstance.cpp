@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillon::platform {
@@ -17,11 +18,19 @@ SingleInstance::SingleInstance(const std::string& name, const std::string& folde
     } else {
         m_path = "/tmp/quillon-" + name + "-" + std::to_string(::getuid()) + ".lock";
     }
-    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // In /tmp another user could plant a link or a file of their own there:
+    // neither is followed nor taken for the lock.
+    const int fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         // No lock file possible: nothing to hold, so not the first, and the
         // reason is worth telling.
         m_failure = Status::fromErrno(errno);
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        m_failure = Status::fromErrno(EPERM);
+        ::close(fd);
         return;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

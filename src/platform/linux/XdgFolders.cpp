@@ -46,13 +46,16 @@ std::string xdgDataHome()
 
 namespace quillon::platform {
 
+std::string privateRuntimeFolderPath(const std::string& name)
+{
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
+        return std::string(runtime) + "/" + name;
+    return "/tmp/" + name + "-" + std::to_string(::getuid());
+}
+
 std::optional<std::string> privateRuntimeFolder(const std::string& name)
 {
-    std::string folder;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
-        folder = std::string(runtime) + "/" + name;
-    else
-        folder = "/tmp/" + name + "-" + std::to_string(::getuid());
+    const std::string folder = privateRuntimeFolderPath(name);
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return std::nullopt;
     struct stat st {};
