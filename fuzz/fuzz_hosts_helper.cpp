@@ -3,11 +3,15 @@
 // resolver must read exactly the records the program reads: for every
 // accepted line, the words before the first "#" (as glibc splits them, on
 // blanks and tabs) are the record's address and names, and nothing else.
+// The same bytes, read as standard input in reads of any size, either come
+// whole in their frame or are refused; never more than the frame announced.
 
 #include "core/HostLine.h"
+#include "core/HostsFrame.h"
 #include "core/HostsHelper.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -52,11 +56,34 @@ std::vector<std::string> recordWords(const TRecHost& r)
     return words;
 }
 
+void checkFrameReader(std::string_view bytes)
+{
+    // The first byte sets the size of the reads.
+    const std::size_t chunk = bytes.empty() ? 1 : 1 + static_cast<unsigned char>(bytes.front()) % 64;
+    std::size_t read = 0;
+    const HelperInput input = [&](char* buffer, std::size_t size, int&) -> std::ptrdiff_t {
+        const std::size_t n = std::min({ size, chunk, bytes.size() - read });
+        bytes.copy(buffer, n, read);
+        read += n;
+        return static_cast<std::ptrdiff_t>(n);
+    };
+    std::string text;
+    const HostsHelperAnswer a = readFramedText(input, text);
+    if (a.status == HelperReplaced) {
+        const std::size_t header = bytes.find('\n') + 1;
+        if (read != bytes.size() || text != bytes.substr(header) || HostsFrame::of(text).header() + "\n" != bytes.substr(0, header))
+            std::abort();
+    } else if (a.message.empty() || a.message.find('\n') != std::string::npos) {
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    checkFrameReader(text);
     if (firstRefusedHostsLine(text) != 0)
         return 0;
     std::size_t start = 0;

@@ -6,6 +6,7 @@
 #include "core/SystemHostLines.h"
 #include "core/Paths.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace quillon::core {
@@ -132,13 +133,22 @@ HostsHelperAnswer readFramedText(const HelperInput& input, std::string& text)
     if (frame->size > HostsHelperMaxInput)
         return { HelperInputTooLarge, std::string(Refused) + "it is larger than "
                                           + std::to_string(HostsHelperMaxInputMiB) + " MiB." };
-    text.resize(static_cast<std::size_t>(frame->size));
+    // Grown as the bytes come: a header that announces much and a text that
+    // stops short costs only what came.
+    const std::size_t size = static_cast<std::size_t>(frame->size);
+    constexpr std::size_t Piece = std::size_t { 1 } << 20;
+    while (text.size() < size) {
+        const std::size_t before = text.size();
+        text.resize(before + std::min(Piece, size - before));
+        std::size_t got = 0;
+        if (!readSome(input, text.data() + before, text.size() - before, got, error))
+            return unreadable(error);
+        text.resize(before + got);
+        if (got == 0)
+            return frameRefused("it ended after " + std::to_string(text.size()) + " of the "
+                                + std::to_string(frame->size) + " bytes its frame announces.");
+    }
     std::size_t got = 0;
-    if (!readSome(input, text.data(), text.size(), got, error))
-        return unreadable(error);
-    if (got < text.size())
-        return frameRefused("it ended after " + std::to_string(got) + " of the " + std::to_string(frame->size)
-                            + " bytes its frame announces.");
     char extra = 0;
     if (!readSome(input, &extra, 1, got, error))
         return unreadable(error);
