@@ -30,6 +30,7 @@
 #include "verify/frmVerify.h"
 #include "verify/Scheduler.h"
 #include "verify/TWinshoeIPWatch.h"
+#include "platform/linux/KernelRouteAddress.h"
 #include "verify/VerificationRuns.h"
 #include "ui/HostListModel.h"
 #include "ui/HostListView.h"
@@ -108,7 +109,9 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
     : QMainWindow(parent)
     , m_env(std::move(environment))
     , m_state(std::make_unique<core::ProgramState>(m_env.dateFormats))
-    , m_watch(std::make_unique<verify::TWinshoeIPWatch>(m_env.resolver, m_env.fs,
+    , m_ownRouteAddress(m_env.routeAddress ? nullptr : std::make_unique<platform::KernelRouteAddress>())
+    , m_watch(std::make_unique<verify::TWinshoeIPWatch>(m_env.routeAddress ? *m_env.routeAddress : *m_ownRouteAddress,
+                                                         m_env.fs,
                                                          m_env.folders.data + "iphist.dat"))
 {
     setObjectName(QStringLiteral("TFormMain"));

@@ -13,6 +13,7 @@
 #include "platform/Autostart.h"
 #include "platform/FtpClient.h"
 #include "platform/LocaleFormats.h"
+#include "platform/DefaultRouteAddress.h"
 #include "platform/PrivilegedHostsWriter.h"
 #include "platform/UrlOpener.h"
 
@@ -73,6 +74,9 @@ struct MainWindowEnvironment {
     platform::Autostart* autostart = nullptr;
     // The update check's FTP client; libcurl's unless given.
     platform::FtpClient* ftp = nullptr;
+    // Where the connection watch reads the computer's address; the kernel's
+    // default route unless given.
+    platform::DefaultRouteAddress* routeAddress = nullptr;
     // Writes /etc/hosts for a person who may not; none: always written directly.
     platform::PrivilegedHostsWriter* hostsWriter = nullptr;
     // The resolver of the captures' lookups, which run off the window's
@@ -170,6 +174,8 @@ private:
 
     MainWindowEnvironment m_env;
     std::unique_ptr<core::ProgramState> m_state;
+    // Before the watch, which reads it.
+    std::unique_ptr<platform::DefaultRouteAddress> m_ownRouteAddress;
     std::unique_ptr<verify::TWinshoeIPWatch> m_watch;
     std::unique_ptr<WidgetDialogs> m_ownDialogs;
     std::unique_ptr<core::Dialogs> m_dialogs;

@@ -15,8 +15,9 @@ bool isLoopbackOrNone(const std::string& addressText)
     return addressText.empty() || addressText.rfind("127.", 0) == 0;
 }
 
-TWinshoeIPWatch::TWinshoeIPWatch(platform::Resolver& resolver, platform::FileSystem& fs, std::string historyPath)
-    : m_resolver(resolver)
+TWinshoeIPWatch::TWinshoeIPWatch(platform::DefaultRouteAddress& address, platform::FileSystem& fs,
+                                 std::string historyPath)
+    : m_address(address)
     , m_fs(fs)
     , m_historyPath(std::move(historyPath))
 {
@@ -79,13 +80,7 @@ void TWinshoeIPWatch::setWatchInterval(int milliseconds)
 std::string TWinshoeIPWatch::readLocalAddress()
 {
     m_reading = true;
-    std::string result;
-    const std::string name = m_resolver.localHostName();
-    if (!name.empty()) {
-        const platform::ForwardAnswer answer = m_resolver.lookupName(name);
-        for (const platform::IPv4& a : answer.addresses)
-            result = formatAddress(a); // the last address of the list
-    }
+    std::string result = m_address.sourceAddress();
     m_reading = false;
     return result;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The connection watch: once a second (while enabled) it reads the
-// computer's own address, the last address its own name resolves to. A
-// loopback address (127.0.0.0/8, which is where Debian maps the computer's
-// name without a network) or none at all means offline. It keeps a short
+// computer's own address, the source address of the default route (see
+// platform/DefaultRouteAddress.h). None (no default route), or a loopback
+// address (127.0.0.0/8), means offline. It keeps a short
 // history of earlier connections' addresses in "iphist.dat" beside the
 // executable, and reports each change of the online state.
 //
@@ -11,7 +11,7 @@
 
 #include "core/App.h"
 #include "platform/FileSystem.h"
-#include "platform/Resolver.h"
+#include "platform/DefaultRouteAddress.h"
 
 #include <functional>
 #include <string>
@@ -24,7 +24,7 @@ public:
     static constexpr std::size_t MaxHistory = 25;
 
     // Loads the history from historyPath when it exists.
-    TWinshoeIPWatch(platform::Resolver& resolver, platform::FileSystem& fs, std::string historyPath);
+    TWinshoeIPWatch(platform::DefaultRouteAddress& address, platform::FileSystem& fs, std::string historyPath);
     // Adds the current address when online and writes the history.
     ~TWinshoeIPWatch() override;
     TWinshoeIPWatch(const TWinshoeIPWatch&) = delete;
@@ -54,7 +54,7 @@ private:
     std::string readLocalAddress();
     void addToHistory(const std::string& address);
 
-    platform::Resolver& m_resolver;
+    platform::DefaultRouteAddress& m_address;
     platform::FileSystem& m_fs;
     std::string m_historyPath;
     std::function<void(bool, int)> m_timerSwitch;

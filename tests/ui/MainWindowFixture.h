@@ -5,6 +5,7 @@
 #include "fakes/FakeBrowsers.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeResolver.h"
+#include "fakes/FakeRouteAddress.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/RecordingUrlOpener.h"
 #include "fakes/ScriptedDialogs.h"
@@ -38,6 +39,7 @@ public:
         ui::MainWindowEnvironment env { fs, clock, resolver, desktop ? *desktop : browsers.system, core::foldersBeside(programDir.folder()), {}, realDialogs ? nullptr : &dialogs,
                                         [this](int ms) { sleeps.push_back(ms); }, histories };
         env.opener = &opener;
+        env.routeAddress = &routeAddress;
         env.autostart = &autostart;
         env.lookupResolver = lookupResolver ? lookupResolver : sharedResolver;
         window = std::make_unique<ui::TFormMain>(env);
@@ -56,6 +58,8 @@ public:
     // The captures' lookups ask this one instead, when set.
     std::shared_ptr<platform::Resolver> lookupResolver;
     FakeBrowsers browsers;
+    // The computer's address: offline unless a test connects it.
+    FakeRouteAddress routeAddress;
     // The Linux browsers' profiles the window follows; none unless set.
     capture::BrowserHistories histories;
     // The real desktop's browser side instead of the doubles, when set.
