@@ -22,23 +22,23 @@ bool isDue(TDateTime lastVerification, TDateTime now, int days)
     return lastVerification == 0 || atLeastDaysApart(lastVerification, now, days);
 }
 
-bool HostsListDue(const HostStore& store, const Settings& settings, TDateTime now)
+bool HostsListDue(const HostStore& store, const Settings& settings, TDateTime now, std::string_view ownName)
 {
     if (!settings.AutoVerifyHosts)
         return false;
     for (const auto& r : store.hosts()) {
-        if (!isPinnedEntry(*r) && isDue(r->Date, now, settings.AutoVerifyHostsDays))
+        if (!isSetOnPurpose(*r, ownName) && isDue(r->Date, now, settings.AutoVerifyHostsDays))
             return true;
     }
     return false;
 }
 
-std::vector<int> dueHostRows(const HostStore& store, int days, TDateTime now)
+std::vector<int> dueHostRows(const HostStore& store, int days, TDateTime now, std::string_view ownName)
 {
     std::vector<int> rows;
     int row = 0;
     for (const auto& r : store.hosts()) {
-        if (!isPinnedEntry(*r) && isDue(r->Date, now, days))
+        if (!isSetOnPurpose(*r, ownName) && isDue(r->Date, now, days))
             rows.push_back(row);
         ++row;
     }

@@ -1,6 +1,8 @@
 #include "core/HostAddress.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <optional>
 
@@ -120,6 +122,42 @@ bool isPinnedAddress(std::string_view text)
         return first == 0 || first == 127 || first >= 224;
     }
     return isIPv6Text(text);
+}
+
+bool isLocalNetworkAddress(std::string_view text)
+{
+    const auto a = dottedIPv4(text, false);
+    if (!a)
+        return false;
+    const int first = (*a)[0];
+    const int second = (*a)[1];
+    return first == 10 || first == 127 || (first == 172 && second >= 16 && second <= 31)
+        || (first == 192 && second == 168) || (first == 100 && second >= 64 && second <= 127)
+        || (first == 169 && second == 254);
+}
+
+bool isSetOnPurpose(const TRecHost& r, std::string_view ownName)
+{
+    if (isPinnedEntry(r) || (r.Date == 0 && isLocalNetworkAddress(r.IP)))
+        return true;
+    if (ownName.empty())
+        return false;
+    const auto same = [ownName](std::string_view name) {
+        return name.size() == ownName.size()
+            && std::equal(name.begin(), name.end(), ownName.begin(), [](char x, char y) {
+                   return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               });
+    };
+    if (same(r.HostName))
+        return true;
+    std::string_view rest = r.Alias;
+    while (!rest.empty()) {
+        const std::size_t blank = rest.find(' ');
+        if (same(rest.substr(0, blank)))
+            return true;
+        rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+    }
+    return false;
 }
 
 bool isSystemScopeAddress(std::string_view text)

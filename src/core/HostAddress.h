@@ -32,6 +32,21 @@ bool isHostLineAddress(std::string_view text);
 bool isPinnedAddress(std::string_view text);
 inline bool isPinnedEntry(const TRecHost& r) { return isPinnedAddress(r.IP); }
 
+// True for an address of the machine's own network: private-use (10/8,
+// 172.16/12, 192.168/16), shared (100.64/10), link-local (169.254/16) or
+// loopback (127/8).
+bool isLocalNetworkAddress(std::string_view text);
+
+// The whole rule for entries set on purpose, which are never due, never
+// taken into a verification run, never moved by one, and stay in the hosts
+// file meanwhile: a pinned address (above); the line of the machine's own
+// name (ownName, letter case ignored, as host name or alias word); and an
+// entry the program never verified itself (last verification 0, as lines of
+// another origin are read) at an address of the machine's own network: the
+// person's NAS, printer or the machine itself. Hosts the program verified at
+// such addresses (intranet names captured while browsing) are ordinary.
+bool isSetOnPurpose(const TRecHost& r, std::string_view ownName);
+
 // True for an address of the machine's own scope: loopback (127.0.0.0/8),
 // unspecified (0.0.0.0), link-local (169.254.0.0/16), and every IPv6 address.
 bool isSystemScopeAddress(std::string_view text);

@@ -73,7 +73,7 @@ bool importHostsList(App& app, const std::string& path)
                 s.store.wait().appendNewNames(std::move(waitBefore));
             }
             saveAll(app);
-            s.hostsListDue = HostsListDue(s.store, s.settings, now(app.clock));
+            s.hostsListDue = HostsListDue(s.store, s.settings, now(app.clock), s.ownHostName);
             app.shell.setCurrentPage(pageIndex(ListPage::Hosts));
             imported = true;
         }

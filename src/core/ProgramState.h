@@ -5,9 +5,12 @@
 
 #include "core/DateTimeText.h"
 #include "core/HostStore.h"
+#include "core/HostsFrame.h"
 #include "core/Paths.h"
 #include "core/Settings.h"
 #include "platform/FileSystem.h"
+
+#include <optional>
 
 namespace quillon::core {
 
@@ -27,6 +30,15 @@ struct WriteBlocks {
     bool d03 = false;
 };
 
+// What the program last read from or wrote to one of its list files: the
+// file's stamp then, and the frame of the text it writes for the list that
+// file holds. A save writes the file only when that text or the file itself
+// changed since: no helper, no password prompt, no new inode otherwise.
+struct KnownText {
+    platform::FileStamp stamp;
+    std::optional<HostsFrame> frame;
+};
+
 struct ProgramState {
     explicit ProgramState(const platform::DateTimeFormats& formats = {})
         : dateText(formats)
@@ -42,6 +54,13 @@ struct ProgramState {
     platform::FileStamp hostsAge;
     // The hosts file as this program last wrote it.
     platform::FileStamp ownHostsStamp;
+    KnownText knownHosts;
+    KnownText knownD01;
+    KnownText knownD02;
+
+    // The machine's own host name (read at start-up): its line in the hosts
+    // file is an entry set on purpose.
+    std::string ownHostName;
 
     bool hostsListDue = false;
     bool waitListDue = false;

@@ -23,6 +23,11 @@ constexpr StatusFilter TrashFilter { -1, false };
 // synced, not yet in place.
 struct Staged {
     std::string hostsPath; // written into hosts.tmp; empty: not part of the save
+    // The hosts text when it is part of the save, or unchanged (nothing to write).
+    std::optional<HostsFrame> hostsFrame;
+    bool hostsUnchanged = false;
+    // The frame of each staged list's text, in the order of lists.
+    std::vector<HostsFrame> listFrames;
     // The hosts text goes to the helper instead, in this frame.
     std::optional<HostsFrame> helperFrame;
     std::vector<std::string> lists;
@@ -47,10 +52,9 @@ ListFileText hostsText(const HostStore& store)
     return ListFileText({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
 }
 
-HostsFrame hostsFrame(const HostStore& store)
+HostsFrame frameOf(ListFileText text)
 {
     HostsFrameMaker frame;
-    ListFileText text = hostsText(store);
     std::string piece;
     for (bool more = true; more;) {
         piece.clear();
@@ -77,9 +81,20 @@ void discard(App& app, const Staged& staged)
         app.fs.removeFile(stagedName(list));
 }
 
-Outcome stageList(App& app, const std::string& path, const std::vector<const HostSequence*>& parts,
-                  StatusFilter filter, Staged& staged)
+// True when the file at path still holds what known says and the text the
+// save would write is the one it holds: nothing to write. A file that does
+// not exist is always written (the first save creates the list files).
+bool unchanged(App& app, const KnownText& known, const std::string& path, const HostsFrame& text)
 {
+    return known.frame && *known.frame == text && known.stamp.exists && app.fs.stamp(path) == known.stamp;
+}
+
+Outcome stageList(App& app, const std::string& path, const std::vector<const HostSequence*>& parts,
+                  StatusFilter filter, const KnownText& known, Staged& staged)
+{
+    const HostsFrame frame = frameOf(ListFileText(parts, filter, -1));
+    if (unchanged(app, known, path, frame))
+        return Outcome::success();
     ListFileText text(parts, filter, -1);
     if (platform::Status s = app.fs.writeFilePieces(stagedName(path), [&](std::string& piece) { return text.next(piece); });
         !s) {
@@ -87,6 +102,7 @@ Outcome stageList(App& app, const std::string& path, const std::vector<const Hos
         return Outcome::failure(cannotCreateFile(path, s));
     }
     staged.lists.push_back(path);
+    staged.listFrames.push_back(frame);
     return Outcome::success();
 }
 
@@ -98,8 +114,12 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
     if (s.blocked.hosts) {
         report.skip(s.paths.hostsFile.hosts, s.hostsFolderUnsafe.empty() ? notSavedUnreadable(s.paths.hostsFile.hosts)
                                                                          : s.hostsFolderUnsafe);
+    } else if (staged.hostsFrame = frameOf(hostsText(store));
+               unchanged(app, s.knownHosts, s.paths.hostsFile.hosts, *staged.hostsFrame)) {
+        // Compared before anyone is asked for a password.
+        staged.hostsUnchanged = true;
     } else if (throughHelper(app)) {
-        staged.helperFrame = hostsFrame(store);
+        staged.helperFrame = staged.hostsFrame;
     } else {
         // Written as it is made: a million-line text need not stand in memory.
         ListFileText text = hostsText(store);
@@ -111,11 +131,12 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
     }
     if (s.blocked.d01)
         report.skip(s.paths.d01, notSavedUnreadable(s.paths.d01));
-    else if (Outcome o = stageList(app, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, staged); !o)
+    else if (Outcome o = stageList(app, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, s.knownD01, staged);
+             !o)
         return o;
     if (s.blocked.d02)
         report.skip(s.paths.d02, notSavedUnreadable(s.paths.d02));
-    else if (Outcome o = stageList(app, s.paths.d02, { &store.trash() }, TrashFilter, staged); !o)
+    else if (Outcome o = stageList(app, s.paths.d02, { &store.trash() }, TrashFilter, s.knownD02, staged); !o)
         return o;
     return Outcome::success();
 }
@@ -183,6 +204,7 @@ Outcome writeThroughHelper(App& app, const HostsFrame& frame, SaveReport& report
         // /etc/hosts is readable by all: its new stamp is ours.
         s.ownHostsStamp = app.fs.stamp(s.paths.hostsFile.hosts);
         s.hostsAge = s.ownHostsStamp;
+        s.knownHosts = { s.ownHostsStamp, frame };
         markWritten({ &s.store.hosts(), &s.store.wait() }, HostsFilter, StatusSaved);
         return Outcome::success();
     }
@@ -202,6 +224,15 @@ Outcome commit(App& app, const Staged& staged, SaveReport& report)
 {
     ProgramState& s = app.state;
     HostStore& store = s.store;
+    // The text the hosts file holds already: its records count as written.
+    if (staged.hostsUnchanged)
+        markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+    const bool nothingToWrite = staged.hostsPath.empty() && !staged.helperFrame && staged.lists.empty();
+    if (nothingToWrite) {
+        markWritten({ &store.hosts(), &store.wait() }, WaitFilter, -1);
+        markWritten({ &store.trash() }, TrashFilter, -1);
+        return Outcome::success();
+    }
     if (Outcome o = writeJournal(app, staged); !o) {
         discard(app, staged);
         return o;
@@ -226,15 +257,22 @@ Outcome commit(App& app, const Staged& staged, SaveReport& report)
         }
         s.ownHostsStamp = written;
         s.hostsAge = written;
+        s.knownHosts = { written, staged.hostsFrame };
         markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
         // Caches of the system's hosts file are told to read it again.
         if (s.paths.hostsFile.folder == "/etc")
             platform::refreshHostsCaches();
     }
     Outcome result = Outcome::success();
-    for (const std::string& list : staged.lists) {
-        if (Outcome o = commitList(app, list); !o && result)
-            result = o;
+    for (std::size_t k = 0; k < staged.lists.size(); ++k) {
+        const std::string& list = staged.lists[k];
+        if (Outcome o = commitList(app, list); !o) {
+            if (result)
+                result = o;
+            continue;
+        }
+        KnownText& known = list == s.paths.d01 ? s.knownD01 : s.knownD02;
+        known = { app.fs.stamp(list), staged.listFrames[k] };
     }
     app.fs.syncDirectory(platform::folderOf(s.paths.d01));
     removeJournal(app);
@@ -391,6 +429,19 @@ Outcome finishInterruptedSave(App& app)
     app.fs.syncDirectory(platform::folderOf(s.paths.d01));
     removeJournal(app);
     return result;
+}
+
+void rememberListTexts(App& app, bool hostsAndWait, bool trash)
+{
+    ProgramState& s = app.state;
+    const HostStore& store = s.store;
+    if (hostsAndWait) {
+        s.knownHosts = s.blocked.hosts ? KnownText {}
+                                       : KnownText { app.fs.stamp(s.paths.hostsFile.hosts), frameOf(hostsText(store)) };
+        s.knownD01 = { app.fs.stamp(s.paths.d01), frameOf(ListFileText({ &store.hosts(), &store.wait() }, WaitFilter, -1)) };
+    }
+    if (trash)
+        s.knownD02 = { app.fs.stamp(s.paths.d02), frameOf(ListFileText({ &store.trash() }, TrashFilter, -1)) };
 }
 
 Outcome finishHelperRewrite(App& app)

@@ -2,6 +2,10 @@
 // Writing every list in one go: the Hosts list into the hosts file, the Wait
 // list into Quillon.d01 and the Trash into Quillon.d02.
 //
+// A file whose new text is the one it holds (and that no one else changed
+// since) is not written at all: no password is asked for a save that
+// changes nothing, and no file gets a new inode.
+//
 // The files change together or not at all, so that a host moved between
 // lists is never in none of their files, whenever the process is killed or
 // the power goes. Every new text is first written beside its file and synced
@@ -75,6 +79,10 @@ void autoSaveAndRefresh(App& app);
 // A save through the helper whose hosts text /etc/hosts does not hold is
 // reported (which files were kept), its lists dropped.
 Outcome finishInterruptedSave(App& app);
+
+// Remembers what the list files hold as just read (see KnownText): the
+// hosts file and Quillon.d01, Quillon.d02, or both groups.
+void rememberListTexts(App& app, bool hostsAndWait, bool trash);
 
 // Where the hosts file goes through the helper: has the helper finish an
 // in-place rewrite of it cut short (hosts.redo), so that it is read whole.

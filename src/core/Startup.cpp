@@ -84,6 +84,7 @@ void readSettingsAndPaths(platform::FileSystem& fs, ProgramState& state, const P
 void loadLists(App& app)
 {
     ProgramState& s = app.state;
+    s.ownHostName = app.resolver.localHostName();
     checkHostsFolder(app);
     // A hosts file the helper left torn is made whole before it is read.
     s.hostsNotWhole = false;
@@ -109,9 +110,10 @@ void loadLists(App& app)
     if (Outcome o = loadIgnoreFile(app.fs, s.paths.d03, s.store.ignoreNames()); !o)
         reportUnreadable(app, o, s.blocked.d03);
 
+    rememberListTexts(app, true, true);
     s.store.setPendingChanges(0);
     const TDateTime today = now(app.clock);
-    s.hostsListDue = HostsListDue(s.store, s.settings, today);
+    s.hostsListDue = HostsListDue(s.store, s.settings, today, s.ownHostName);
     s.waitListDue = waitListDueAtStart(s.settings, today);
 }
 
@@ -124,7 +126,8 @@ void reloadHostsAndWaitLists(App& app)
         return;
     s.store.clearActive();
     loadActiveLists(app);
-    s.hostsListDue = HostsListDue(s.store, s.settings, now(app.clock));
+    rememberListTexts(app, true, false);
+    s.hostsListDue = HostsListDue(s.store, s.settings, now(app.clock), s.ownHostName);
     app.shell.setCurrentPage(pageIndex(ListPage::Hosts));
     app.shell.showHostCount();
 }

@@ -23,12 +23,12 @@ void hostsListBlock(core::App& app)
     core::ProgramState& s = app.state;
     app.shell.setTimerEnabled(core::Timer::Check, false);
     const int days = s.settings.AutoVerifyHostsDays;
-    const auto due = core::dueHostRows(s.store, days, core::now(app.clock));
+    const auto due = core::dueHostRows(s.store, days, core::now(app.clock), s.ownHostName);
     if (!due.empty() && confirmed(app, dueHostsQuestion(static_cast<int>(due.size()), days))) {
         core::setInterfaceLock(app, false);
         app.shell.setCurrentPage(core::pageIndex(core::ListPage::Hosts));
         app.shell.selectRows(core::pageIndex(core::ListPage::Hosts),
-                             core::dueHostRows(s.store, days, core::now(app.clock)));
+                             core::dueHostRows(s.store, days, core::now(app.clock), s.ownHostName));
         MenuPopupVerifyClick(app);
     }
     s.hostsListDue = false;
@@ -78,7 +78,7 @@ void MenuVerifyAutoVerifyHostsClick(core::App& app)
 {
     core::ProgramState& s = app.state;
     app.shell.setTimerEnabled(core::Timer::Check, false);
-    if (!core::HostsListDue(s.store, s.settings, core::now(app.clock))) {
+    if (!core::HostsListDue(s.store, s.settings, core::now(app.clock), s.ownHostName)) {
         app.dialogs.ask("All Hosts already verified.", core::MessageKind::Information);
     } else if (connectionOrConsent(app)) {
         s.hostsListDue = true;

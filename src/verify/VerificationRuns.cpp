@@ -80,19 +80,27 @@ void VerifyViewHosts(core::App& app, core::ListPage page, bool selectedOnly)
         rows.resize(view.size());
         std::iota(rows.begin(), rows.end(), 0);
     }
-    // Entries someone set on purpose (localhost, a blocklist's 0.0.0.0, IPv6
-    // names) stay as written: never looked up again, never moved.
+    // Entries someone set on purpose (localhost, the machine's own name, a
+    // blocklist's 0.0.0.0, IPv6 names, the person's LAN lines) stay as
+    // written: never looked up again, never moved.
+    const std::string& ownName = app.state.ownHostName;
     if (page == core::ListPage::Hosts)
-        std::erase_if(rows, [&view](int row) { return core::isPinnedEntry(view.at(static_cast<std::size_t>(row))); });
+        std::erase_if(rows, [&view, &ownName](int row) {
+            return core::isSetOnPurpose(view.at(static_cast<std::size_t>(row)), ownName);
+        });
     core::RecordList runList = view.takeRows(rows);
     if (runList.empty())
         return;
     if (page == core::ListPage::Hosts && !saveWithoutRunHosts(app, rows, runList))
         return;
-    ReverifyHosts(app, runList);
+    // A run cut short put the hosts it had not reached back into the Hosts
+    // list, but the hosts file lacks them since the save above: until it has
+    // them again the system resolves those names nowhere.
+    if (!ReverifyHosts(app, runList) && page == core::ListPage::Hosts)
+        core::saveAll(app);
 }
 
-void ReverifyHosts(core::App& app, core::RecordList& runList)
+bool ReverifyHosts(core::App& app, core::RecordList& runList)
 {
     core::ProgramState& s = app.state;
     const int n = static_cast<int>(runList.size());
@@ -168,6 +176,7 @@ void ReverifyHosts(core::App& app, core::RecordList& runList)
     progress.hide();
     if (!refused.empty())
         core::reportError(app, refused);
+    return !aborted;
 }
 
 void MenuVerifyVerifySelectionClick(core::App& app)

@@ -14,10 +14,13 @@ namespace quillon::verify {
 
 // Takes the rows of a page's view (the selected ones, or all) into a run and
 // runs it. For the Hosts page the hosts file is first saved without them, so
-// that their lookups reach the name servers rather than the hosts file.
+// that their lookups reach the name servers rather than the hosts file; a
+// run that ends early (Abort, Cancel) saves again at once, so that the hosts
+// it put back are in the hosts file again.
 void VerifyViewHosts(core::App& app, core::ListPage page, bool selectedOnly);
-// The run itself over hosts already out of every list.
-void ReverifyHosts(core::App& app, core::RecordList& runList);
+// The run itself over hosts already out of every list; false when it ended
+// early and put the hosts not reached back.
+bool ReverifyHosts(core::App& app, core::RecordList& runList);
 
 // "&Selected Hosts" and the pop-up "&Verify": the selected rows of the
 // current page.

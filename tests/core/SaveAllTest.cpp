@@ -32,13 +32,33 @@ class SaveAllTest : public AppFixture {};
 
 } // namespace
 
+// Saves without a change write nothing: the file a person keeps stays as it
+// is (same inode, same time) until the lists change.
+TEST_F(SaveAllTest, saveWithoutChange_writesNoFile)
+{
+    hostsDir.write("hosts", Foreign);
+    programDir.write("Quillon.d01", "0 w  #Quillon|1899/12/30|00.00.00|0|0#\r\n");
+    programDir.write("Quillon.d02", "");
+    startAndLoad();
+    const auto before = fs.log().size();
+    const quillon::platform::FileStamp hosts = fs.stamp(hostsDir.file("hosts"));
+    const quillon::platform::FileStamp d01 = fs.stamp(programDir.file("Quillon.d01"));
+    ASSERT_TRUE(saveAll(app));
+    ASSERT_TRUE(saveAll(app));
+    EXPECT_EQ(fs.stamp(hostsDir.file("hosts")), hosts);
+    EXPECT_EQ(fs.stamp(programDir.file("Quillon.d01")), d01);
+    EXPECT_EQ(fs.log().size(), before); // not a file created, renamed or removed
+    EXPECT_FALSE(hostsDir.exists("hosts.orig"));
+}
+
 TEST_F(SaveAllTest, firstSave_rewritesForeignFileOneLinePerHost_keepsBackupAndOriginal)
 {
     hostsDir.write("hosts", Foreign);
     startAndLoad();
+    state.store.hosts().at(1).Alias = "b1"; // a change
     ASSERT_TRUE(saveAll(app));
     EXPECT_EQ(hostsDir.read("hosts"), "10.0.0.1 alpha a1 a2 #Quillon|1899/12/30|00.00.00|1|0#\r\n"
-                                      "10.0.0.2 beta  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+                                      "10.0.0.2 beta b1 #Quillon|1899/12/30|00.00.00|1|0#\r\n");
     EXPECT_EQ(hostsDir.read("hosts.bak"), Foreign);
     EXPECT_EQ(hostsDir.read("hosts.orig"), Foreign);
     EXPECT_EQ(shell.activity, (std::vector<int> { ActivitySaving, ActivityNone }));
@@ -136,6 +156,7 @@ TEST_F(SaveAllTest, unreadableWaitFile_goesOnWithTheRestAndKeepsTheFile)
     EXPECT_EQ(state.store.hosts().size(), 1u);
     EXPECT_EQ(state.store.trash().size(), 1u);
     dialogs.asked.clear();
+    state.store.hosts().at(0).Freq = 2;
     // The rest is written; the save says which file it left alone.
     EXPECT_FALSE(saveAll(app));
     EXPECT_EQ(dialogs.askedTexts(), (std::vector<std::string> { notSavedUnreadable(programDir.file("Quillon.d01")) }));
@@ -188,6 +209,8 @@ TEST_F(SaveAllTest, staleAndPlantedTemporaries_areRemovedAndNeverFollowed)
     for (const std::string& planted : { hostsDir.file("hosts.tmp"), hostsDir.file("hosts.orig.tmp"),
                                         hostsDir.file("hosts.bak.new"), programDir.file("Quillon.d01.tmp") })
         std::filesystem::create_symlink(programDir.file("victim"), planted);
+    state.store.insertTopOfWait(host("waiting", StatusWaiting));
+    state.store.hosts().at(0).Freq = 7;
     ASSERT_TRUE(saveAll(app));
     EXPECT_EQ(programDir.read("victim"), "MINE");
     EXPECT_EQ(hostsDir.read("hosts.orig"), Foreign);
@@ -533,10 +556,12 @@ TEST_F(SaveAllTest, firstSave_keepsTheSystemsLocalhostLinesForBothAddresses)
                             "::1     localhost ip6-localhost ip6-loopback\nff02::1 ip6-allnodes\n"
                             "0.0.0.0 ads.example\n0.0.0.0 ads.example\n10.0.0.1 mybox\n");
     startAndLoad();
+    state.store.insertTopOfWait(host("waiting", StatusWaiting)); // a change, though not to this file
+    state.store.hosts().at(4).Freq = 1;                            // and one to it
     ASSERT_TRUE(saveAll(app));
     EXPECT_EQ(hostsDir.read("hosts"), "127.0.0.1 localhost  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
                                       "127.0.1.1 mybox  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
                                       "::1 localhost ip6-localhost ip6-loopback #Quillon|1899/12/30|00.00.00|1|0#\r\n"
                                       "ff02::1 ip6-allnodes  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
-                                      "0.0.0.0 ads.example  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+                                      "0.0.0.0 ads.example  #Quillon|1899/12/30|00.00.00|1|1#\r\n");
 }

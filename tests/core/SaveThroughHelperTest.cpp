@@ -72,6 +72,23 @@ protected:
 
 } // namespace
 
+// A save with nothing to change asks no one: no helper, no password prompt
+// (at every exit, say), and the files stay as they are.
+TEST_F(SaveThroughHelperTest, nothingChanged_runsNoHelper)
+{
+    startWith("exec \"$@\"");
+    ASSERT_TRUE(saveAndRefresh(app));
+    ASSERT_EQ(pkexecRuns(), 1u);
+    const quillon::platform::FileStamp hosts = fs.stamp(hostsDir.file("hosts"));
+    const quillon::platform::FileStamp d01 = fs.stamp(programDir.file("Quillon.d01"));
+    ASSERT_TRUE(saveAndRefresh(app));
+    autoSaveAndRefresh(app);
+    EXPECT_EQ(pkexecRuns(), 1u);
+    EXPECT_EQ(fs.stamp(hostsDir.file("hosts")), hosts);
+    EXPECT_EQ(fs.stamp(programDir.file("Quillon.d01")), d01);
+    EXPECT_TRUE(dialogs.asked.empty());
+}
+
 TEST_F(SaveThroughHelperTest, written_commitsListsAndTakesTheNewStamp)
 {
     startWith("exec \"$@\"");

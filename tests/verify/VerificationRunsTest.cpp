@@ -3,6 +3,7 @@
 #include "core/DueRule.h"
 #include "core/EndingAwareDialogs.h"
 #include "fakes/AppFixture.h"
+#include "fakes/StockHosts.h"
 
 #include <gmock/gmock.h>
 #include "fakes/HostsFileResolver.h"
@@ -107,7 +108,7 @@ TEST_F(VerificationRunsTest, abortAnsweredNo_showsThePromptAgainForTheSameHost)
     EXPECT_EQ(state.store.wait().at(0).HostName, "w1");
 }
 
-TEST_F(VerificationRunsTest, cancelDuringTheThirdOfFive_losesNoHost)
+TEST_F(VerificationRunsTest, cancelDuringTheThirdOfFive_losesNoHostAndSavesThemBackAtOnce)
 {
     resolver.resolveEverything = true;
     int repaints = 0;
@@ -117,15 +118,18 @@ TEST_F(VerificationRunsTest, cancelDuringTheThirdOfFive_losesNoHost)
     };
     shell.page = 0;
     MenuVerifyVerifyHostsClick(app);
-    // h1 and h2 resolved (h2 on top); h3, h4, h5 back as Verified on top.
+    // h1 and h2 resolved (h2 on top); h3, h4, h5 back on top, all saved.
     EXPECT_EQ(names(ListPage::Hosts), (Names { "h5", "h4", "h3", "h2", "h1" }));
     for (const auto& r : state.store.hosts())
-        EXPECT_EQ(r->Status, StatusVerified);
+        EXPECT_EQ(r->Status, StatusSaved);
     // h3 to h5 may have been looked up ahead; those answers were dropped.
     for (std::size_t k = 0; k < 3; ++k)
         EXPECT_EQ(state.store.hosts().at(k).IP, "1.1.1." + std::to_string(5 - k));
     EXPECT_EQ(state.store.hosts().at(3).IP, "10.9.8.7");
-    EXPECT_EQ(state.store.pendingChanges(), 5);
+    // Out of the hosts file for the run, they are in it again at once.
+    for (const char* name : { " h1 ", " h2 ", " h3 ", " h4 ", " h5 " })
+        EXPECT_NE(hostsDir.read("hosts").find(name), std::string::npos) << name;
+    EXPECT_EQ(state.store.pendingChanges(), 0);
     EXPECT_EQ(dialogs.workActions.back(), "Aborting operation...");
     EXPECT_FALSE(dialogs.workPanelVisible());
     EXPECT_EQ(state.store.activeSize(), 8u);
@@ -232,31 +236,36 @@ TEST_F(VerificationRunsTest, failedSaveBeforeAHostsRun_putsTheHostsBackAndDoesNo
     EXPECT_EQ(state.store.pendingChanges(), 2);
 }
 
-// Entries someone set on purpose stay as written: a blocklist's 0.0.0.0,
-// loopback names, IPv6 names, multicast and broadcast.
+// Entries someone set on purpose stay as written: the stock hosts file's
+// lines (the own name at 127.0.1.1, IPv6 names), a blocklist's 0.0.0.0,
+// multicast and broadcast, and the person's LAN lines the program never
+// verified. An intranet host the program verified itself is ordinary.
 TEST_F(VerificationRunsTest, completeHostsList_leavesEntriesSetOnPurposeAsWritten)
 {
-    hostsDir.write("hosts", "127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n1.1.1.1 h1\r\n::1 ip6-localhost\r\n"
-                            "ff02::1 ip6-allnodes\r\n224.0.0.251 mdns.example\r\n255.255.255.255 broadcasthost\r\n");
+    hostsDir.write("hosts", stockDebianHosts(resolver.hostName)
+                                + "0.0.0.0 ads.example\r\n1.1.1.1 h1\r\n10.9.9.9 vm\r\n192.168.1.20 nas printer\r\n"
+                                  "10.1.1.1 intranet  #Quillon|2024/01/02|10.00.00|1|3#\r\n"
+                                  "224.0.0.251 mdns.example\r\n255.255.255.255 broadcasthost\r\n");
     startAndLoad();
     EXPECT_TRUE(state.hostsListDue); // h1 was never verified
     std::string fileDuringLookup;
     resolver.duringLookup = [&](const std::string&) { fileDuringLookup = hostsDir.read("hosts"); };
     resolver.resolveEverything = true;
     MenuVerifyVerifyHostsClick(app);
-    EXPECT_EQ(resolver.lookups, (Names { "h1" }));
-    EXPECT_EQ(names(ListPage::Hosts), (Names { "h1", "localhost", "ads.example", "ip6-localhost", "ip6-allnodes",
-                                               "mdns.example", "broadcasthost" }));
-    EXPECT_EQ(state.store.hosts().at(2).IP, "0.0.0.0");
-    for (const char* kept : { "127.0.0.1 localhost ", "0.0.0.0 ads.example ", "::1 ip6-localhost ",
-                              "ff02::1 ip6-allnodes " })
+    EXPECT_EQ(resolver.lookups, (Names { "h1", "intranet" }));
+    EXPECT_EQ(names(ListPage::Hosts),
+              (Names { "intranet", "h1", "localhost", resolver.hostName + ".home.arpa", "localhost", "ip6-allnodes",
+                       "ip6-allrouters", "ads.example", "vm", "nas", "mdns.example", "broadcasthost" }));
+    for (const std::string& kept : Names { "127.0.0.1 localhost ", "127.0.1.1 " + resolver.hostName + ".home.arpa ",
+                                    "0.0.0.0 ads.example ", "::1 localhost ", "ff02::1 ip6-allnodes ",
+                                    "10.9.9.9 vm ", "192.168.1.20 nas printer " })
         EXPECT_NE(fileDuringLookup.find(kept), std::string::npos) << kept;
     EXPECT_EQ(names(ListPage::Wait), (Names { "w1", "w2", "w3" }));
     EXPECT_TRUE(state.store.trash().empty());
 
     // Never verified, they are still never due.
-    EXPECT_FALSE(HostsListDue(state.store, state.settings, now(clock)));
-    EXPECT_TRUE(dueHostRows(state.store, 7, now(clock)).empty());
+    EXPECT_FALSE(HostsListDue(state.store, state.settings, now(clock), state.ownHostName));
+    EXPECT_TRUE(dueHostRows(state.store, 7, now(clock), state.ownHostName).empty());
 }
 
 // A lookup cut short because the program is asked to end judges no host:
