@@ -1,5 +1,6 @@
 #include "core/SaveAll.h"
 
+#include "core/BackgroundWork.h"
 #include "core/FileErrors.h"
 #include "core/HostsFile.h"
 #include "core/HostsFrame.h"
@@ -8,7 +9,9 @@
 #include "platform/HostsCaches.h"
 
 #include <algorithm>
+#include <future>
 #include <optional>
+#include <system_error>
 
 namespace quillon::core {
 
@@ -64,6 +67,9 @@ HostsFrame frameOf(ListFileText text)
     return frame.finish();
 }
 
+// Shown while the helper waits for the person's authorisation.
+constexpr const char* WaitingForPermission = "Waiting for permission to write the system hosts file...";
+
 // How long a start waits for a helper still writing the hosts file.
 constexpr int HelperWaitMs = 10000;
 
@@ -89,6 +95,13 @@ bool unchanged(App& app, const KnownText& known, const std::string& path, const 
     return known.frame && *known.frame == text && known.stamp.exists && app.fs.stamp(path) == known.stamp;
 }
 
+// A list whose file is left alone this run (see ProgramState::blocked) and
+// that holds what was loaded: nothing of it is lost, nothing to say.
+bool sameAsLoaded(const KnownText& known, const HostsFrame& text)
+{
+    return known.frame && *known.frame == text;
+}
+
 Outcome stageList(App& app, const std::string& path, const std::vector<const HostSequence*>& parts,
                   StatusFilter filter, const KnownText& known, Staged& staged)
 {
@@ -112,8 +125,10 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
     ProgramState& s = app.state;
     HostStore& store = s.store;
     if (s.blocked.hosts) {
-        report.skip(s.paths.hostsFile.hosts, s.hostsFolderUnsafe.empty() ? notSavedUnreadable(s.paths.hostsFile.hosts)
-                                                                         : s.hostsFolderUnsafe);
+        if (!sameAsLoaded(s.knownHosts, frameOf(hostsText(store))))
+            report.skip(s.paths.hostsFile.hosts, s.hostsFolderUnsafe.empty()
+                                                     ? notSavedUnreadable(s.paths.hostsFile.hosts)
+                                                     : s.hostsFolderUnsafe);
     } else if (staged.hostsFrame = frameOf(hostsText(store));
                unchanged(app, s.knownHosts, s.paths.hostsFile.hosts, *staged.hostsFrame)) {
         // Compared before anyone is asked for a password.
@@ -129,14 +144,16 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
             return o;
         staged.hostsPath = s.paths.hostsFile.hosts;
     }
-    if (s.blocked.d01)
-        report.skip(s.paths.d01, notSavedUnreadable(s.paths.d01));
-    else if (Outcome o = stageList(app, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, s.knownD01, staged);
+    if (s.blocked.d01) {
+        if (!sameAsLoaded(s.knownD01, frameOf(ListFileText({ &store.hosts(), &store.wait() }, WaitFilter, -1))))
+            report.skip(s.paths.d01, notSavedUnreadable(s.paths.d01));
+    } else if (Outcome o = stageList(app, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, s.knownD01, staged);
              !o)
         return o;
-    if (s.blocked.d02)
-        report.skip(s.paths.d02, notSavedUnreadable(s.paths.d02));
-    else if (Outcome o = stageList(app, s.paths.d02, { &store.trash() }, TrashFilter, s.knownD02, staged); !o)
+    if (s.blocked.d02) {
+        if (!sameAsLoaded(s.knownD02, frameOf(ListFileText({ &store.trash() }, TrashFilter, -1))))
+            report.skip(s.paths.d02, notSavedUnreadable(s.paths.d02));
+    } else if (Outcome o = stageList(app, s.paths.d02, { &store.trash() }, TrashFilter, s.knownD02, staged); !o)
         return o;
     return Outcome::success();
 }
@@ -190,16 +207,39 @@ Outcome commitList(App& app, const std::string& path)
 Outcome writeThroughHelper(App& app, const HostsFrame& frame, SaveReport& report)
 {
     ProgramState& s = app.state;
+    // The person may take their time over the password: the helper runs on
+    // a worker and the window keeps handling its events meanwhile, under the
+    // interface lock, so that nothing changes the records the worker reads
+    // (the captures' answers wait for the unlock too).
+    std::optional<InterfaceLockGuard> lock;
+    if (s.unlocked)
+        lock.emplace(app);
+    WorkPanelSetup panel;
+    panel.action = WaitingForPermission;
+    panel.cancelEnabled = false; // the authentication box has its own Cancel
+    app.dialogs.showWorkPanel(panel);
+    app.dialogs.repaintWorkPanel();
     ListFileText text = hostsText(s.store);
     bool headerSent = false;
-    const platform::HostsWriteResult written = app.hostsWriter->writePieces([&](std::string& piece) {
+    std::function<bool(std::string&)> next = [&](std::string& piece) {
         if (!headerSent) {
             headerSent = true;
             piece = frame.header() + "\n";
             return true;
         }
         return text.next(piece);
-    });
+    };
+    std::future<platform::HostsWriteResult> done;
+    try {
+        done = std::async(std::launch::async, [&app, &next] { return app.hostsWriter->writePieces(next); });
+    } catch (const std::system_error&) {
+        std::promise<platform::HostsWriteResult> now; // no thread to be had: the window waits unpainted
+        now.set_value(app.hostsWriter->writePieces(next));
+        done = now.get_future();
+    }
+    waitHandlingEvents(done, [&app] { app.shell.processEvents(); });
+    const platform::HostsWriteResult written = done.get();
+    app.dialogs.hideWorkPanel();
     if (written.ok()) {
         // /etc/hosts is readable by all: its new stamp is ours.
         s.ownHostsStamp = app.fs.stamp(s.paths.hostsFile.hosts);
@@ -209,12 +249,8 @@ Outcome writeThroughHelper(App& app, const HostsFrame& frame, SaveReport& report
         return Outcome::success();
     }
     using Kind = platform::HostsWriteResult::Kind;
-    if (written.kind == Kind::NotAuthorised || written.kind == Kind::CouldNotRun) {
+    if (written.kind == Kind::NotAuthorised || written.kind == Kind::CouldNotRun)
         report.notAuthorised = true;
-        return Outcome::failure(written.message
-                                + "\nThe changes are kept but not saved, and AutoSave will not ask again until "
-                                  "you save with File > Save.");
-    }
     return Outcome::failure(written.message);
 }
 
@@ -436,8 +472,9 @@ void rememberListTexts(App& app, bool hostsAndWait, bool trash)
     ProgramState& s = app.state;
     const HostStore& store = s.store;
     if (hostsAndWait) {
-        s.knownHosts = s.blocked.hosts ? KnownText {}
-                                       : KnownText { app.fs.stamp(s.paths.hostsFile.hosts), frameOf(hostsText(store)) };
+        // A hosts folder others may write is not even looked at.
+        s.knownHosts = { s.hostsFolderUnsafe.empty() ? app.fs.stamp(s.paths.hostsFile.hosts) : platform::FileStamp {},
+                         frameOf(hostsText(store)) };
         s.knownD01 = { app.fs.stamp(s.paths.d01), frameOf(ListFileText({ &store.hosts(), &store.wait() }, WaitFilter, -1)) };
     }
     if (trash)
@@ -473,10 +510,12 @@ void autoSaveAndRefresh(App& app)
         return;
     // A folder that refuses every save would otherwise raise the same box at
     // every tick of the file timer.
-    const std::string message = report.message();
+    std::string message = report.message();
     if (message == s.shownAutoSaveFailure)
         return;
     s.shownAutoSaveFailure = message;
+    if (report.notAuthorised)
+        message += "\nThe changes are kept but not saved, and AutoSave will not ask again until you save with File > Save.";
     reportError(app, message);
 }
 

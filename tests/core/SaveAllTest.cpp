@@ -156,7 +156,10 @@ TEST_F(SaveAllTest, unreadableWaitFile_goesOnWithTheRestAndKeepsTheFile)
     EXPECT_EQ(state.store.hosts().size(), 1u);
     EXPECT_EQ(state.store.trash().size(), 1u);
     dialogs.asked.clear();
+    // Nothing changed: nothing to say.
+    EXPECT_TRUE(saveAll(app));
     state.store.hosts().at(0).Freq = 2;
+    state.store.insertTopOfWait(host("waiting", StatusWaiting));
     // The rest is written; the save says which file it left alone.
     EXPECT_FALSE(saveAll(app));
     EXPECT_EQ(dialogs.askedTexts(), (std::vector<std::string> { notSavedUnreadable(programDir.file("Quillon.d01")) }));
@@ -183,6 +186,7 @@ TEST_F(SaveAllTest, sharedHostsFolder_isNeverReadNorWritten)
     EXPECT_TRUE(state.store.hosts().empty());
 
     state.store.insertTopOfWait(host("waiting", StatusWaiting));
+    state.store.insertTopOfHosts(host("captured", StatusVerified));
     EXPECT_FALSE(saveAll(app));
     EXPECT_EQ(dialogs.asked.back().text, why);
     EXPECT_TRUE(programDir.exists("Quillon.d01"));

@@ -3,6 +3,7 @@
 // real one would need /etc (tests/tools/hosts_helper_namespace.sh runs it).
 
 #include "core/ListFile.h"
+#include "core/Interface.h"
 #include "core/SaveAll.h"
 
 #include "fakes/AppFixture.h"
@@ -123,10 +124,34 @@ TEST_F(SaveThroughHelperTest, notAuthorised_keepsEverything_andAutoSaveStopsAski
     EXPECT_EQ(pkexecRuns(), 1u);
     EXPECT_EQ(dialogs.asked.size(), 1u);
 
+    // By hand, the box says what happened and nothing of AutoSave.
     EXPECT_FALSE(saveAndRefresh(app));
     EXPECT_EQ(pkexecRuns(), 2u);
+    EXPECT_EQ(dialogs.asked.back().text,
+              "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed.");
     autoSaveAndRefresh(app);
     EXPECT_EQ(pkexecRuns(), 2u);
+}
+
+// While the person decides, the window handles its events under the lock,
+// and the work panel says what it waits for.
+TEST_F(SaveThroughHelperTest, waitingForPermission_keepsTheWindowAliveAndLocked)
+{
+    startWith("sleep 0.3\nexec \"$@\"");
+    setInterfaceLock(app, true); // the window runs, unlocked
+    int eventsHandled = 0;
+    bool lockedMeanwhile = true;
+    shell.onProcessEvents = [&] {
+        ++eventsHandled;
+        lockedMeanwhile &= !state.unlocked;
+        lockedMeanwhile &= dialogs.workPanelVisible();
+    };
+    ASSERT_TRUE(saveAll(app));
+    EXPECT_GE(eventsHandled, 3);
+    EXPECT_TRUE(lockedMeanwhile);
+    EXPECT_EQ(dialogs.workActions.back(), "Waiting for permission to write the system hosts file...");
+    EXPECT_FALSE(dialogs.workPanelVisible());
+    EXPECT_TRUE(state.unlocked);
 }
 
 TEST_F(SaveThroughHelperTest, helperNotInstalled_isShownByAutoSaveOnce)

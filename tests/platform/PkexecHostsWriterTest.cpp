@@ -75,6 +75,13 @@ INSTANTIATE_TEST_SUITE_P(
                      Kind::CouldNotRun,
                      "Quillon could not write /etc/hosts: the authorisation failed, or its helper could not be run.\n"
                      "Error getting authority: Could not connect" },
+        // pkexec's boilerplate around its reason is left out.
+        AnswerCase { "refusedWithBoilerplate",
+                     "echo 'Error executing command as another user: Not authorized' >&2\necho >&2\n"
+                     "echo 'This incident has been reported.' >&2\nexit 127",
+                     "", Kind::CouldNotRun,
+                     "Quillon could not write /etc/hosts: the authorisation failed, or its helper could not be run.\n"
+                     "Not authorized" },
         AnswerCase { "helperMessage", "",
                      "cat >/dev/null\necho 'Cannot create file \"/etc/hosts.tmp\". No space left on device'\nexit 5",
                      Kind::Failed, "Cannot create file \"/etc/hosts.tmp\". No space left on device" },

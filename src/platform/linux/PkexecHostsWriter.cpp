@@ -6,6 +6,7 @@
 #include "platform/linux/DdeWire.h"
 #include "platform/HostsHelperProtocol.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <csignal>
@@ -51,14 +52,27 @@ HostsWriteResult notInstalled(const std::string& what)
                         "\"sudo make install\", or choose a folder you may write with HostsFolder in Quillon.ini.");
 }
 
-// The last line that says something: the helper answers with one line at
-// its end, after anything pkexec itself may have said.
+// The reason in what pkexec and the helper said: the last line that says
+// something, without pkexec's boilerplate ("This incident has been
+// reported.", "Error executing command as another user: ").
 std::string lastLine(const std::string& text)
 {
-    std::string rest = text;
-    while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r' || rest.back() == ' '))
-        rest.pop_back();
-    return rest.substr(rest.find_last_of('\n') == std::string::npos ? 0 : rest.find_last_of('\n') + 1);
+    constexpr std::string_view Reported = "This incident has been reported.";
+    constexpr std::string_view AsAnotherUser = "Error executing command as another user: ";
+    std::string reason;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line(text.data() + start, end - start);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.remove_suffix(1);
+        if (line.starts_with(AsAnotherUser))
+            line.remove_prefix(AsAnotherUser.size());
+        if (!line.empty() && line != Reported)
+            reason = line;
+        start = end + 1;
+    }
+    return reason;
 }
 
 // Feeds the text to `in`, piece by piece as next makes it, and collects what
