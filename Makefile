@@ -1,16 +1,24 @@
-# make run:           install what is missing, build, start Quillon.
+# make:               build what make install installs (the program, its helper, its icons).
+# make run:           install what is missing, build the program, start Quillon.
 # make test:          install what is missing, build, run every test.
 # make test-sanitize: every test again, built with clang's AddressSanitizer and UBSan.
 # make demo:          Quillon beside two stand-in browsers that browse on their own.
 # make fuzz:          every fuzz target for a minute each; make fuzz-regress: once over each corpus.
-# make install:       build, then install under PREFIX (default /usr/local; DESTDIR is honoured).
+# make install:       build what is missing of the program, then install it under PREFIX
+#                     (default /usr/local; DESTDIR is honoured); tests and benchmarks are not built.
 # make uninstall:     remove every file that the last make install put in place.
 BUILD          ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS           ?= $(shell nproc)
 PREFIX         ?= /usr/local
 
-.PHONY: deps configure build test test-sanitize fuzz fuzz-regress bench run demo install uninstall clean
+# What make install puts in place, and all it needs built.
+INSTALLED_TARGETS := quillon quillon-hosts-helper quillon_icons
+
+.PHONY: program deps configure build test test-sanitize fuzz fuzz-regress bench run demo install uninstall clean
+
+program: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(INSTALLED_TARGETS)
 
 deps:
 	@bash scripts/install-deps.sh
@@ -38,7 +46,7 @@ fuzz-regress: deps
 	@bash fuzz/run.sh build >/dev/null
 	@bash fuzz/run.sh regress
 
-run: build
+run: program
 	@$(BUILD)/src/app/quillon
 
 # Quillon beside two stand-in browsers, in build/demo: watch the capture.
@@ -60,7 +68,7 @@ bench: configure
 # cmake --install lists what it installed in install_manifest.txt, without
 # DESTDIR; uninstall removes those files (under the same DESTDIR) and the
 # program's own folders once they are empty.
-install: build
+install: program
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
 
 uninstall:
