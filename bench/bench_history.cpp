@@ -97,7 +97,7 @@ void BM_VisitToLists(benchmark::State& state)
     exec(db, "PRAGMA journal_mode=WAL; PRAGMA locking_mode=EXCLUSIVE;"
              "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url TEXT);"
              "CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, place_id INTEGER, visit_date INTEGER);");
-    HistoryFollower follower(fs, { p }, copyFolder(), 0);
+    HistoryFollower follower(fs, BrowserHistories { { p }, copyFolder() }, 0);
     follower.check(true, true, [](std::string_view) {});
     constexpr auto Interval = std::chrono::milliseconds(2000);
     double worstMs = 0;
@@ -128,7 +128,7 @@ void BM_CheckWithoutChange(benchmark::State& state)
 {
     platform::PosixFileSystem fs;
     std::vector<BrowserProfile> profiles(6, bigProfile());
-    HistoryFollower follower(fs, profiles, copyFolder(), 0);
+    HistoryFollower follower(fs, BrowserHistories { profiles, copyFolder() }, 0);
     follower.check(true, true, [](std::string_view) {}); // the first read of each
     for (auto _ : state)
         follower.check(true, true, [](std::string_view) { std::abort(); });
@@ -167,7 +167,8 @@ void BM_ImportMillionVisits(benchmark::State& state)
     std::size_t hosts = 0;
     for (auto _ : state) {
         core::RecordList candidates;
-        collectBrowserHosts(fs, histories, BrowserFamily::Firefox, BrowserImport::History, candidates);
+        std::vector<std::string> errors;
+        collectBrowserHosts(fs, histories, BrowserFamily::Firefox, BrowserImport::History, candidates, errors);
         hosts = candidates.size();
     }
     state.counters["visits"] = Visits;
@@ -175,7 +176,8 @@ void BM_ImportMillionVisits(benchmark::State& state)
     state.counters["peak_MB"] = bench::childPeakMegabytes(
         [&] {
             core::RecordList candidates;
-            collectBrowserHosts(fs, histories, BrowserFamily::Firefox, BrowserImport::History, candidates);
+            std::vector<std::string> errors;
+            collectBrowserHosts(fs, histories, BrowserFamily::Firefox, BrowserImport::History, candidates, errors);
         },
         false);
 }

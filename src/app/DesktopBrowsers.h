@@ -25,7 +25,9 @@ struct DesktopBrowsers {
         : registry(fs, platform::RegistryStore::defaultPath())
         , visited(fs, platform::UrlCacheFile::defaultPath())
     {
-        histories.profiles = capture::findBrowserProfiles(fs, platform::homeFolder(), platform::xdgConfigHome());
+        // Looked for where the browsers make them, and again as they change.
+        histories.home = platform::homeFolder();
+        histories.configHome = platform::xdgConfigHome();
         histories.copyFolder = platform::privateRuntimeFolder("quillon-history").value_or(std::string());
         // Said once: without the folder, capture from these browsers is off.
         if (histories.copyFolder.empty())

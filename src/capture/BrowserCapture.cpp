@@ -43,4 +43,10 @@ void TimerDDETimer(core::App& app, BrowserSystem& browsers, CaptureLookups& look
     }
 }
 
+void MenuTestDDEClick(core::App& app, BrowserSystem& browsers)
+{
+    app.dialogs.ask("Explorer: " + GetBrowserHost(browsers.dde, "IEXPLORE"), core::MessageKind::Information);
+    app.dialogs.ask("Netscape: " + GetBrowserHost(browsers.dde, "NETSCAPE"), core::MessageKind::Information);
+}
+
 } // namespace quillon::capture

@@ -25,4 +25,9 @@ bool captureVerifyFlag(const core::App& app);
 // captures are admitted, then the browsers' pages.
 void TimerDDETimer(core::App& app, BrowserSystem& browsers, CaptureLookups& lookups);
 
+// "Test &DDE Browser" of the hidden "[ &Test ]" menu: what each browser
+// reports, "Explorer: HOST" then "Netscape: HOST", without looking for their
+// windows first and without admitting anything.
+void MenuTestDDEClick(core::App& app, BrowserSystem& browsers);
+
 } // namespace quillon::capture

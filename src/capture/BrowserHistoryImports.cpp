@@ -6,25 +6,25 @@
 #include "capture/ImportRun.h"
 #include "capture/LinkScan.h"
 #include "capture/UrlToHost.h"
+#include "core/FileErrors.h"
 #include "core/HostName.h"
+#include "core/Interface.h"
 
-#include <iostream>
+#include <cctype>
 #include <unordered_set>
 
 namespace quillon::capture {
 
-namespace {
-
-// A profile that cannot be read adds nothing; why goes to standard error.
-void reportUnreadable(const BrowserProfile& p, const std::string& why)
+std::string unreadableHistory(const BrowserProfile& p, const std::string& file, const std::string& reason)
 {
-    std::cerr << "quillon: " << p.title() << ": " << why << '\n';
+    std::string why = reason;
+    if (!why.empty())
+        why.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(why.front())));
+    return "Cannot read the history \"" + file + "\" of " + p.title() + ": " + why;
 }
 
-} // namespace
-
 void collectBrowserHosts(platform::FileSystem& fs, const BrowserHistories& histories, BrowserFamily family,
-                         BrowserImport what, core::RecordList& candidates)
+                         BrowserImport what, core::RecordList& candidates, std::vector<std::string>& errors)
 {
     // A history holds a page many times and a host on many pages: the
     // candidates are the hosts, once each, so that memory follows the hosts.
@@ -34,7 +34,7 @@ void collectBrowserHosts(platform::FileSystem& fs, const BrowserHistories& histo
         if (!host.empty() && seen.insert(core::toLowerAscii(host)).second)
             candidates.push_back(candidateFor(std::move(host)));
     };
-    for (const BrowserProfile& p : histories.profiles) {
+    for (const BrowserProfile& p : histories.current(fs)) {
         if (p.family != family)
             continue;
         std::string error;
@@ -44,10 +44,15 @@ void collectBrowserHosts(platform::FileSystem& fs, const BrowserHistories& histo
             if (!fs.fileExists(file))
                 continue;
             if (const platform::Status s = fs.readFile(file, text); !s)
-                reportUnreadable(p, "cannot read " + file + ": " + s.reason());
+                errors.push_back(core::cannotOpenFile(file, s));
             else if (!forEachChromiumBookmark(text, take))
-                reportUnreadable(p, file + " is not a bookmark file");
+                errors.push_back("File \"" + file + "\" of " + p.title() + " is not a bookmark file.");
             continue;
+        }
+        // Without the private folder a copy would go where others may see it.
+        if (histories.copyFolder.empty()) {
+            errors.push_back(NoCopyFolder);
+            return;
         }
         const auto copy = HistoryCopy::make(fs, p.historyFile(), histories.copyFolder, error);
         const auto db = copy ? HistoryDatabase::open(copy->path(), p.family, error) : nullptr;
@@ -55,7 +60,7 @@ void collectBrowserHosts(platform::FileSystem& fs, const BrowserHistories& histo
             && (what == BrowserImport::History ? db->forEachVisitedUrl(take, error)
                                                : db->forEachBookmarkUrl(take, error));
         if (!ok)
-            reportUnreadable(p, error);
+            errors.push_back(unreadableHistory(p, p.historyFile(), error));
     }
 }
 
@@ -63,7 +68,19 @@ void importFromBrowsers(core::App& app, const BrowserHistories& histories, Brows
 {
     showCollectionPanel(app, what == BrowserImport::History ? "Processing visited Hosts..." : "Processing Bookmarks...");
     core::RecordList candidates;
-    collectBrowserHosts(app.fs, histories, family, what, candidates);
+    std::vector<std::string> errors;
+    collectBrowserHosts(app.fs, histories, family, what, candidates, errors);
+    if (!errors.empty()) {
+        app.dialogs.hideWorkPanel();
+        std::string text;
+        for (const std::string& e : errors)
+            text += (text.empty() ? "" : "\n") + e;
+        core::reportError(app, text);
+        // What the other profiles gave is still admitted; a failure alone
+        // is not "No new Hosts to import."
+        if (candidates.empty())
+            return;
+    }
     reportImported(app, admitCollected(app, candidates));
 }
 

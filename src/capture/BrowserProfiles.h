@@ -1,8 +1,15 @@
 #pragma once
-// The profiles of the browsers people run on Linux: Firefox (also as a Snap
-// or a Flatpak), and the Chromium family (Chromium, Google Chrome, Brave,
-// Microsoft Edge, Vivaldi). Each profile keeps its history in one SQLite
+// The profiles of the browsers people run on Linux: Firefox (as Debian
+// packages it, and as a Snap or a Flatpak), and the Chromium family
+// (Chromium, Google Chrome, Brave, Microsoft Edge, Vivaldi; Chromium also as
+// a Snap, each as a Flatpak). Each profile keeps its history in one SQLite
 // database; the program only ever reads private copies of it.
+//
+// Firefox keeps its profiles in $XDG_CONFIG_HOME/mozilla/firefox (where
+// recent releases, Debian's firefox-esr among them, make the first one) or
+// in ~/.mozilla/firefox, listed in profiles.ini and installs.ini there. The
+// Chromium family keeps one folder per profile ("Default", "Profile N") in
+// its user-data folder, listed in "Local State".
 
 #include "platform/FileSystem.h"
 
@@ -26,9 +33,14 @@ struct BrowserProfile {
 };
 
 // Every profile found under the home folder and the configuration folder
-// ($XDG_CONFIG_HOME), Firefox's first, in a fixed order. Profiles whose
-// history does not exist are left out.
+// ($XDG_CONFIG_HOME), Firefox's first, in a fixed order, each once. Profiles
+// whose history does not exist (yet) are left out. watched, when given,
+// receives the files whose change can bring or take a profile: the lists of
+// profiles (profiles.ini, installs.ini, Local State) and the histories of
+// profiles listed or expected (a Chromium family's "Default") that do not
+// exist yet; a stat of each tells when to look again.
 std::vector<BrowserProfile> findBrowserProfiles(platform::FileSystem& fs, const std::string& home,
-                                                const std::string& configHome);
+                                                const std::string& configHome,
+                                                std::vector<std::string>* watched = nullptr);
 
 } // namespace quillon::capture

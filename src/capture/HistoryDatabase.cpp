@@ -40,7 +40,7 @@ std::unique_ptr<HistoryCopy> HistoryCopy::make(platform::FileSystem& fs, const s
     for (int attempt = 0; attempt < 3; ++attempt) {
         const auto before = stamps();
         if (const platform::Status s = fs.copyFile(source, copy->m_path); !s) {
-            error = "cannot copy " + source + ": " + s.reason();
+            error = s.reason();
             return nullptr;
         }
         for (const char* companion : Companions) {

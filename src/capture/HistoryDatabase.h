@@ -21,8 +21,8 @@ namespace quillon::capture {
 // A copy of a profile's history, removed with the object.
 class HistoryCopy {
 public:
-    // Copies source and its companions into folder; nothing, with why in
-    // error, when a file cannot be copied.
+    // Copies source and its companions into folder; nothing, with the
+    // system's reason in error, when it cannot be copied.
     static std::unique_ptr<HistoryCopy> make(platform::FileSystem& fs, const std::string& source,
                                              const std::string& folder, std::string& error);
     ~HistoryCopy();

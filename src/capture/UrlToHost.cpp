@@ -2,6 +2,10 @@
 
 #include "core/HostName.h"
 
+#include <idn2.h>
+
+#include <algorithm>
+
 #include <initializer_list>
 
 namespace quillon::capture {
@@ -48,18 +52,83 @@ std::string UrlToHost(std::string_view text, UrlSource source)
 std::string cleanHostName(std::string_view text, UrlSource source)
 {
     std::string host = UrlToHost(text, source);
-    if (core::isUnsafeHostName(host))
+    // What the cutting above leaves of a bracketed IPv6 literal ("[" from
+    // "http://[::1]:8080/"), or a name still percent-encoded, is no host name.
+    if (core::isUnsafeHostName(host) || host.starts_with('[') || host.find('%') != std::string::npos)
         host.clear();
     return host;
 }
 
+namespace {
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string percentDecoded(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
+            out.push_back(static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2])));
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+// The characters a URL's host may not hold, as the URL standard lists them
+// (and control characters): such a URL has no host.
+bool isForbiddenInHost(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return u <= 0x20 || u == 0x7f || std::string_view(" #%/:<>?@[\\]^|").find(c) != std::string_view::npos;
+}
+
+} // namespace
+
 std::string webPageHost(std::string_view url)
 {
+    std::string_view rest;
     for (const std::string_view scheme : { "http://", "https://", "ftp://" }) {
         if (startsWithIgnoringCase(url, scheme))
-            return cleanHostName(url, UrlSource::Plain);
+            rest = url.substr(scheme.size());
     }
-    return {};
+    if (rest.empty())
+        return {};
+    // The authority ends where the path, query or fragment begins; web URLs
+    // read a backslash as a slash.
+    std::string_view host = rest.substr(0, rest.find_first_of("/?#\\"));
+    if (const auto at = host.rfind('@'); at != std::string_view::npos)
+        host.remove_prefix(at + 1);
+    // An IPv6 literal: an address, not a name to keep.
+    if (host.starts_with('['))
+        return {};
+    host = host.substr(0, host.find(':'));
+    std::string name = core::toLowerAscii(percentDecoded(host));
+    if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        // An international name in its ASCII form, as the resolver asks for it.
+        char* ascii = nullptr;
+        if (idn2_to_ascii_8z(name.c_str(), &ascii, IDN2_NONTRANSITIONAL | IDN2_NFC_INPUT) != IDN2_OK) {
+            idn2_free(ascii);
+            return {};
+        }
+        name = ascii;
+        idn2_free(ascii);
+    }
+    if (name.empty() || std::any_of(name.begin(), name.end(), isForbiddenInHost) || core::isUnsafeHostName(name))
+        return {};
+    return name;
 }
 
 } // namespace quillon::capture

@@ -20,12 +20,15 @@ std::string UrlToHost(std::string_view text, UrlSource source);
 
 // A name from outside as the lists may take it: UrlToHost, and the empty
 // name for a result that holds a blank, a control character or "#" (it could
-// otherwise add lines of its own to the system hosts file).
+// otherwise add lines of its own to the system hosts file), or that cannot
+// be a host name (what is left of "[::1]", a name still holding "%").
 std::string cleanHostName(std::string_view text, UrlSource source);
 
-// The host of a web page's URL (http, https or ftp) as cleanHostName gives
-// it; empty for every other kind of URL (javascript:, data:, place:, ...),
-// which the browsers' own histories and bookmarks also hold.
+// The host of a web page's URL (http, https or ftp), as a URL parser reads
+// it: percent-decoded, in lower case, an international name in its ASCII
+// (IDNA) form; empty for an IPv6 literal, a host a URL may not have, and
+// every other kind of URL (javascript:, data:, place:, ...), which the
+// browsers' own histories and bookmarks also hold.
 std::string webPageHost(std::string_view url);
 
 } // namespace quillon::capture

@@ -166,6 +166,11 @@ void MainMenu::buildMainMenu(QMenuBar* bar)
     addItem(help, "MenuHelpHomePageAuthor", "&Veltrano Home Page", icon(MenuIcon::HomePage));
     help->addSeparator();
     addItem(help, "MenuHelpAbout", "&About...", icon(MenuIcon::About));
+
+    // A diagnostic of the DDE capture, never shown in the menu bar.
+    QMenu* test = addMenu(bar, "MenuTest", "[ &Test ]");
+    test->menuAction()->setVisible(false);
+    addItem(test, "MenuTestDDE", "Test &DDE Browser");
 }
 
 void MainMenu::buildPopup(QWidget* owner)

@@ -309,6 +309,7 @@ void TFormMain::connectCommands()
     bindBrowsers("MenuImportIExplorerBookmarks", &capture::MenuImportIExplorerBookmarksClick);
     bindBrowsers("MenuImportNetscapeCache", &capture::MenuImportNetscapeCacheClick);
     bindBrowsers("MenuImportNetscapeBookmarks", &capture::MenuImportNetscapeBookmarksClick);
+    bindBrowsers("MenuTestDDE", &capture::MenuTestDDEClick);
     const struct {
         const char* item;
         capture::BrowserFamily family;
@@ -454,7 +455,7 @@ void TFormMain::start()
     if (!m_env.histories.copyFolder.empty())
         capture::removeLeftoverCopies(m_env.fs, m_env.histories.copyFolder);
     m_follower = std::make_unique<capture::HistoryFollower>(
-        m_env.fs, m_env.histories.profiles, m_env.histories.copyFolder,
+        m_env.fs, m_env.histories,
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
             .count());
 
@@ -705,7 +706,8 @@ void TFormMain::MenuToolsOptionsClick()
     const core::InterfaceLockGuard lock(*m_app);
     QStringList firefox;
     QStringList chromium;
-    for (const capture::BrowserProfile& p : m_env.histories.profiles)
+    // The profiles there are now: a browser first run since the start has one.
+    for (const capture::BrowserProfile& p : m_env.histories.current(m_env.fs))
         (p.family == capture::BrowserFamily::Firefox ? firefox : chromium) << QString::fromStdString(p.title());
     const std::string program = QCoreApplication::applicationFilePath().toStdString();
     TFormOptions dialog(

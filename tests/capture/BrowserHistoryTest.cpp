@@ -80,6 +80,8 @@ protected:
     {
         return { BrowserFamily::Chromium, "Chromium", name, home() + "/.config/chromium/" + name };
     }
+    // Fixed profiles, copied into the test's own folder.
+    BrowserHistories given(std::vector<BrowserProfile> profiles) { return { std::move(profiles), copies() }; }
     // The follower's admissions, as URLs.
     Lines check(HistoryFollower& f, bool ff = true, bool chrome = true)
     {
@@ -116,16 +118,28 @@ TEST_F(BrowserHistoryTest, profilesOfBothFamiliesAreFoundWhereTheBrowsersKeepThe
                            "BraveSoftware/Brave-Browser/Default", "vivaldi/Profile 1x" })
         homeDir.write(std::string("config/") + p + "/History", "x");
     homeDir.write("config/google-chrome/Default/Bookmarks", "{}"); // no history: left out
+    // Where recent releases make the first profile, one listed only by installs.ini.
+    homeDir.write("config/mozilla/firefox/profiles.ini", "[Profile0]\nName=default-esr\nPath=x1.default-esr\n");
+    homeDir.write("config/mozilla/firefox/x1.default-esr/places.sqlite", "x");
+    homeDir.write("config/mozilla/firefox/installs.ini", "[3B6073811A6ABF12]\nDefault=y2.default-release\n");
+    homeDir.write("config/mozilla/firefox/y2.default-release/places.sqlite", "x");
+    // Chromium as a Snap, Brave as a Flatpak.
+    homeDir.write("snap/chromium/common/chromium/Default/History", "x");
+    homeDir.write(".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Profile 3/History", "x");
 
     Lines found;
     for (const BrowserProfile& p : findBrowserProfiles(fs, home(), home() + "/config"))
         found.push_back(p.title() + " " + p.historyFile().substr(home().size()));
-    EXPECT_EQ(found, (Lines { "Firefox (work) /.mozilla/firefox/abc.work/places.sqlite",
+    EXPECT_EQ(found, (Lines { "Firefox (default-esr) /config/mozilla/firefox/x1.default-esr/places.sqlite",
+                              "Firefox (y2.default-release) /config/mozilla/firefox/y2.default-release/places.sqlite",
+                              "Firefox (work) /.mozilla/firefox/abc.work/places.sqlite",
                               "Firefox (default-esr) /elsewhere/places.sqlite",
                               "Firefox (snap) /snap/firefox/common/.mozilla/firefox/s.default/places.sqlite",
                               "Chromium (Default) /config/chromium/Default/History",
                               "Chromium (Profile 2) /config/chromium/Profile 2/History",
-                              "Brave (Default) /config/BraveSoftware/Brave-Browser/Default/History" }));
+                              "Chromium (Default) /snap/chromium/common/chromium/Default/History",
+                              "Brave (Default) /config/BraveSoftware/Brave-Browser/Default/History",
+                              "Brave (Profile 3) /.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Profile 3/History" }));
 }
 
 TEST_F(BrowserHistoryTest, followsNewVisitsOnlyAndReadsNothingWhileNothingChanged)
@@ -137,7 +151,7 @@ TEST_F(BrowserHistoryTest, followsNewVisitsOnlyAndReadsNothingWhileNothingChange
     ff.visit("http://since-start.example/", Start + 1);
     cr.visit("https://chrome-since.example/x", Start);
 
-    HistoryFollower follower(fs, { firefox(), chromium() }, copies(), Start,
+    HistoryFollower follower(fs, given({ firefox(), chromium() }), Start,
                              [&](const std::string& line) { logged.push_back(line); });
     EXPECT_EQ(check(follower), (Lines { "http://since-start.example/", "https://chrome-since.example/x" }));
 
@@ -162,7 +176,7 @@ TEST_F(BrowserHistoryTest, followsNewVisitsOnlyAndReadsNothingWhileNothingChange
 TEST_F(BrowserHistoryTest, readsALockedHistoryWithItsWriteAheadLogAndAnEmptiedOneFromItsStart)
 {
     auto db = std::make_unique<HistoryDb>(firefox().historyFile(), BrowserFamily::Firefox, true);
-    HistoryFollower follower(fs, { firefox() }, copies(), Start);
+    HistoryFollower follower(fs, given({ firefox() }), Start);
     EXPECT_EQ(check(follower), Lines {});
     // The browser holds its database locked and its new visits sit in the log.
     db->exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;");
@@ -176,25 +190,83 @@ TEST_F(BrowserHistoryTest, readsALockedHistoryWithItsWriteAheadLogAndAnEmptiedOn
     EXPECT_EQ(check(follower), Lines { "http://after-clearing.example/" });
 }
 
+// "Forget About This Site" and "Clear recent history" delete the newest
+// visits: what was visited before the start stays out, and so does what was
+// taken already.
+TEST_F(BrowserHistoryTest, deletedNewestVisit_readsAgainOnlyWhatIsNew)
+{
+    HistoryDb db(firefox().historyFile(), BrowserFamily::Firefox);
+    for (int i = 0; i < 50; ++i)
+        db.visit("http://old" + std::to_string(i) + ".example/", Start - 1000 + i);
+    HistoryFollower follower(fs, given({ firefox() }), Start);
+    db.visit("http://taken.example/", Start + 5);
+    db.visit("http://forgotten.example/", Start + 6);
+    EXPECT_EQ(check(follower), (Lines { "http://taken.example/", "http://forgotten.example/" }));
+    db.exec("DELETE FROM moz_historyvisits WHERE place_id = (SELECT id FROM moz_places WHERE url LIKE '%forgotten%');");
+    EXPECT_EQ(check(follower), Lines {});
+    db.visit("http://next.example/", Start + 7);
+    EXPECT_EQ(check(follower), Lines { "http://next.example/" });
+}
+
 TEST_F(BrowserHistoryTest, unreadableProfilesGiveNothingAndAreLoggedOnce)
 {
     homeDir.write(".mozilla/firefox/default/places.sqlite", "this is not a database, and never was one.");
     homeDir.write(".config/chromium/Default/History", "");
     { HistoryDb other(home() + "/.config/chromium/Profile 1/History", BrowserFamily::Firefox); } // another schema
     const BrowserProfile gone = firefox("gone");
-    HistoryFollower follower(fs, { firefox(), chromium(), chromium("Profile 1"), gone }, copies(), Start,
+    HistoryFollower follower(fs, given({ firefox(), chromium(), chromium("Profile 1"), gone }), Start,
                              [&](const std::string& line) { logged.push_back(line); });
+    const auto copiesMade = [&] {
+        return std::count_if(fs.log().begin(), fs.log().end(), [](const std::string& l) { return l.rfind("copy from", 0) == 0; });
+    };
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(check(follower), Lines {});
     ASSERT_EQ(logged.size(), 4u);
-    EXPECT_EQ(logged[0].rfind("quillon: Firefox (default): ", 0), 0u);
+    EXPECT_EQ(logged[0].rfind("quillon: Firefox (default): " + firefox().historyFile() + ": ", 0), 0u);
     EXPECT_EQ(logged[3], "quillon: Firefox (gone): its history is gone");
+    // Each failed once; a failure is tried again only when its files change.
+    EXPECT_EQ(copiesMade(), 3);
+    { HistoryDb mended(firefox("mended").historyFile(), BrowserFamily::Firefox); }
+    std::filesystem::copy_file(firefox("mended").historyFile(), firefox().historyFile(),
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(check(follower), Lines {});
+    EXPECT_EQ(copiesMade(), 4);
+}
+
+// A browser's first run after the start makes its profile, wherever it
+// makes it: it is followed from then on, never with what came before the
+// start. Profiles found at the start keep what was read of them.
+TEST_F(BrowserHistoryTest, profilesThatAppearWhileRunningAreFollowedFromTheStart)
+{
+    HistoryDb known(firefox().historyFile(), BrowserFamily::Firefox);
+    homeDir.write(".mozilla/firefox/profiles.ini", "[Profile0]\nName=default\nPath=default\n");
+    HistoryFollower follower(fs, BrowserHistories { {}, copies(), home(), home() + "/.config" }, Start);
+    EXPECT_EQ(follower.profiles().size(), 1u);
+    known.visit("http://known.example/", Start + 1);
+    EXPECT_EQ(check(follower), Lines { "http://known.example/" });
+
+    // Firefox's first run: its profile in the configuration folder.
+    homeDir.write(".config/mozilla/firefox/profiles.ini", "[Profile0]\nName=default-esr\nPath=a1b2.default-esr\n");
+    homeDir.write(".config/mozilla/firefox/installs.ini", "[46F89A3C]\nDefault=a1b2.default-esr\n");
+    EXPECT_EQ(check(follower), Lines {});
+    HistoryDb esr(home() + "/.config/mozilla/firefox/a1b2.default-esr/places.sqlite", BrowserFamily::Firefox);
+    esr.visit("http://synced-before.example/", Start - 1);
+    esr.visit("http://first-run.example/", Start + 2);
+    // Chromium's first run: its Default profile.
+    HistoryDb cr(home() + "/.config/chromium/Default/History", BrowserFamily::Chromium);
+    cr.visit("http://chromium-first.example/", Start + 3);
+    EXPECT_EQ(check(follower), (Lines { "http://first-run.example/", "http://chromium-first.example/" }));
+    Lines titles;
+    for (const BrowserProfile& p : follower.profiles())
+        titles.push_back(p.title());
+    EXPECT_EQ(titles, (Lines { "Firefox (default-esr)", "Firefox (default)", "Chromium (Default)" }));
+    EXPECT_EQ(check(follower), Lines {});
 }
 
 TEST_F(BrowserHistoryTest, theTickAdmitsVisitsAsCapturedHosts)
 {
     HistoryDb ff(firefox().historyFile(), BrowserFamily::Firefox);
-    HistoryFollower follower(fs, { firefox() }, copies(), Start);
+    HistoryFollower follower(fs, given({ firefox() }), Start);
     tick(follower);
     for (const char* url : { "http://a.example/1", "http://a.example/2", "http://ignored.example/", "file:///etc/x",
                              "http://two words.example/" })
@@ -226,11 +298,13 @@ TEST_F(BrowserHistoryTest, importsTakeEveryProfileOfTheFamilyEachHostOnce)
     const BrowserHistories histories { { firefox("one"), firefox("two"), chromium() }, copies() };
 
     RecordList candidates;
-    collectBrowserHosts(fs, histories, BrowserFamily::Firefox, BrowserImport::History, candidates);
+    Lines errors;
+    collectBrowserHosts(fs, histories, BrowserFamily::Firefox, BrowserImport::History, candidates, errors);
+    EXPECT_TRUE(errors.empty());
     Lines hosts;
     for (const auto& c : candidates)
         hosts.push_back(c->HostName);
-    EXPECT_EQ(hosts, (Lines { "A.example", "b.example" }));
+    EXPECT_EQ(hosts, (Lines { "a.example", "b.example" })); // as a URL parser reads them
 
     importFromBrowsers(app, histories, BrowserFamily::Chromium, BrowserImport::Bookmarks);
     EXPECT_EQ(names(ListPage::Hosts), (Lines { "deep.example", "bar.example" }));
@@ -239,6 +313,20 @@ TEST_F(BrowserHistoryTest, importsTakeEveryProfileOfTheFamilyEachHostOnce)
     EXPECT_EQ(dialogs.askedTexts(),
               (Lines { "New Hosts imported: 2.", "New Hosts imported: 1.", "New Hosts imported: 1." }));
     EXPECT_TRUE(std::filesystem::is_empty(copies()));
+}
+
+// A history that cannot be read is an error naming the file and why, not
+// "No new Hosts to import."; so is a missing folder for the copies.
+TEST_F(BrowserHistoryTest, importOfAnUnreadableHistory_saysWhichFileAndWhy)
+{
+    homeDir.write(".mozilla/firefox/default/places.sqlite", std::string(4096, 'x'));
+    importFromBrowsers(app, given({ firefox() }), BrowserFamily::Firefox, BrowserImport::History);
+    EXPECT_EQ(dialogs.askedTexts(), Lines { "Cannot read the history \"" + firefox().historyFile()
+                                            + "\" of Firefox (default): File is not a database" });
+    EXPECT_EQ(dialogs.asked.back().kind, MessageKind::Warning);
+
+    importFromBrowsers(app, BrowserHistories { { firefox() }, "" }, BrowserFamily::Firefox, BrowserImport::Bookmarks);
+    EXPECT_EQ(dialogs.askedTexts().back(), NoCopyFolder);
 }
 
 TEST(ChromiumBookmarks, refusesWhatIsNoBookmarkFile)

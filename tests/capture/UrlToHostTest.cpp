@@ -58,4 +58,36 @@ TEST(CleanHostName, namesThatCouldBreakTheHostsFileAreNoNames)
     EXPECT_EQ(cleanHostName("http://host#x/", UrlSource::Plain), "");
     EXPECT_EQ(cleanHostName("http://tab\thost/", UrlSource::Plain), "");
     EXPECT_EQ(cleanHostName("http://Good.Example:81/", UrlSource::Plain), "Good.Example");
+    // What the literal cutting leaves of an IPv6 literal, or a name still
+    // percent-encoded, is no host name either.
+    EXPECT_EQ(UrlToHost("http://[::1]:8080/", UrlSource::Plain), "[");
+    EXPECT_EQ(cleanHostName("http://[::1]:8080/", UrlSource::Plain), "");
+    EXPECT_EQ(cleanHostName("\"http://[fe80::1]/\",\"x\"", UrlSource::BrowserReply), "");
+    EXPECT_EQ(cleanHostName("http://ex%61mple.com/", UrlSource::Plain), "");
+    // The DDE path keeps the text's own rule for other schemes.
+    EXPECT_EQ(cleanHostName("chrome://settings/", UrlSource::Plain), "settings");
+}
+
+// The browsers' own histories: the host as a URL parser reads it.
+TEST(WebPageHost, readsTheHostAsAUrlParserDoes)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "http://[::1]:8080/", "" },
+        { "https://[2001:db8::7]/x", "" },
+        { "http://user:pw@WWW.Example.COM:8080/a?b#c", "www.example.com" },
+        { "https://ex%61mple.org/", "example.org" },
+        { "http://b\xc3\xbc" "cher.example/", "xn--bcher-kva.example" },
+        { "https://M\xc3\x9c" "NCHEN.example/", "xn--mnchen-3ya.example" },
+        { "http://host.example?q=1", "host.example" },
+        { "http://host.example#top", "host.example" },
+        { "http://host.example\\path", "host.example" },
+        { "http://a%20b.example/", "" },
+        { "http://evil.example%0a127.0.0.1/", "" },
+        { "http://x%2fy/", "" },
+        { "chrome://settings/", "" },
+        { "javascript:alert(1)", "" },
+        { "http:///nothing", "" },
+    };
+    for (const auto& [url, host] : cases)
+        EXPECT_EQ(webPageHost(url), host) << url;
 }

@@ -253,6 +253,7 @@ bool trial(bool bind, const HelperRoute* route, bool killGroup, const std::strin
     int loaded[2];
     if (::pipe(loaded) != 0)
         return false;
+    std::fflush(stdout);
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(loaded[0]);
@@ -400,6 +401,9 @@ int main(int argc, char** argv)
             tools.write("pkexec", "#!/bin/sh\nexec \"$@\"\n");
             std::filesystem::permissions(tools.file("pkexec"), std::filesystem::perms::owner_all);
             helper.pkexec = tools.file("pkexec");
+            // A copy of its own, which a build meanwhile does not replace.
+            std::filesystem::copy_file(helper.helper, tools.file("quillon-hosts-helper"));
+            helper.helper = tools.file("quillon-hosts-helper");
             for (const bool bind : layouts) {
                 for (const bool group : { false, true }) {
                     Tally t;

@@ -81,8 +81,30 @@ private slots:
     void models_passTheModelTester();
     void activity_trayFollowsOnlyWithWorkTNA();
     void menus_openedForRealApplyTheRules();
+    void testMenu_isHiddenAndReportsWhatEachBrowserShows();
     void terminationSignal_savesLikeTheExit();
 };
+
+// The hidden diagnostic asks both browsers, without looking for their
+// windows, and admits nothing.
+void TestMainWindow::testMenu_isHiddenAndReportsWhatEachBrowserShows()
+{
+    MainWindowFixture f;
+    f.writeSettings("StartSplash=0\r\nDDECaptureIExplore=0\r\nDDECaptureNetscape=0\r\n");
+    ui::TFormMain& w = f.start();
+    QMenu* test = w.mainMenu()->menu(QStringLiteral("MenuTest"));
+    QVERIFY(!test->menuAction()->isVisible());
+    QCOMPARE(test->menuAction()->text(), QStringLiteral("[ &Test ]"));
+    QCOMPARE(act(w, "MenuTestDDE")->text(), QStringLiteral("Test &DDE Browser"));
+    f.browsers.dde.servers["iexplore"].reply = [](const std::string&, const std::string&) {
+        return std::string("\"http://www.example.org/page\",\"Example\"");
+    };
+    const int searches = f.browsers.windows.calls;
+    act(w, "MenuTestDDE")->trigger();
+    QCOMPARE(f.dialogs.askedTexts(), (std::vector<std::string> { "Explorer: www.example.org", "Netscape: " }));
+    QCOMPARE(f.browsers.windows.calls, searches);
+    QCOMPARE(w.state().store.activeSize(), std::size_t(0));
+}
 
 void TestMainWindow::menuTree_captionsNamesAndSeparators()
 {
@@ -90,8 +112,10 @@ void TestMainWindow::menuTree_captionsNamesAndSeparators()
     f.writeSettings();
     ui::TFormMain& w = f.start();
     QStringList top;
-    for (QAction* a : w.menuBar()->actions())
-        top << a->text();
+    for (QAction* a : w.menuBar()->actions()) {
+        if (a->isVisible())
+            top << a->text();
+    }
     QCOMPARE(top, (QStringList { "&File", "&Edit", "&Verify", "&Tools", "&Import", "&?" }));
 
     auto shape = [&](const char* menu) {
@@ -307,8 +331,8 @@ void TestMainWindow::lock_switchesTimersWatchMenusAndPages()
     core::setInterfaceLock(w.app(), true);
     for (auto t : { core::Timer::DDE, core::Timer::Files, core::Timer::Check, core::Timer::History })
         QVERIFY(w.timer(t)->isActive());
-    for (QMenu* m : w.mainMenu()->topLevelMenus())
-        QVERIFY(m->menuAction()->isEnabled());
+    for (QMenu* m : w.mainMenu()->topLevelMenus()) // a hidden menu is never enabled
+        QVERIFY(m->menuAction()->isEnabled() || !m->menuAction()->isVisible());
     QVERIFY(w.pageControl()->isEnabled());
     QVERIFY(w.connectionWatchTimer()->isActive());
 }

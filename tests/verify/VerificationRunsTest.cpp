@@ -252,7 +252,7 @@ TEST_F(VerificationRunsTest, completeHostsList_leavesEntriesSetOnPurposeAsWritte
     resolver.duringLookup = [&](const std::string&) { fileDuringLookup = hostsDir.read("hosts"); };
     resolver.resolveEverything = true;
     MenuVerifyVerifyHostsClick(app);
-    EXPECT_EQ(resolver.lookups, (Names { "h1", "intranet" }));
+    EXPECT_THAT(resolver.lookups, ::testing::UnorderedElementsAre("h1", "intranet")); // looked up ahead, in any order
     EXPECT_EQ(names(ListPage::Hosts),
               (Names { "intranet", "h1", "localhost", resolver.hostName + ".home.arpa", "localhost", "ip6-allnodes",
                        "ip6-allrouters", "ads.example", "vm", "nas", "mdns.example", "broadcasthost" }));
