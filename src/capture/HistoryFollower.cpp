@@ -105,7 +105,7 @@ void HistoryFollower::read(const BrowserProfile& p, Followed& f, const Stamps& n
     // Where reading starts: after the last visit read when it is still
     // there as it was. Otherwise (the first read, a visit deleted, a history
     // emptied and numbered anew) from the first visit, but taking only those
-    // made since the start and after the last one taken.
+    // made after the last one taken. Never a visit made before the start.
     std::int64_t after = 0;
     std::int64_t since = m_startMicros;
     if (f.read && f.lastId > 0) {
@@ -124,7 +124,10 @@ void HistoryFollower::read(const BrowserProfile& p, Followed& f, const Stamps& n
             last = id;
             lastTime = micros;
             newest = std::max(newest, micros);
-            if (after > 0 || micros >= since)
+            // Also a new row can hold an old visit: Chromium writes its
+            // visits some seconds after the page loaded, so one made before
+            // the start may arrive after it.
+            if (micros >= since)
                 admit(url);
         },
         error);

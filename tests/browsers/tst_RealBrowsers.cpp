@@ -1,9 +1,10 @@
 // Capture and imports from real browsers: Debian's firefox-esr and chromium,
-// headless, each on a fresh profile in a home folder of the test's own,
-// browse through a local proxy that answers every request itself
-// (tests/browsers). A running main window follows their histories into its
-// lists, and the history and bookmark imports read the same profiles. Only
-// name resolution is scripted.
+// headless, run for the first time after the main window started, each
+// making its own profile where it makes it in a home folder of the test's
+// own, browse through a local proxy that answers every request itself
+// (tests/browsers). The window finds the new profiles and follows their
+// histories into its lists, and the history and bookmark imports read the
+// same profiles. Only name resolution is scripted.
 
 #include "capture/BrowserProfiles.h"
 #include "ui/MainMenu.h"
@@ -40,8 +41,9 @@ private:
     QTemporaryDir m_home;
     QProcess m_proxy;
     QString m_port;
-    QStringList m_running; // profiles whose browser was started and not yet stopped
-    QString firefoxProfile() const { return m_home.path() + QStringLiteral("/.mozilla/firefox/e2e.default"); }
+    QString m_firefoxProfile;  // where Firefox made it at its first run
+    QStringList m_running;     // profiles whose browser was started and not yet stopped
+    QString home() const { return m_home.path(); }
     QString chromiumProfile() const { return m_home.path() + QStringLiteral("/.config/chromium"); }
 
     // tests/browsers/visit.py with the given arguments; its output.
@@ -55,23 +57,37 @@ private:
         // call ends when visit.py does.
         if (!p.waitForFinished(180000) || p.exitCode() != 0)
             qWarning() << "visit.py failed:" << arguments;
-        if (arguments.first() == QLatin1String("start"))
-            m_running.append(arguments.at(2));
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
         if (arguments.first() == QLatin1String("stop"))
             m_running.removeAll(arguments.at(1));
-        return QString::fromUtf8(p.readAllStandardOutput());
+        return out;
     }
-    capture::BrowserHistories histories()
+    // Starts a browser as its person would, on the profile it makes (or
+    // made) itself in the test's home folder; gives that profile.
+    QString startOwn(const char* browser, const QStringList& more = {})
     {
-        platform::PosixFileSystem fs;
-        const std::string home = m_home.path().toStdString();
-        return { capture::findBrowserProfiles(fs, home, home + "/.config"), home + "/copies" };
+        const QString out = visit(QStringList { QStringLiteral("start-own"), QLatin1String(browser), home(), m_port } + more);
+        QString profile;
+        for (const QString& line : out.split(QLatin1Char('\n'))) {
+            if (line.startsWith(QStringLiteral("PROFILE ")))
+                profile = line.mid(8);
+        }
+        if (!profile.isEmpty())
+            m_running.append(profile);
+        return profile;
     }
-    void startWindow(MainWindowFixture& f, capture::BrowserHistories found, const std::string& extra)
+    // Where the program looks for the profiles: the test's home folder, as
+    // it looks in the person's.
+    capture::BrowserHistories places() const
+    {
+        const std::string h = home().toStdString();
+        return { {}, h + "/copies", h, h + "/.config" };
+    }
+    void startWindow(MainWindowFixture& f, const std::string& extra)
     {
         f.writeSettings("StartSplash=0\r\nDDECaptureIExplore=0\r\nDDECaptureNetscape=0\r\nCheckOnLine=0\r\n" + extra);
         f.resolver.resolveEverything = true;
-        f.histories = std::move(found);
+        f.histories = places();
         f.start();
     }
 
@@ -82,11 +98,6 @@ private slots:
             QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(browser)).isEmpty(), browser);
         QVERIFY(m_home.isValid());
         QVERIFY(QDir().mkpath(m_home.path() + QStringLiteral("/copies")));
-        QVERIFY(QDir().mkpath(firefoxProfile()));
-        QFile ini(m_home.path() + QStringLiteral("/.mozilla/firefox/profiles.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Profile0]\nName=e2e\nIsRelative=1\nPath=e2e.default\nDefault=1\n");
-        ini.close();
 
         m_proxy.start(QStringLiteral("python3"), { Browsers + QStringLiteral("/proxy.py"), m_home.path() + QStringLiteral("/proxy.log") });
         QVERIFY(m_proxy.waitForReadyRead(10000));
@@ -97,29 +108,23 @@ private slots:
     void cleanupTestCase()
     {
         // Browsers a failed check left running.
-        for (const QString& profile : { firefoxProfile(), chromiumProfile() }) {
-            if (m_running.contains(profile))
-                visit({ QStringLiteral("stop"), profile });
-        }
+        for (const QString& profile : QStringList(m_running))
+            visit({ QStringLiteral("stop"), profile });
         m_proxy.terminate();
         m_proxy.waitForFinished(5000);
     }
 
-    void liveCaptureFollowsBothBrowsers()
+    // The window runs first; each browser is then run for the first time,
+    // and makes its own profile where it makes it.
+    void liveCaptureFollowsBrowsersFirstRunAfterTheWindow()
     {
-        // Both browsers run, and have written their histories once.
-        visit({ QStringLiteral("start"), QStringLiteral("firefox"), firefoxProfile(), m_port,
-                QStringLiteral("http://before-start.quillon.test/"), QStringLiteral("--bookmark"),
-                QStringLiteral("http://marked-ff.quillon.test/") });
-        visit({ QStringLiteral("start"), QStringLiteral("chromium"), chromiumProfile(), m_port, QStringLiteral("--bookmark"),
-                QStringLiteral("http://marked-cr.quillon.test/") });
-        capture::BrowserHistories found = histories();
-        QTRY_VERIFY_WITH_TIMEOUT((found = histories()).profiles.size() == 2, 30000);
-
         MainWindowFixture f;
-        startWindow(f, found, "BrowserHistoryInterval=200\r\n");
+        startWindow(f, "BrowserHistoryInterval=200\r\n");
         ui::TFormMain& w = *f.window;
-        visit({ QStringLiteral("open"), firefoxProfile(), QStringLiteral("http://alpha.quillon.test/a"),
+
+        m_firefoxProfile = startOwn("firefox", { QStringLiteral("--bookmark"), QStringLiteral("http://marked-ff.quillon.test/") });
+        QVERIFY2(m_firefoxProfile.startsWith(home() + QStringLiteral("/.config/mozilla/firefox/")), qPrintable(m_firefoxProfile));
+        visit({ QStringLiteral("open"), m_firefoxProfile, QStringLiteral("http://alpha.quillon.test/a"),
                 QStringLiteral("http://beta.quillon.test/b"), QStringLiteral("http://gamma.quillon.test/c") });
         QElapsedTimer sinceVisits;
         sinceVisits.start();
@@ -128,28 +133,60 @@ private slots:
         QVERIFY(holds(w.state().store.hosts(), "alpha.quillon.test"));
         QVERIFY(holds(w.state().store.hosts(), "beta.quillon.test"));
 
+        QCOMPARE(startOwn("chromium"), chromiumProfile());
         visit({ QStringLiteral("open"), chromiumProfile(), QStringLiteral("http://delta.quillon.test/d"),
                 QStringLiteral("http://epsilon.quillon.test/e"), QStringLiteral("http://zeta.quillon.test/f") });
         // Chromium writes its visits in batches, some ten seconds apart.
         QTRY_VERIFY_WITH_TIMEOUT(holds(w.state().store.hosts(), "zeta.quillon.test"), 40000);
         QVERIFY(holds(w.state().store.hosts(), "delta.quillon.test"));
-        // What was visited before the window started is for the imports.
-        QVERIFY(!holds(w.state().store.hosts(), "before-start.quillon.test"));
         QVERIFY(f.dialogs.asked.empty());
+    }
+
+    // What was visited before the window started is for the imports, also
+    // after the person deletes the newest visits; an IPv6 literal is no host.
+    void visitsBeforeTheStartStayOut()
+    {
+        visit({ QStringLiteral("open"), m_firefoxProfile, QStringLiteral("http://before-start.quillon.test/"),
+                QStringLiteral("http://newest.quillon.test/") });
+        visit({ QStringLiteral("open"), chromiumProfile(), QStringLiteral("http://chromium-before.quillon.test/") });
+        MainWindowFixture f;
+        startWindow(f, "BrowserHistoryInterval=200\r\n");
+        ui::TFormMain& w = *f.window;
+
+        // "Forget About This Site" on the newest visit, with Firefox closed.
+        visit({ QStringLiteral("stop"), m_firefoxProfile });
+        visit({ QStringLiteral("forget"), m_firefoxProfile, QStringLiteral("newest.quillon.test") });
+        QCOMPARE(startOwn("firefox"), m_firefoxProfile);
+        visit({ QStringLiteral("open"), m_firefoxProfile, QStringLiteral("http://[::1]:") + m_port + QStringLiteral("/v6"),
+                QStringLiteral("http://after-forget.quillon.test/") });
+        visit({ QStringLiteral("open"), chromiumProfile(), QStringLiteral("http://chromium-after.quillon.test/") });
+        QTRY_VERIFY_WITH_TIMEOUT(holds(w.state().store.hosts(), "after-forget.quillon.test"), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(holds(w.state().store.hosts(), "chromium-after.quillon.test"), 40000);
+        QStringList taken;
+        for (const auto& r : w.state().store.hosts())
+            taken << QString::fromStdString(r->HostName);
+        taken.sort();
+        QCOMPARE(taken, (QStringList { "after-forget.quillon.test", "chromium-after.quillon.test" }));
+        QCOMPARE(w.state().store.wait().size(), std::size_t(0));
     }
 
     void importsReadTheSameProfiles()
     {
-        visit({ QStringLiteral("stop"), firefoxProfile() });
+        visit({ QStringLiteral("stop"), m_firefoxProfile });
+        visit({ QStringLiteral("stop"), chromiumProfile() });
+        // Chromium takes bookmarks into the profile it made.
+        startOwn("chromium", { QStringLiteral("--bookmark"), QStringLiteral("http://marked-cr.quillon.test/") });
         visit({ QStringLiteral("stop"), chromiumProfile() });
         MainWindowFixture f;
-        startWindow(f, histories(), "CaptureFirefox=0\r\nCaptureChromium=0\r\n");
+        startWindow(f, "CaptureFirefox=0\r\nCaptureChromium=0\r\n");
         ui::TFormMain& w = *f.window;
         const auto trigger = [&](const char* item) { w.mainMenu()->action(QString::fromLatin1(item))->trigger(); };
 
         trigger("MenuImportFirefoxHistory");
-        for (const char* host : { "before-start.quillon.test", "alpha.quillon.test", "beta.quillon.test", "gamma.quillon.test" })
+        for (const char* host : { "before-start.quillon.test", "alpha.quillon.test", "beta.quillon.test",
+                                  "gamma.quillon.test", "after-forget.quillon.test" })
             QVERIFY2(holds(w.state().store.hosts(), host), host);
+        QVERIFY(!holds(w.state().store.hosts(), "newest.quillon.test")); // forgotten
         trigger("MenuImportChromiumHistory");
         for (const char* host : { "delta.quillon.test", "epsilon.quillon.test", "zeta.quillon.test" })
             QVERIFY2(holds(w.state().store.hosts(), host), host);

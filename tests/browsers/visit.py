@@ -4,6 +4,13 @@ proxy so that it records visits in its own history database.
 
     visit.py run   BROWSER PROFILE PORT URL...   start, visit, quit cleanly
     visit.py start BROWSER PROFILE PORT [URL...] start, visit, keep it running
+    visit.py start-own BROWSER HOME PORT [URL...]
+                                                 the same on the profile the browser
+                                                 makes itself for a person whose home
+                                                 is HOME; prints PROFILE <folder>
+    visit.py forget PROFILE HOST                 delete the visits of HOST, as
+                                                 "Forget About This Site" does
+                                                 (the browser must not run)
     visit.py open  PROFILE URL...                visit more in the running one
     visit.py stop  PROFILE                       quit the running one cleanly
     visit.py history   PROFILE [--wait-for HOST...]
@@ -581,17 +588,23 @@ def wait_for_port_file(profile, driver, pid, proc, timeout):
             pass
 
 
-def launch(browser, profile, port, bookmarks, timeout):
+def launch(browser, profile, port, bookmarks, timeout, home=None):
+    """Starts the browser on profile; with home, on the profile it made
+    itself for a person whose home is home (see start_own)."""
     driver = DRIVERS[browser]
     os.makedirs(profile, exist_ok=True)
-    if os.listdir(profile):
+    if home is None and os.listdir(profile):
         raise Failure("profile folder %s is not empty" % profile)
     driver.prepare(profile, port, bookmarks)
     log = open(os.path.join(profile, BROWSER_LOG), "w")
-    proc = subprocess.Popen(driver.command(profile, port),
+    command = driver.command(profile, port)
+    env = driver.environment()
+    if home is not None:
+        env.update(own_environment(home))
+    proc = subprocess.Popen(command,
                             stdin=subprocess.DEVNULL, stdout=log,
                             stderr=subprocess.STDOUT,
-                            env=driver.environment(),
+                            env=env,
                             start_new_session=True)
     log.close()
     with open(os.path.join(profile, STATE_FILE), "w") as f:
@@ -607,6 +620,97 @@ def launch(browser, profile, port, bookmarks, timeout):
         os.remove(os.path.join(profile, STATE_FILE))
         raise
     return proc
+
+
+def own_environment(home):
+    """A person whose home is home, with the XDG folders under it."""
+    return {"HOME": home, "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+            "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
+            "XDG_CACHE_HOME": os.path.join(home, ".cache")}
+
+
+def read_ini(path):
+    """The sections of an INI file, as {name: {key: value}}."""
+    sections, current = {}, None
+    with open(path) as f:
+        for line in f.read().splitlines():
+            line = line.strip()
+            if line.startswith("[") and line.endswith("]"):
+                current = sections.setdefault(line[1:-1], {})
+            elif "=" in line and current is not None:
+                key, value = line.split("=", 1)
+                current[key.strip()] = value.strip()
+    return sections
+
+
+def firefox_own_profile(home):
+    """The profile Firefox uses by itself for home, wherever Firefox put it:
+    the one its installation uses (installs.ini), once Firefox has written
+    its first files there; None while there is none."""
+    for root in (os.path.join(home, ".config", "mozilla", "firefox"),
+                 os.path.join(home, ".mozilla", "firefox")):
+        installs = os.path.join(root, "installs.ini")
+        if not os.path.exists(installs):
+            continue
+        for section in read_ini(installs).values():
+            path = section.get("Default")
+            if not path:
+                continue
+            path = path if path.startswith("/") else os.path.join(root, path)
+            if os.path.exists(os.path.join(path, "prefs.js")) or os.path.exists(os.path.join(path, "times.json")):
+                return path
+    return None
+
+
+def start_own(browser, home, port, bookmarks, timeout):
+    """Starts the browser as a person whose home is home starts it: on the
+    profile it makes there itself at its first run. Firefox runs once on its
+    own to make it, then again with the test's preferences in it."""
+    if browser == "chromium":
+        # Where Chromium keeps its profiles by itself; named all the same,
+        # since a headless Chromium would otherwise take a temporary one.
+        profile = os.path.join(home, ".config", "chromium")
+        # Bookmarks only go into a profile Chromium already made.
+        if not os.path.isdir(os.path.join(profile, "Default")):
+            bookmarks = []
+        return profile, launch(browser, profile, port, bookmarks, timeout, home=home)
+    profile = firefox_own_profile(home)
+    if profile is None:
+        exe = os.environ.get("QUILLON_FIREFOX", "firefox-esr")
+        env = FirefoxDriver.environment()
+        env.update(own_environment(home))
+        first = subprocess.Popen([exe, "--headless", "about:blank"], stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                 env=env, start_new_session=True)
+        try:
+            for _ in deadline_loop(timeout, "Firefox to make its first profile"):
+                profile = firefox_own_profile(home)
+                if profile is not None:
+                    break
+                reap(first)
+            # Its first preferences written, it has nothing more to make.
+            time.sleep(1)
+        finally:
+            kill_group(first.pid, first)
+            reap(first)
+        note("Firefox made its profile %s" % profile)
+    return profile, launch(browser, profile, port, bookmarks, timeout, home=home)
+
+
+def forget(profile, host):
+    """Deletes the visits of host from a stopped browser's history."""
+    browser = guess_browser(profile)
+    db = sqlite3.connect(os.path.join(profile, DRIVERS[browser].history_db))
+    try:
+        if browser == "firefox":
+            db.execute("DELETE FROM moz_historyvisits WHERE place_id IN "
+                       "(SELECT id FROM moz_places WHERE url LIKE ?)", ("%://" + host + "/%",))
+        else:
+            db.execute("DELETE FROM visits WHERE url IN (SELECT id FROM urls WHERE url LIKE ?)",
+                       ("%://" + host + "/%",))
+        db.commit()
+    finally:
+        db.close()
 
 
 def visit_all(browser, profile, urls, timeout, then_quit=False):
@@ -773,13 +877,16 @@ def main():
     parser.add_argument("-v", "--verbose", action="store_true",
                         help="report each step with its time on stderr")
     sub = parser.add_subparsers(dest="cmd", required=True)
-    for name in ("run", "start"):
+    for name in ("run", "start", "start-own"):
         p = sub.add_parser(name)
         p.add_argument("browser", choices=sorted(DRIVERS))
         p.add_argument("profile")
         p.add_argument("port", type=int)
-        p.add_argument("urls", nargs="*" if name == "start" else "+")
+        p.add_argument("urls", nargs="+" if name == "run" else "*")
         p.add_argument("--bookmark", action="append", default=[])
+    p = sub.add_parser("forget")
+    p.add_argument("profile")
+    p.add_argument("host")
     p = sub.add_parser("open")
     p.add_argument("profile")
     p.add_argument("urls", nargs="+")
@@ -805,9 +912,15 @@ def main():
     signal.signal(signal.SIGINT, interrupted)
 
     try:
-        if args.cmd in ("run", "start"):
-            proc = launch(args.browser, profile, args.port, args.bookmark,
-                          args.timeout)
+        if args.cmd == "forget":
+            forget(profile, args.host)
+        elif args.cmd in ("run", "start", "start-own"):
+            if args.cmd == "start-own":
+                # PROFILE names the person's home folder here.
+                profile, proc = start_own(args.browser, profile, args.port, args.bookmark, args.timeout)
+                print("PROFILE %s" % profile, flush=True)
+            else:
+                proc = launch(args.browser, profile, args.port, args.bookmark, args.timeout)
             quit = args.cmd == "run"
             try:
                 visit_all(args.browser, profile, args.urls, args.timeout,

@@ -161,13 +161,15 @@ TEST_F(BrowserHistoryTest, followsNewVisitsOnlyAndReadsNothingWhileNothingChange
     EXPECT_EQ(std::count_if(fs.log().begin(), fs.log().end(), [](const std::string& l) { return l.rfind("copy from", 0) == 0; }),
               copiesMade);
 
-    // Times that make no sense do not hide the visits that follow them.
+    // Times that make no sense do not hide the visits that follow them; a
+    // visit written late (Chromium writes some seconds after the page
+    // loaded) that was made before the start stays out.
     ff.visit("http://from-the-future.example/", Start + 100'000'000'000'000);
     ff.visit("http://before-1970.example/", -5);
     ff.visit("http://now.example/", Start + 10);
+    cr.visit("http://chrome-written-late.example/", Start - 3);
     cr.visit("http://chrome-now.example/", Start + 10);
-    EXPECT_EQ(check(follower, true, false),
-              (Lines { "http://from-the-future.example/", "http://before-1970.example/", "http://now.example/" }));
+    EXPECT_EQ(check(follower, true, false), (Lines { "http://from-the-future.example/", "http://now.example/" }));
     EXPECT_EQ(check(follower), Lines { "http://chrome-now.example/" });
     EXPECT_TRUE(logged.empty());
     EXPECT_TRUE(std::filesystem::is_empty(copies())); // every copy removed after use
