@@ -1,6 +1,7 @@
 #include "capture/UrlToHost.h"
 
 #include "core/HostName.h"
+#include "core/IntegerText.h"
 
 #include <idn2.h>
 
@@ -61,24 +62,15 @@ std::string cleanHostName(std::string_view text, UrlSource source)
 
 namespace {
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string percentDecoded(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 && hexDigit(text[i + 2]) >= 0) {
-            out.push_back(static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2])));
+        const int high = i + 2 < text.size() ? core::hexDigitValue(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? core::hexDigitValue(text[i + 2]) : -1;
+        if (text[i] == '%' && high >= 0 && low >= 0) {
+            out.push_back(static_cast<char>(high * 16 + low));
             i += 2;
         } else {
             out.push_back(text[i]);

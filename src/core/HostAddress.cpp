@@ -1,5 +1,7 @@
 #include "core/HostAddress.h"
 
+#include "core/IntegerText.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -11,17 +13,6 @@ namespace quillon::core {
 namespace {
 
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-inline int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // The four numbers of a dotted IPv4 text; strictZeros refuses "01" the way
 // inet_pton does inside an IPv6 address.
@@ -75,7 +66,7 @@ bool isIPv6Text(std::string_view text)
     }
     while (pos < text.size()) {
         const std::size_t start = pos;
-        while (pos < text.size() && hexValue(text[pos]) >= 0 && pos - start < 5)
+        while (pos < text.size() && hexDigitValue(text[pos]) >= 0 && pos - start < 5)
             ++pos;
         const std::size_t digits = pos - start;
         if (pos < text.size() && text[pos] == '.') {

@@ -16,4 +16,17 @@ std::optional<int> parseDecimalInteger(std::string_view text);
 // and above are out of range), decimal otherwise.
 std::optional<int> parseProfileInteger(std::string_view text);
 
+// The value of a hexadecimal digit (either letter case); -1 for any other
+// character.
+inline int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 } // namespace quillon::core
