@@ -4,6 +4,7 @@
 // quiet doubles of the services a core::App needs.
 
 #include "core/App.h"
+#include "platform/DefaultRouteAddress.h"
 #include "core/HostRecord.h"
 #include "core/HostSequence.h"
 #include "platform/FileSystem.h"
@@ -186,6 +187,13 @@ public:
 private:
     bool m_work = false;
     int m_progress = 0;
+};
+
+// The computer's address as the connection watch reads it; empty: offline.
+class ScriptRouteAddress final : public platform::DefaultRouteAddress {
+public:
+    std::string address;
+    std::string sourceAddress() override { return address; }
 };
 
 // A resolver that knows no names; the computer's own name is hostName and

@@ -1,7 +1,7 @@
 // iphist.dat, the connection watch's history of earlier addresses. Input:
 // the file's text, then optionally (after a NUL) a script of polls, one
-// character each: 'o' offline (no own name), 'l' the loopback address, 'x'
-// the own name does not resolve, any other byte b the address 10.0.b.b.
+// character each: 'o' or 'x' offline (no default route), 'l' a loopback
+// address, any other byte b the address 10.0.b.b.
 //
 // Checked: the history holds at most 25 addresses, none empty, no loopback
 // address of the watch's own making; it is the last lines of the file; the
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzz::MemoryFileSystem fs;
     fs.put(HistoryPath, parts[0]);
-    fuzz::ScriptResolver resolver;
+    fuzz::ScriptRouteAddress route;
 
     // The history as the file gives it: its last 25 non-empty lines.
     std::vector<std::string> fromFile;
@@ -64,17 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<std::string> last;
     {
-        auto watch = std::make_unique<TWinshoeIPWatch>(resolver, fs, HistoryPath);
+        auto watch = std::make_unique<TWinshoeIPWatch>(route, fs, HistoryPath);
         FUZZ_CHECK(watch->history() == expected,
                    std::to_string(watch->history().size()) + " addresses read, expected " + std::to_string(expected.size()));
         FUZZ_CHECK(watch->PreviousIP() == (expected.empty() ? std::string() : expected.back()), shown(watch->PreviousIP()));
         for (const char step : script) {
-            resolver.own.clear();
-            resolver.hostName = step == 'o' ? "" : "me";
-            if (step == 'l')
-                resolver.own.push_back({ 127, 0, 0, 1 });
-            else if (step != 'o' && step != 'x')
-                resolver.own.push_back({ 10, 0, static_cast<std::uint8_t>(step), static_cast<std::uint8_t>(step) });
+            const std::string b = std::to_string(static_cast<unsigned char>(step));
+            route.address = step == 'o' || step == 'x' ? "" : step == 'l' ? "127.0.0.1" : "10.0." + b + "." + b;
             watch->poll();
             FUZZ_CHECK(!watch->reading(), "still reading after a poll");
             FUZZ_CHECK(watch->IsOnline() == !isLoopbackOrNone(watch->CurrentIP()), shown(watch->CurrentIP()));
@@ -92,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string* saved = fs.contents(HistoryPath);
     FUZZ_CHECK(saved != nullptr, "history file gone");
     FUZZ_CHECK(saved->empty() || saved->ends_with("\r\n"), shown(*saved));
-    TWinshoeIPWatch reread(resolver, fs, HistoryPath);
+    TWinshoeIPWatch reread(route, fs, HistoryPath);
     checkHistory(reread.history(), fromFile);
     FUZZ_CHECK(reread.history() == last, "the saved history reads back differently: " + shown(*saved));
     return 0;

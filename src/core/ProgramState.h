@@ -31,9 +31,11 @@ struct WriteBlocks {
 };
 
 // What the program last read from or wrote to one of its list files: the
-// file's stamp then, and the frame of the text it writes for the list that
-// file holds. A save writes the file only when that text or the file itself
-// changed since: no helper, no password prompt, no new inode otherwise.
+// file's stamp then, and the frame of the text it writes for the list as
+// read. For the hosts file, a save writes the file only when that text or
+// the file itself changed since (no helper, no password prompt, no new inode
+// otherwise); for a list file left alone this run, a save says so only when
+// its list changed.
 struct KnownText {
     platform::FileStamp stamp;
     std::optional<HostsFrame> frame;

@@ -29,8 +29,6 @@ struct Staged {
     // The hosts text when it is part of the save, or unchanged (nothing to write).
     std::optional<HostsFrame> hostsFrame;
     bool hostsUnchanged = false;
-    // The frame of each staged list's text, in the order of lists.
-    std::vector<HostsFrame> listFrames;
     // The hosts text goes to the helper instead, in this frame.
     std::optional<HostsFrame> helperFrame;
     std::vector<std::string> lists;
@@ -87,12 +85,30 @@ void discard(App& app, const Staged& staged)
         app.fs.removeFile(stagedName(list));
 }
 
-// True when the file at path still holds what known says and the text the
-// save would write is the one it holds: nothing to write. A file that does
-// not exist is always written (the first save creates the list files).
-bool unchanged(App& app, const KnownText& known, const std::string& path, const HostsFrame& text)
+// True when the file at path holds exactly text (of that frame).
+bool fileHolds(App& app, const std::string& path, const HostsFrame& text)
 {
-    return known.frame && *known.frame == text && known.stamp.exists && app.fs.stamp(path) == known.stamp;
+    const platform::FileStamp stamp = app.fs.stamp(path);
+    if (!stamp.exists || static_cast<std::uint64_t>(stamp.size) != text.size)
+        return false;
+    HostsFrameMaker frame;
+    if (!app.fs.readPieces(path, [&](std::string_view piece) { frame.add(piece); }))
+        return false;
+    return frame.finish() == text;
+}
+
+// True when the hosts file needs no writing: it holds the new text, or it is
+// still the file read at start-up (or last written) and the Hosts list
+// gives the text it gave then. So a hosts file the program never wrote
+// (Debian's own, with its comments) stays as it is until the list changes.
+// A file that does not exist is always written.
+bool hostsUnchanged(App& app, const HostsFrame& text)
+{
+    const ProgramState& s = app.state;
+    const KnownText& known = s.knownHosts;
+    if (known.frame && *known.frame == text && known.stamp.exists && app.fs.stamp(s.paths.hostsFile.hosts) == known.stamp)
+        return true;
+    return fileHolds(app, s.paths.hostsFile.hosts, text);
 }
 
 // A list whose file is left alone this run (see ProgramState::blocked) and
@@ -102,11 +118,13 @@ bool sameAsLoaded(const KnownText& known, const HostsFrame& text)
     return known.frame && *known.frame == text;
 }
 
+// A list file is written unless it holds its new text already: what it
+// holds is read back by imports and reloads, so it must be exactly that.
 Outcome stageList(App& app, const std::string& path, const std::vector<const HostSequence*>& parts,
-                  StatusFilter filter, const KnownText& known, Staged& staged)
+                  StatusFilter filter, Staged& staged)
 {
     const HostsFrame frame = frameOf(ListFileText(parts, filter, -1));
-    if (unchanged(app, known, path, frame))
+    if (fileHolds(app, path, frame))
         return Outcome::success();
     ListFileText text(parts, filter, -1);
     if (platform::Status s = app.fs.writeFilePieces(stagedName(path), [&](std::string& piece) { return text.next(piece); });
@@ -115,7 +133,6 @@ Outcome stageList(App& app, const std::string& path, const std::vector<const Hos
         return Outcome::failure(cannotCreateFile(path, s));
     }
     staged.lists.push_back(path);
-    staged.listFrames.push_back(frame);
     return Outcome::success();
 }
 
@@ -129,8 +146,7 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
             report.skip(s.paths.hostsFile.hosts, s.hostsFolderUnsafe.empty()
                                                      ? notSavedUnreadable(s.paths.hostsFile.hosts)
                                                      : s.hostsFolderUnsafe);
-    } else if (staged.hostsFrame = frameOf(hostsText(store));
-               unchanged(app, s.knownHosts, s.paths.hostsFile.hosts, *staged.hostsFrame)) {
+    } else if (staged.hostsFrame = frameOf(hostsText(store)); hostsUnchanged(app, *staged.hostsFrame)) {
         // Compared before anyone is asked for a password.
         staged.hostsUnchanged = true;
     } else if (throughHelper(app)) {
@@ -147,14 +163,15 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
     if (s.blocked.d01) {
         if (!sameAsLoaded(s.knownD01, frameOf(ListFileText({ &store.hosts(), &store.wait() }, WaitFilter, -1))))
             report.skip(s.paths.d01, notSavedUnreadable(s.paths.d01));
-    } else if (Outcome o = stageList(app, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, s.knownD01, staged);
-             !o)
+    } else if (Outcome o = stageList(app, s.paths.d01, { &store.hosts(), &store.wait() }, WaitFilter, staged); !o) {
         return o;
+    }
     if (s.blocked.d02) {
         if (!sameAsLoaded(s.knownD02, frameOf(ListFileText({ &store.trash() }, TrashFilter, -1))))
             report.skip(s.paths.d02, notSavedUnreadable(s.paths.d02));
-    } else if (Outcome o = stageList(app, s.paths.d02, { &store.trash() }, TrashFilter, s.knownD02, staged); !o)
+    } else if (Outcome o = stageList(app, s.paths.d02, { &store.trash() }, TrashFilter, staged); !o) {
         return o;
+    }
     return Outcome::success();
 }
 
@@ -300,15 +317,9 @@ Outcome commit(App& app, const Staged& staged, SaveReport& report)
             platform::refreshHostsCaches();
     }
     Outcome result = Outcome::success();
-    for (std::size_t k = 0; k < staged.lists.size(); ++k) {
-        const std::string& list = staged.lists[k];
-        if (Outcome o = commitList(app, list); !o) {
-            if (result)
-                result = o;
-            continue;
-        }
-        KnownText& known = list == s.paths.d01 ? s.knownD01 : s.knownD02;
-        known = { app.fs.stamp(list), staged.listFrames[k] };
+    for (const std::string& list : staged.lists) {
+        if (Outcome o = commitList(app, list); !o && result)
+            result = o;
     }
     app.fs.syncDirectory(platform::folderOf(s.paths.d01));
     removeJournal(app);

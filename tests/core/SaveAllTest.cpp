@@ -40,14 +40,17 @@ TEST_F(SaveAllTest, saveWithoutChange_writesNoFile)
     programDir.write("Quillon.d01", "0 w  #Quillon|1899/12/30|00.00.00|0|0#\r\n");
     programDir.write("Quillon.d02", "");
     startAndLoad();
-    const auto before = fs.log().size();
+    const auto changes = [&] {
+        return std::count_if(fs.log().begin(), fs.log().end(), [](const std::string& op) { return !op.starts_with("read"); });
+    };
+    const auto before = changes();
     const quillon::platform::FileStamp hosts = fs.stamp(hostsDir.file("hosts"));
     const quillon::platform::FileStamp d01 = fs.stamp(programDir.file("Quillon.d01"));
     ASSERT_TRUE(saveAll(app));
     ASSERT_TRUE(saveAll(app));
     EXPECT_EQ(fs.stamp(hostsDir.file("hosts")), hosts);
     EXPECT_EQ(fs.stamp(programDir.file("Quillon.d01")), d01);
-    EXPECT_EQ(fs.log().size(), before); // not a file created, renamed or removed
+    EXPECT_EQ(changes(), before); // not a file created, renamed or removed
     EXPECT_FALSE(hostsDir.exists("hosts.orig"));
 }
 
