@@ -114,7 +114,7 @@ public:
     platform::Status syncDirectory(const std::string& dir) override;
     // Every file is this process's own, and no one else writes here.
     bool isOwnFile(const std::string& path) override { return fileExists(path); }
-    std::string othersMayWrite(const std::string&) override { return {}; }
+    platform::FolderWriters othersMayWrite(const std::string&) override { return {}; }
 
 private:
     struct Node {

@@ -1,6 +1,7 @@
 #include "core/Startup.h"
 
 #include "core/DueRule.h"
+#include "core/FileErrors.h"
 #include "core/IniFile.h"
 #include "core/Interface.h"
 #include "core/ListFile.h"
@@ -59,14 +60,12 @@ void removeStaleTemporaries(App& app)
 void checkHostsFolder(App& app)
 {
     ProgramState& s = app.state;
-    const std::string why = app.fs.othersMayWrite(s.paths.hostsFile.folder);
-    if (why.empty()) {
+    const platform::FolderWriters writers = app.fs.othersMayWrite(s.paths.hostsFile.folder);
+    if (!writers.any()) {
         s.hostsFolderUnsafe.clear();
         return;
     }
-    s.hostsFolderUnsafe = "Quillon does not use the hosts folder \"" + s.paths.hostsFile.folder + "\": " + why
-        + ", who could read or replace the files Quillon writes there. Choose a folder only you may write with "
-          "HostsFolder in Quillon.ini.";
+    s.hostsFolderUnsafe = hostsFolderRefusal(s.paths.hostsFile.folder, writers);
     s.blocked.hosts = true;
     reportError(app, s.hostsFolderUnsafe);
 }

@@ -44,6 +44,16 @@ inline std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The folder (links resolved) that others may write, and why: another
+// user owns it, or its permission bits let others write (mode).
+struct FolderWriters {
+    std::string folder; // empty: only its owner may write
+    bool itself = false; // the folder asked about, not one above it
+    bool otherOwner = false;
+    unsigned mode = 0;
+    bool any() const { return !folder.empty(); }
+};
+
 // One entry of a folder.
 struct FolderEntry {
     std::string name;
@@ -133,11 +143,10 @@ public:
     // this process runs as, or by root: a file the program or the hosts
     // helper made, not one another user planted.
     virtual bool isOwnFile(const std::string& path) = 0;
-    // Empty when only its owner (this process's user or root) may create,
-    // rename or remove entries in folder, and in every folder above it that
-    // could move it; else the first folder others may write, with why
-    // (`"/tmp/shared" is writable by other users (mode 1777)`).
-    virtual std::string othersMayWrite(const std::string& folder) = 0;
+    // Whether someone other than this process's user and root may create,
+    // rename or remove entries in folder, or move it through a folder above
+    // it: the first such folder (empty when there is none), with why.
+    virtual FolderWriters othersMayWrite(const std::string& folder) = 0;
     // Waits, at most timeoutMs milliseconds, until no process holds the
     // folder's exclusive lock: the hosts helper holds it on /etc while it
     // writes the hosts file.

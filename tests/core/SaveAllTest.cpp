@@ -182,9 +182,9 @@ TEST_F(SaveAllTest, sharedHostsFolder_isNeverReadNorWritten)
     std::filesystem::create_symlink(programDir.file("id_rsa"), hostsDir.file("hosts"));
     std::filesystem::create_symlink(programDir.file("id_rsa"), hostsDir.file("hosts.orig.tmp"));
     startAndLoad();
-    const std::string why = "Quillon does not use the hosts folder \"" + hostsDir.path() + "\": \"" + hostsDir.path()
-        + "\" is writable by other users (mode 1777), who could read or replace the files Quillon writes there. "
-          "Choose a folder only you may write with HostsFolder in Quillon.ini.";
+    const std::string why = "Quillon does not use the hosts folder \"" + hostsDir.path()
+        + "\": other users may write into it (mode 1777), so they could read or replace the files Quillon writes "
+          "there. Choose a folder only you may write with HostsFolder in Quillon.ini.";
     EXPECT_EQ(dialogs.askedTexts(), (std::vector<std::string> { why }));
     EXPECT_TRUE(state.store.hosts().empty());
 

@@ -50,7 +50,7 @@ public:
     std::string linkTarget(const std::string& path) override { return m_real.linkTarget(path); }
     platform::Status syncDirectory(const std::string& dir) override;
     bool isOwnFile(const std::string& path) override { return m_real.isOwnFile(path); }
-    std::string othersMayWrite(const std::string& folder) override { return m_real.othersMayWrite(folder); }
+    platform::FolderWriters othersMayWrite(const std::string& folder) override { return m_real.othersMayWrite(folder); }
     void waitForFolderWriters(const std::string& folder, int timeoutMs) override
     {
         m_real.waitForFolderWriters(folder, timeoutMs);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -437,18 +436,7 @@ bool PosixFileSystem::isOwnFile(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_uid == ::geteuid() || st.st_uid == 0);
 }
 
-namespace {
-
-std::string modeText(mode_t mode)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
-    return text;
-}
-
-} // namespace
-
-std::string PosixFileSystem::othersMayWrite(const std::string& folder)
+FolderWriters PosixFileSystem::othersMayWrite(const std::string& folder)
 {
     // The folder really written, links resolved; one that does not exist
     // holds nothing to read, and nothing is created in it.
@@ -462,12 +450,12 @@ std::string PosixFileSystem::othersMayWrite(const std::string& folder)
         if (::stat(path.c_str(), &st) != 0)
             return {};
         if (st.st_uid != me && st.st_uid != 0)
-            return "\"" + path + "\" belongs to another user";
+            return { path, first, true, static_cast<unsigned>(st.st_mode & 07777) };
         // Above the folder, the sticky bit keeps others from renaming what
         // they do not own, and each folder's owner is checked in its turn.
         const bool othersWrite = (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
         if (othersWrite && (first || (st.st_mode & S_ISVTX) == 0))
-            return "\"" + path + "\" is writable by other users (mode " + modeText(st.st_mode) + ")";
+            return { path, first, false, static_cast<unsigned>(st.st_mode & 07777) };
         if (path == "/")
             return {};
         const auto slash = path.rfind('/');

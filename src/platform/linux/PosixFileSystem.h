@@ -26,7 +26,7 @@ public:
     std::string linkTarget(const std::string& path) override;
     Status syncDirectory(const std::string& dir) override;
     bool isOwnFile(const std::string& path) override;
-    std::string othersMayWrite(const std::string& folder) override;
+    FolderWriters othersMayWrite(const std::string& folder) override;
     void waitForFolderWriters(const std::string& folder, int timeoutMs) override;
 };
 

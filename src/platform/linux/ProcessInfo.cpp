@@ -36,7 +36,7 @@ ProgramPlace programPlace(const std::string& executableFolder)
     // A folder others may also write is no place for the person's files:
     // they could plant links under the names the program writes.
     place.executableFolderWritable = ::access(executableFolder.c_str(), W_OK) == 0
-        && PosixFileSystem().othersMayWrite(executableFolder).empty();
+        && !PosixFileSystem().othersMayWrite(executableFolder).any();
     // PREFIX/bin/quillon finds its pages in PREFIX/share/quillon.
     std::string folder = executableFolder;
     while (folder.size() > 1 && folder.back() == '/')
