@@ -9,9 +9,9 @@ OptionValues loadOptions(const Settings& settings, platform::Autostart& autostar
     OptionValues v;
     v.autoStart = autostart.command().has_value();
     v.settings = settings;
-    v.autoSaveCount = std::to_string(settings.AutoSaveCount);
-    v.autoVerifyHostsDays = std::to_string(settings.AutoVerifyHostsDays);
-    v.autoVerifyHostsQQDDays = std::to_string(settings.AutoVerifyHostsQQDDays);
+    v.autoSaveCount = optionFieldText(settings.AutoSaveCount);
+    v.autoVerifyHostsDays = optionFieldText(settings.AutoVerifyHostsDays);
+    v.autoVerifyHostsQQDDays = optionFieldText(settings.AutoVerifyHostsQQDDays);
     return v;
 }
 

@@ -138,4 +138,9 @@ int optionNumberFromText(std::string_view text)
     return value <= 0 ? 1 : value;
 }
 
+std::string optionFieldText(int value)
+{
+    return std::to_string(std::clamp(value, 1, 999));
+}
+
 } // namespace quillon::core

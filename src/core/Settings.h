@@ -93,5 +93,9 @@ Outcome writeWindowPlacement(IniFile& ini, const WindowPlacement& placement);
 // An Options dialog number field: the text (blanks at both ends ignored) as
 // a decimal integer, 0 when it is not one; 0 or less becomes 1.
 int optionNumberFromText(std::string_view text);
+// The text an Options number field (three digits) shows for a setting: the
+// value as the field gives it back, so that a number set by hand outside
+// 1 to 999 (AutoSaveCount=-5) shows what applying the dialog makes of it.
+std::string optionFieldText(int value);
 
 } // namespace quillon::core

@@ -1,19 +1,52 @@
 #include "ui/FixedDialog.h"
 
+#include <QApplication>
 #include <QLayout>
 #include <QPushButton>
 #include <QScreen>
 
 namespace quillon::ui {
 
+namespace {
+
+// The window's frame around its inside: its own once a window manager has
+// shown it, else that of another window shown already (the window manager
+// decorates them alike). Without one, the first showing of a window would
+// centre its inside and the next ones its frame: ten pixels apart.
+QMargins frameMargins(const QWidget& window)
+{
+    const auto marginsOf = [](const QWidget& w) {
+        const QRect inside = w.geometry();
+        const QRect frame = w.frameGeometry();
+        return QMargins(inside.left() - frame.left(), inside.top() - frame.top(), frame.right() - inside.right(),
+                        frame.bottom() - inside.bottom());
+    };
+    if (const QMargins own = marginsOf(window); !own.isNull())
+        return own;
+    for (const QWidget* other : QApplication::topLevelWidgets()) {
+        if (other != &window && other->isVisible()) {
+            // The title bar and the sides as the other window's; a dialog of
+            // fixed size has no grip at its bottom, only a side's border.
+            if (const QMargins theirs = marginsOf(*other); !theirs.isNull())
+                return { theirs.left(), theirs.top(), theirs.right(), theirs.left() };
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+void centreOn(QWidget& window, const QPoint& centre)
+{
+    QRect frame = QRect(QPoint(), window.size()).marginsAdded(frameMargins(window));
+    frame.moveCenter(centre);
+    window.move(frame.topLeft());
+}
+
 void centreOnScreen(QWidget& window)
 {
-    const QScreen* const target = window.screen();
-    if (target == nullptr)
-        return;
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(target->availableGeometry().center());
-    window.move(frame.topLeft());
+    if (const QScreen* const target = window.screen())
+        centreOn(window, target->availableGeometry().center());
 }
 
 QPushButton* namedButton(QWidget* parent, const char* name, const char* caption)
@@ -38,10 +71,11 @@ void FixedDialog::fixSize(int designWidth, int designHeight)
     setFixedSize(std::max(designWidth, wanted.width()), std::max(designHeight, wanted.height()));
 }
 
-void FixedDialog::showEvent(QShowEvent* event)
+void FixedDialog::setVisible(bool visible)
 {
-    centreOnScreen(*this);
-    QDialog::showEvent(event);
+    if (visible && !isVisible())
+        centreOnScreen(*this);
+    QDialog::setVisible(visible);
 }
 
 } // namespace quillon::ui

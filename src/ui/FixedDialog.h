@@ -8,7 +8,10 @@ class QPushButton;
 
 namespace quillon::ui {
 
-// Moves a window so that its frame is centred on its screen's free area.
+// Places a window with the centre of its frame at centre, the same way at
+// every showing, also the first, before the window manager has framed it.
+void centreOn(QWidget& window, const QPoint& centre);
+// The same at the centre of its screen's free area.
 void centreOnScreen(QWidget& window);
 
 // A push button with its object name and caption that does not take Enter
@@ -24,7 +27,8 @@ public:
 protected:
     // Fixes the size the layout asks for, no smaller than the design size.
     void fixSize(int designWidth, int designHeight);
-    void showEvent(QShowEvent* event) override;
+    // Centred before it is shown: the same place at every showing.
+    void setVisible(bool visible) override;
 };
 
 } // namespace quillon::ui

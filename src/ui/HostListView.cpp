@@ -43,33 +43,55 @@ HostListView::HostListView(QWidget* parent)
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &HostListView::headerClicked);
+    m_fitSoon.setSingleShot(true);
+    m_fitSoon.setInterval(150);
+    connect(&m_fitSoon, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            fitColumns();
+    });
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { emit popupRequested(viewport()->mapToGlobal(pos)); });
+}
+
+std::vector<std::pair<int, int>> HostListView::selectedRuns() const
+{
+    std::vector<std::pair<int, int>> runs;
+    if (!selectionModel())
+        return runs;
+    const QItemSelection selection = selectionModel()->selection();
+    runs.reserve(static_cast<std::size_t>(selection.size()));
+    for (const QItemSelectionRange& range : selection)
+        runs.emplace_back(range.top(), range.bottom());
+    // Ranges may come in any order, and a range of another column may
+    // cover the same rows again.
+    std::sort(runs.begin(), runs.end());
+    std::size_t kept = 0;
+    for (const auto& run : runs) {
+        if (kept > 0 && run.first <= runs[kept - 1].second + 1)
+            runs[kept - 1].second = std::max(runs[kept - 1].second, run.second);
+        else
+            runs[kept++] = run;
+    }
+    runs.resize(kept);
+    return runs;
 }
 
 std::vector<int> HostListView::selectedRowNumbers() const
 {
     std::vector<int> rows;
-    if (!selectionModel())
-        return rows;
-    for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        for (int r = range.top(); r <= range.bottom(); ++r)
+    for (const auto& [first, last] : selectedRuns()) {
+        for (int r = first; r <= last; ++r)
             rows.push_back(r);
     }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
 int HostListView::selectedRowCount() const
 {
-    if (!selectionModel())
-        return 0;
-    const QItemSelection selection = selectionModel()->selection();
-    // Ranges of a row selection seldom overlap; when they might, count exactly.
-    if (selection.size() <= 1)
-        return selection.isEmpty() ? 0 : selection.first().height();
-    return static_cast<int>(selectedRowNumbers().size());
+    int count = 0;
+    for (const auto& [first, last] : selectedRuns())
+        count += last - first + 1;
+    return count;
 }
 
 void HostListView::setModel(QAbstractItemModel* model)
@@ -81,10 +103,14 @@ void HostListView::setModel(QAbstractItemModel* model)
     connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this,
             [this] { m_wasEmpty = this->model()->rowCount() == 0; });
     connect(model, &QAbstractItemModel::rowsInserted, this, [this] {
-        if (m_wasEmpty)
+        if (m_wasEmpty) {
             fitColumns();
-        else
-            m_changedSinceFit = true;
+            return;
+        }
+        // Rows added to a list that has some (an import, a capture): the
+        // columns fit them a moment later, once for a whole run of arrivals.
+        m_changedSinceFit = true;
+        m_fitSoon.start();
     });
     const auto changed = [this] { m_changedSinceFit = true; };
     connect(model, &QAbstractItemModel::dataChanged, this, changed);

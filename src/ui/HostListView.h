@@ -6,7 +6,9 @@
 // for the pop-up menu; the window decides what they do.
 
 #include <QTableView>
+#include <QTimer>
 
+#include <utility>
 #include <vector>
 
 namespace quillon::ui {
@@ -21,10 +23,12 @@ public:
 
     // Selected rows, ascending.
     std::vector<int> selectedRowNumbers() const;
+    // Read from the selection's ranges, not row by row.
     int selectedRowCount() const;
     // Sizes the columns to their header and the texts of the rows in sight
-    // (never all of a long list). Done when rows arrive in an empty list and
-    // when the view is shown after its rows changed.
+    // (never all of a long list). Done when rows arrive in an empty list, a
+    // moment after rows arrive in a list that has some (many arrivals in a
+    // row fit once), and when the view is shown after its rows changed.
     void fitColumns();
 
 signals:
@@ -37,8 +41,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The selected rows as ascending runs of neighbours, first and last row.
+    std::vector<std::pair<int, int>> selectedRuns() const;
+
     bool m_wasEmpty = true;
     bool m_changedSinceFit = false;
+    QTimer m_fitSoon;
 };
 
 } // namespace quillon::ui

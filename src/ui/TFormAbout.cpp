@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -66,6 +67,31 @@ private:
     std::function<void()> m_clicked;
 };
 
+// Tabs of one width whatever their captions, as the box is laid out.
+class FixedWidthTabBar final : public QTabBar {
+public:
+    static constexpr int TabWidth = 111;
+    using QTabBar::QTabBar;
+
+protected:
+    QSize tabSizeHint(int index) const override
+    {
+        return { TabWidth, QTabBar::tabSizeHint(index).height() };
+    }
+};
+
+// QTabWidget takes its own tab bar only from a subclass.
+class FixedWidthTabs final : public QTabWidget {
+public:
+    explicit FixedWidthTabs(QWidget* parent)
+        : QTabWidget(parent)
+    {
+        auto* bar = new FixedWidthTabBar(this);
+        bar->setObjectName(QStringLiteral("TabBar"));
+        setTabBar(bar);
+    }
+};
+
 QWidget* whitePage(QTabWidget* owner)
 {
     auto* page = new QWidget(owner);
@@ -93,8 +119,10 @@ TFormAbout::TFormAbout(platform::UrlOpener& opener, std::string helpFolder, QWid
     logo->setPixmap(icons::logo(40, devicePixelRatioF()));
     logoRow->addWidget(logo, 0, Qt::AlignCenter);
 
-    m_pages = new QTabWidget(this);
+    m_pages = new FixedWidthTabs(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
+    // Hot-tracking: the tab under the mouse is drawn lit.
+    m_pages->tabBar()->setAttribute(Qt::WA_Hover);
     m_pages->addTab(versionPage(), QStringLiteral("Version Info"));
     m_pages->addTab(legalPage(), QStringLiteral("Legal Notice"));
     m_pages->addTab(creditsPage(), QStringLiteral("Credits"));

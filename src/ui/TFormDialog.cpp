@@ -120,10 +120,11 @@ void TFormDialog::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void TFormDialog::showEvent(QShowEvent* event)
+void TFormDialog::setVisible(bool visible)
 {
-    centreOnScreen(*this);
-    QDialog::showEvent(event);
+    if (visible && !isVisible())
+        centreOnScreen(*this);
+    QDialog::setVisible(visible);
 }
 
 

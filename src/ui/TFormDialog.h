@@ -36,7 +36,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    // Centred before it is shown: the same place at every showing.
+    void setVisible(bool visible) override;
 
 private:
     void choose(int button);

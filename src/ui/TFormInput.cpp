@@ -1,5 +1,7 @@
 #include "ui/TFormInput.h"
 
+#include "ui/FixedDialog.h"
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -45,24 +47,25 @@ void TFormInput::setText(const QString& text)
     m_edit->setText(text);
 }
 
+void TFormInput::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        centreOverParent();
+    QDialog::setVisible(visible);
+}
+
 void TFormInput::showEvent(QShowEvent* event)
 {
-    centreOverParent();
     m_edit->setFocus();
     QDialog::showEvent(event);
 }
 
 void TFormInput::centreOverParent()
 {
-    QRect frame = frameGeometry();
-    if (const QWidget* const owner = parentWidget()) {
-        frame.moveCenter(owner->window()->frameGeometry().center());
-    } else if (const QScreen* const target = screen()) {
-        frame.moveCenter(target->availableGeometry().center());
-    } else {
-        return;
-    }
-    move(frame.topLeft());
+    if (const QWidget* const owner = parentWidget())
+        centreOn(*this, owner->window()->frameGeometry().center());
+    else
+        centreOnScreen(*this);
 }
 
 } // namespace quillon::ui

@@ -20,6 +20,9 @@ public:
     void setText(const QString& text);
 
 protected:
+    // Placed before it is shown, so that Qt's own placing of dialogs and the
+    // window manager see the same place at every showing.
+    void setVisible(bool visible) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -24,7 +24,7 @@
 #include "core/HostSort.h"
 #include "core/ListCommands.h"
 #include "platform/TerminationSignal.h"
-#include "platform/linux/CurlFtpClient.h"
+#include "platform/linux/TSimpleFTP.h"
 #include "verify/AddHost.h"
 #include "verify/AddressTool.h"
 #include "verify/frmVerify.h"
@@ -143,8 +143,8 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
             m_env.autostart = m_noDesktop.get();
     }
     if (!m_env.ftp) {
-        m_ownFtp = std::make_unique<platform::CurlFtpClient>();
-        m_env.ftp = m_ownFtp.get();
+        m_FTPClient2 = std::make_unique<platform::TSimpleFTP>();
+        m_env.ftp = m_FTPClient2.get();
     }
     m_launcher = std::make_unique<capture::LinuxBrowserLauncher>(capture::LinuxBrowserLauncher {
         *m_env.programs, capture::findInstalledBrowsers(*m_env.programs), [](const std::string& url) {
@@ -630,7 +630,11 @@ void TFormMain::selectRows(int page, const std::vector<int>& rows)
         selection.append(QItemSelectionRange(view->model()->index(rows[i], 0), view->model()->index(rows[j], columns)));
         i = j + 1;
     }
-    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    // Cleared first, then selected: the selection model compares the old
+    // selection with the new range by range, which for two selections of
+    // thousands of runs each (an inverted selection) takes a second.
+    view->selectionModel()->clearSelection();
+    view->selectionModel()->select(selection, QItemSelectionModel::Select);
 }
 
 void TFormMain::selectCurrentRow(int page, int row)

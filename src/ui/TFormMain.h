@@ -201,7 +201,8 @@ private:
     std::unique_ptr<platform::Programs> m_noPrograms;
     class NoDesktop;
     std::unique_ptr<NoDesktop> m_noDesktop;
-    std::unique_ptr<platform::FtpClient> m_ownFtp;
+    // The update check's FTP client (FTPClient2), unless one was given.
+    std::unique_ptr<platform::FtpClient> m_FTPClient2;
     QTimer* m_watchTimer = nullptr;
     QSocketNotifier* m_termination = nullptr;
 

@@ -1,5 +1,7 @@
 #include "ui/TFormSplash.h"
 
+#include "ui/FixedDialog.h"
+
 #include "ui/Icons.h"
 
 #include <QCoreApplication>
@@ -25,11 +27,8 @@ TFormSplash::TFormSplash(QWidget* parent)
 {
     setObjectName(QStringLiteral("TFormSplash"));
     setFixedSize(m_picture.deviceIndependentSize().toSize());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        centreOn(*this, screen->availableGeometry().center());
 }
 
 void TFormSplash::showNow()

@@ -260,12 +260,11 @@ void MenuFileUpdatesClick(core::App& app, platform::FtpClient& ftp, platform::Ur
     // download overwrites the file, and nothing else reads it.
     app.fs.removeFile(path);
 
+    // Dotted numbers are compared as numbers, so that an older release is
+    // not taken for a new one; any other text than this version's is a new
+    // release, as the update file means it.
     const auto order = compareVersions(version.lastVersion, core::ProgramVersion);
-    if (!order) {
-        core::reportError(app, FailedCheck);
-        return;
-    }
-    const bool newer = *order > 0;
+    const bool newer = order ? *order > 0 : version.lastVersion != core::ProgramVersion;
     // The file comes from the network: its page is opened only when it is
     // a web page, never a local program or file.
     if (newer && !version.url.empty() && !isWebPageUrl(version.url)) {

@@ -1,7 +1,9 @@
 #pragma once
 // "Check &Updates..." of the File menu: downloads VerEN.ini from the update
 // server, compares its LastVersion with the program's own version, tells the
-// person, and opens the download page when a newer release exists.
+// person, and opens the download page when a newer release exists. Dotted
+// numbers compare as numbers (an older release is no new one); any other
+// LastVersion than this version's text is a new release.
 //
 // The download runs on a worker thread that holds no program state; the
 // calling (window) thread shows the work panel and keeps processing events

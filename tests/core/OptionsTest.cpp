@@ -78,6 +78,21 @@ INSTANTIATE_TEST_SUITE_P(Fields, OptionNumbers,
                                          NumberCase { "leadingBlank", " 42", 42 }),
                          [](const auto& info) { return quillon::test::caseName(info.index, info.param.name); });
 
+// A number set by hand outside what a field holds shows as applying makes
+// it: AutoSaveCount=-5 is 1, not the "5" a three-digit field would keep.
+TEST_F(OptionsTest, open_numbersSetByHandShowAsTheyWouldBeApplied)
+{
+    state.settings.AutoSaveCount = -5;
+    state.settings.AutoVerifyHostsDays = 0;
+    state.settings.AutoVerifyHostsQQDDays = 1234;
+    const OptionValues v = loadOptions(state.settings, autostart);
+    EXPECT_EQ(v.autoSaveCount, "1");
+    EXPECT_EQ(v.autoVerifyHostsDays, "1");
+    EXPECT_EQ(v.autoVerifyHostsQQDDays, "999");
+    ASSERT_TRUE(applyOptions(state, fs, autostart, "/p", v));
+    EXPECT_EQ(state.settings.AutoSaveCount, 1);
+}
+
 TEST_F(OptionsTest, apply_logOnEntryFollowsTheBoxWithTheProgramPath)
 {
     OptionValues v = loadOptions(state.settings, autostart);

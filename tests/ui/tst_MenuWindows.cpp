@@ -3,6 +3,8 @@
 #include "core/ProductInfo.h"
 #include "ui/MainMenu.h"
 #include "ui/TFormAbout.h"
+
+#include <QTabBar>
 #include "ui/TFormStatusChart.h"
 #include "verify/frmVerify.h"
 
@@ -74,6 +76,8 @@ void TestMenuWindows::about_versionPageLinksAndButtons()
     withWindow<ui::TFormAbout>(w, "MenuHelpAbout", [&](ui::TFormAbout& about) {
         QCOMPARE(about.windowTitle(), QStringLiteral("About Quillon"));
         auto* pages = about.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        for (int t = 0; t < pages->count(); ++t)
+            QCOMPARE(pages->tabBar()->tabRect(t).width(), 111);
         QVERIFY(pages);
         QCOMPARE(pages->tabText(pages->currentIndex()), QStringLiteral("Version Info"));
         QCOMPARE(pages->tabText(2), QStringLiteral("Credits"));

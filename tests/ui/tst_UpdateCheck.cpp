@@ -12,7 +12,7 @@
 #include "fakes/RecordingUrlOpener.h"
 #include "fakes/ScriptedDialogs.h"
 #include "fakes/TempDir.h"
-#include "platform/linux/CurlFtpClient.h"
+#include "platform/linux/TSimpleFTP.h"
 #include "ui/UpdateCheck.h"
 
 #include <QProcess>
@@ -52,7 +52,7 @@ public:
     std::vector<platform::FtpResult> results;
 
 private:
-    platform::CurlFtpClient m_curl;
+    platform::TSimpleFTP m_curl; // the program's own FTP client
 };
 
 // A TCP socket on a free loopback port: listening, it lets clients connect
@@ -287,9 +287,11 @@ void TestUpdateCheck::check_data()
                                            + "\" is not an http or https address.",
                             warning, "", ok, "" });
     }
-    row("notAVersion_letters", { ftp, version("abc"), Failed, warning, "", ok, "" });
-    row("notAVersion_emptyNumber", { ftp, version("1..2"), Failed, warning, "", ok, "" });
-    row("notAVersion_empty", { ftp, version(""), Failed, warning, "", ok, "" });
+    // Not dotted numbers: any other text than this version's is new.
+    row("notANumber_letters", { ftp, version("abc"), "Quillon 1.2 is out.", info, url, ok, "" });
+    row("notANumber_beta", { ftp, version("1.1.0-beta"), "Quillon 1.2 is out.", info, url, ok, "" });
+    row("notANumber_emptyNumber", { ftp, version("1..2"), "Quillon 1.2 is out.", info, url, ok, "" });
+    row("notANumber_empty", { ftp, version(""), "Quillon 1.2 is out.", info, url, ok, "" });
     row("fileMissing", { ftp, std::nullopt, Failed, warning, "", FtpFailure::Transfer, "550" });
     row("fileTooLarge", { ftp, version("1.2") + std::string(1024 * 1024, ';'), Failed, warning, "", FtpFailure::TooLarge,
                           "larger than 1048576 bytes" });

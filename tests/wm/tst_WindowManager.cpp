@@ -78,6 +78,7 @@ class TestWindowManager : public QObject {
 private slots:
     void initTestCase();
     void captionsAndTitleButtons_asTheProgramGivesThem();
+    void inputDialogAndPrompt_standAtTheSamePlaceEveryTime();
 };
 
 void TestWindowManager::initTestCase()
@@ -143,6 +144,47 @@ void TestWindowManager::captionsAndTitleButtons_asTheProgramGivesThem()
     });
     action(w, "MenuVerifyVerifyHostsQQD")->trigger();
     QCOMPARE(w.state().store.wait().size(), std::size_t(1));
+}
+
+// Where the window manager shows a dialog, once it has placed it.
+QPoint shownAt(QWidget* dialog)
+{
+    QTest::qWait(300);
+    return dialog->geometry().topLeft();
+}
+
+void TestWindowManager::inputDialogAndPrompt_standAtTheSamePlaceEveryTime()
+{
+    MainWindowFixture f;
+    f.writeSettings("StartSplash=0\r\nCheckOnLine=0\r\n");
+    f.programDir.write("Quillon.d01", "0 waiting.example\r\n");
+    ui::TFormMain& w = f.start(true, true);
+    QTRY_COMPARE(shownTitle(&w), QStringLiteral("Quillon"));
+    // As a person meets it: the window manager has framed the main window.
+    QTRY_VERIFY(w.frameGeometry() != w.geometry());
+
+    std::vector<QPoint> input;
+    for (int i = 0; i < 3; ++i) {
+        whenModal([&](QWidget* dialog) {
+            input.push_back(shownAt(dialog));
+            child<QPushButton>(dialog, "ButtonCancel")->click();
+        });
+        action(w, "MenuEditFindHost")->trigger();
+    }
+    QCOMPARE(input.size(), std::size_t(3));
+    QCOMPARE(input[1], input[0]);
+    QCOMPARE(input[2], input[0]);
+
+    std::vector<QPoint> prompt;
+    for (int i = 0; i < 2; ++i) {
+        whenModal([&](QWidget* dialog) {
+            prompt.push_back(shownAt(dialog));
+            child<QPushButton>(dialog, "Button2")->click(); // Wait
+        });
+        action(w, "MenuVerifyVerifyHostsQQD")->trigger();
+    }
+    QCOMPARE(prompt.size(), std::size_t(2));
+    QCOMPARE(prompt[1], prompt[0]);
 }
 
 QTEST_MAIN(TestWindowManager)

@@ -1,5 +1,6 @@
 #pragma once
-// FtpClient over libcurl. Each download makes its own curl handle and
+// TSimpleFTP: the update check's FTP client (FTPClient2 of the main window),
+// an FtpClient over libcurl. Each download makes its own curl handle and
 // connection and closes both before returning; libcurl keeps no cache of
 // downloaded files, so every download is fetched from the server again.
 //
@@ -16,9 +17,9 @@
 
 namespace quillon::platform {
 
-class CurlFtpClient final : public FtpClient {
+class TSimpleFTP final : public FtpClient {
 public:
-    CurlFtpClient();
+    TSimpleFTP();
     FtpResult download(const FtpRequest& request, const std::atomic<bool>& cancel) override;
 };
 

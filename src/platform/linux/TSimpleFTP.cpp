@@ -1,4 +1,4 @@
-#include "platform/linux/CurlFtpClient.h"
+#include "platform/linux/TSimpleFTP.h"
 
 #include <curl/curl.h>
 
@@ -174,12 +174,12 @@ bool connectFailed(CURL* curl, CURLcode code)
 
 } // namespace
 
-CurlFtpClient::CurlFtpClient()
+TSimpleFTP::TSimpleFTP()
 {
     initialiseCurl();
 }
 
-FtpResult CurlFtpClient::download(const FtpRequest& request, const std::atomic<bool>& cancel)
+FtpResult TSimpleFTP::download(const FtpRequest& request, const std::atomic<bool>& cancel)
 {
     if (const CURLcode init = initialiseCurl(); init != CURLE_OK)
         return { FtpFailure::Connect, {}, curl_easy_strerror(init) };
