@@ -37,12 +37,34 @@ std::string AddressSortKey(std::string_view address)
 
 namespace {
 
+// A text key with its first eight bytes in one number (most significant
+// first, zeros after a shorter text): most comparisons end there, without
+// reading the text where its record lies. Compared as unsigned bytes.
+struct TextKey {
+    std::uint64_t head = 0;
+    std::string_view text;
+
+    explicit TextKey(std::string_view t)
+        : text(t)
+    {
+        for (std::size_t i = 0; i < 8; ++i)
+            head = (head << 8) | (i < t.size() ? static_cast<unsigned char>(t[i]) : 0u);
+    }
+    bool operator<(const TextKey& other) const
+    {
+        if (head != other.head)
+            return head < other.head;
+        const std::size_t skip = std::min<std::size_t>(8, std::min(text.size(), other.text.size()));
+        return text.substr(skip) < other.text.substr(skip);
+    }
+};
+
 // The keys of the records, worked out once: numbers for status, date and
 // frequency, texts (compared as unsigned bytes) for the others.
 struct Keys {
     SortKey key;
     std::vector<double> numbers;
-    std::vector<std::string_view> texts;
+    std::vector<TextKey> texts;
     std::vector<std::string> ownTexts; // the address keys
 
     Keys(const std::vector<const TRecHost*>& records, SortKey k)
@@ -61,7 +83,9 @@ struct Keys {
             ownTexts.reserve(n);
             for (const TRecHost* r : records)
                 ownTexts.push_back(AddressSortKey(r->IP));
-            texts.assign(ownTexts.begin(), ownTexts.end());
+            texts.reserve(n);
+            for (const std::string& t : ownTexts)
+                texts.emplace_back(t);
             break;
         case SortKey::HostName:
         case SortKey::Alias:
