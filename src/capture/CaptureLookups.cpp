@@ -79,6 +79,8 @@ void CaptureLookups::startWorker()
 
 void CaptureLookups::admit(core::App& app, const std::string& name, bool verifyNow)
 {
+    if (onVisit)
+        onVisit(app, name);
     const bool asked = std::any_of(m_asked.begin(), m_asked.end(), [&name](const std::shared_ptr<Request>& r) {
         return core::equalsIgnoreCase(r->name, name);
     });

@@ -50,7 +50,9 @@ public:
 
     // A captured name: AdmitCapturedHost at once when no lookup is needed,
     // else the lookup is asked for and the admission waits for its answer.
+    // The visit is told to onVisit first, when set.
     void admit(core::App& app, const std::string& name, bool verifyNow);
+    std::function<void(core::App& app, const std::string& name)> onVisit;
     // Admits the captures whose answers have arrived (see the rules).
     void applyAnswers(core::App& app);
     // Whether captures wait for their lookups' answers.

@@ -40,7 +40,7 @@ void autoSaveStep(App& app)
     // save at every tick: it means no AutoSave.
     if (!s.settings.AutoSave)
         s.store.setPendingChanges(0);
-    else if (s.settings.AutoSaveCount > 0 && s.store.pendingChanges() >= s.settings.AutoSaveCount)
+    else if ((s.settings.AutoSaveCount > 0 && s.store.pendingChanges() >= s.settings.AutoSaveCount) || s.saveSoon)
         autoSaveAndRefresh(app);
 }
 

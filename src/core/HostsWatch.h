@@ -16,7 +16,8 @@ inline constexpr const char* ReloadQuestion =
 void TimerFilesTick(App& app);
 
 // Saves once AutoSaveCount changes are pending (never with a count of 0 or
-// less); with AutoSave off, pending changes are forgotten.
+// less), or a change that should not wait is (ProgramState::saveSoon); with
+// AutoSave off, pending changes are forgotten.
 void autoSaveStep(App& app);
 
 } // namespace quillon::core

@@ -12,6 +12,7 @@ OptionValues loadOptions(const Settings& settings, platform::Autostart& autostar
     v.autoSaveCount = optionFieldText(settings.AutoSaveCount);
     v.autoVerifyHostsDays = optionFieldText(settings.AutoVerifyHostsDays);
     v.autoVerifyHostsQQDDays = optionFieldText(settings.AutoVerifyHostsQQDDays);
+    v.refreshAfterHours = std::to_string(settings.RefreshAfterHours);
     return v;
 }
 
@@ -41,6 +42,7 @@ Outcome applyOptions(ProgramState& state, platform::FileSystem& fs, platform::Au
     s.AutoSaveCount = optionNumberFromText(values.autoSaveCount);
     s.AutoVerifyHostsDays = optionNumberFromText(values.autoVerifyHostsDays);
     s.AutoVerifyHostsQQDDays = optionNumberFromText(values.autoVerifyHostsQQDDays);
+    s.RefreshAfterHours = refreshHoursFromText(values.refreshAfterHours);
 
     IniFile ini(fs, state.paths.ini);
     return writeOptions(ini, s);

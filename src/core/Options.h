@@ -20,6 +20,7 @@ struct OptionValues {
     std::string autoSaveCount;
     std::string autoVerifyHostsDays;
     std::string autoVerifyHostsQQDDays;
+    std::string refreshAfterHours;
 };
 
 // The values the dialog opens with: the settings in memory (the file is not

@@ -64,6 +64,10 @@ struct ProgramState {
     // file is an entry set on purpose.
     std::string ownHostName;
 
+    // A change that should not wait for AutoSaveCount changes (a visited
+    // host's address that moved): AutoSave writes it at its next tick.
+    bool saveSoon = false;
+
     bool hostsListDue = false;
     bool waitListDue = false;
     int activity = ActivityNone;

@@ -372,8 +372,10 @@ SaveReport writeAllLists(App& app)
     SaveReport report;
     setActivityIndicator(app, ActivitySaving);
     writeLists(app, report);
-    if (report.outcome)
+    if (report.outcome) {
         app.state.store.setPendingChanges(0);
+        app.state.saveSoon = false;
+    }
     if (report.complete())
         app.state.shownAutoSaveFailure.clear();
     // Only AutoSave holds back after a refusal; any other save asks again and

@@ -66,6 +66,7 @@ void readRemainingSettings(const IniFile& ini, const DateTimeText& dateTimeText,
     const auto updateServer = ini.readString(SettingsSection, "UpdateServer");
     s.UpdateServer = updateServer && !updateServer->empty() ? *updateServer : d.UpdateServer;
     s.LookAhead = std::clamp(readInt("LookAhead", d.LookAhead), 1, MaxLookAhead);
+    s.RefreshAfterHours = std::clamp(readInt("RefreshAfterHours", d.RefreshAfterHours), 0, MaxRefreshAfterHours);
 }
 
 Settings readSettings(const IniFile& ini, const DateTimeText& dateTimeText)
@@ -107,7 +108,9 @@ Outcome writeOptions(IniFile& ini, const Settings& s)
     // The browsers' own histories come after the keys the program always had.
     if (Outcome o = ini.writeBool(SettingsSection, "CaptureFirefox", s.CaptureFirefox); !o)
         return o;
-    return ini.writeBool(SettingsSection, "CaptureChromium", s.CaptureChromium);
+    if (Outcome o = ini.writeBool(SettingsSection, "CaptureChromium", s.CaptureChromium); !o)
+        return o;
+    return ini.writeInteger(SettingsSection, "RefreshAfterHours", s.RefreshAfterHours);
 }
 
 Outcome writeQQDLastVerify(IniFile& ini, TDateTime value, const DateTimeText& dateTimeText)
@@ -136,6 +139,12 @@ int optionNumberFromText(std::string_view text)
 {
     const int value = parseDecimalInteger(trimBlanks(text)).value_or(0);
     return value <= 0 ? 1 : value;
+}
+
+int refreshHoursFromText(std::string_view text)
+{
+    return std::clamp(parseDecimalInteger(trimBlanks(text)).value_or(Settings {}.RefreshAfterHours), 0,
+                      MaxRefreshAfterHours);
 }
 
 std::string optionFieldText(int value)

@@ -25,6 +25,8 @@ inline constexpr std::string_view SettingsSection = "Settings";
 // The most lookups a run keeps on their way (threads, and queries to the
 // name servers, at once).
 inline constexpr int MaxLookAhead = 64;
+// The most hours RefreshAfterHours may say (the four digits of its field).
+inline constexpr int MaxRefreshAfterHours = 9999;
 
 struct Settings {
     bool StartSplash = true;
@@ -70,6 +72,10 @@ struct Settings {
     // take about 8 s; at 16 no run could take under 15 s (240 s of waiting
     // shared by 16 lookups at a time).
     int LookAhead = 32;
+    // A visited host verified longer ago than this many hours has its
+    // address checked again in the background (the Options dialog's
+    // Advanced page); 0 never. Held to 0 to MaxRefreshAfterHours.
+    int RefreshAfterHours = 24;
 
     bool operator==(const Settings&) const = default;
 };
@@ -77,12 +83,13 @@ struct Settings {
 // Start-up reads StartSplash alone first, to show the splash window early.
 bool readStartSplash(const IniFile& ini);
 // StartTNA through WindowMax in member order, then HostsFolder,
-// UpdateServer and LookAhead.
+// UpdateServer, LookAhead and RefreshAfterHours.
 void readRemainingSettings(const IniFile& ini, const DateTimeText& dateTimeText, Settings& settings);
 Settings readSettings(const IniFile& ini, const DateTimeText& dateTimeText);
 
-// The fourteen keys of the Options dialog, from StartSplash to CheckOnLine;
-// stops at the first failed write and returns it.
+// The fourteen keys of the Options dialog, from StartSplash to CheckOnLine,
+// then those it has beside them (CaptureFirefox, CaptureChromium,
+// RefreshAfterHours); stops at the first failed write and returns it.
 Outcome writeOptions(IniFile& ini, const Settings& settings);
 Outcome writeQQDLastVerify(IniFile& ini, TDateTime value, const DateTimeText& dateTimeText);
 // WindowMax always; the bounds (WindowTop, WindowLeft, WindowHeight,
@@ -97,5 +104,8 @@ int optionNumberFromText(std::string_view text);
 // value as the field gives it back, so that a number set by hand outside
 // 1 to 999 (AutoSaveCount=-5) shows what applying the dialog makes of it.
 std::string optionFieldText(int value);
+// The RefreshAfterHours field (four digits, 0 switches it off): the text as a
+// decimal integer, the default when it is not one.
+int refreshHoursFromText(std::string_view text);
 
 } // namespace quillon::core

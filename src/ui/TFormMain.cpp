@@ -30,6 +30,8 @@
 #include "verify/frmVerify.h"
 #include "verify/Scheduler.h"
 #include "verify/TWinshoeIPWatch.h"
+#include "verify/FreshOnUse.h"
+#include "platform/linux/NameServerQuery.h"
 #include "platform/linux/KernelRouteAddress.h"
 #include "verify/VerificationRuns.h"
 #include "ui/HostListModel.h"
@@ -131,6 +133,9 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
     m_lookups = std::make_unique<capture::CaptureLookups>(
         m_env.lookupResolver ? m_env.lookupResolver
                              : std::shared_ptr<platform::Resolver>(std::shared_ptr<void>(), &m_env.resolver));
+    m_fresh = std::make_unique<verify::FreshOnUse>(m_env.dns ? m_env.dns
+                                                             : std::make_shared<platform::NameServerQuery>());
+    m_lookups->onVisit = [this](core::App& app, const std::string& name) { m_fresh->visited(app, name); };
     if (!m_env.programs) {
         m_noPrograms = std::make_unique<NoPrograms>();
         m_env.programs = m_noPrograms.get();
@@ -283,6 +288,7 @@ void TFormMain::connectCommands()
     });
     connect(m_timerLookups, &QTimer::timeout, this, [this] {
         m_lookups->applyAnswers(*m_app);
+        m_fresh->applyAnswers(*m_app, [this](const std::string& text) { showStatusMessage(text); });
         pollCaptureLookups();
     });
     connect(m_timerCheck, &QTimer::timeout, this, [this] { verify::TimerCheckTimer(*m_app); });
@@ -547,7 +553,7 @@ void TFormMain::setInterfaceUnlocked(bool on)
     const bool timersOn = on && !m_state->ending;
     for (const core::Timer which : { core::Timer::DDE, core::Timer::Files, core::Timer::Check, core::Timer::History })
         switchTimer(timer(which), timersOn && core::timerMayRun(s, which));
-    switchTimer(m_timerLookups, timersOn && m_lookups->pending());
+    switchTimer(m_timerLookups, timersOn && (m_lookups->pending() || m_fresh->pending()));
     m_watch->setEnabled(timersOn);
     for (QMenu* menu : m_menu->topLevelMenus())
         menu->menuAction()->setEnabled(on);
@@ -556,7 +562,8 @@ void TFormMain::setInterfaceUnlocked(bool on)
 
 void TFormMain::pollCaptureLookups()
 {
-    switchTimer(m_timerLookups, m_state->unlocked && !m_state->ending && m_lookups->pending());
+    switchTimer(m_timerLookups,
+                m_state->unlocked && !m_state->ending && (m_lookups->pending() || m_fresh->pending()));
 }
 
 void TFormMain::setTimerEnabled(core::Timer which, bool enabled)
@@ -609,7 +616,26 @@ void TFormMain::setBusyCursor(bool busy)
 
 void TFormMain::setStatusPanelText(int panel, const std::string& text)
 {
+    // Under a message, panel 1's own text waits for the message to go.
+    if (panel == 1 && m_messageTimer && m_messageTimer->isActive()) {
+        m_panel1Text = QString::fromLocal8Bit(text);
+        return;
+    }
     m_status->setPanelText(panel, QString::fromLocal8Bit(text));
+}
+
+void TFormMain::showStatusMessage(const std::string& text)
+{
+    if (!m_messageTimer) {
+        m_messageTimer = new QTimer(this);
+        m_messageTimer->setSingleShot(true);
+        m_messageTimer->setInterval(10000);
+        connect(m_messageTimer, &QTimer::timeout, this, [this] { m_status->setPanelText(1, m_panel1Text); });
+    }
+    if (!m_messageTimer->isActive())
+        m_panel1Text = m_status->panelText(1);
+    m_status->setPanelText(1, QString::fromLocal8Bit(text));
+    m_messageTimer->start();
 }
 
 std::vector<int> TFormMain::selectedRows(int page) const

@@ -14,6 +14,7 @@
 #include "platform/FtpClient.h"
 #include "platform/LocaleFormats.h"
 #include "platform/DefaultRouteAddress.h"
+#include "platform/DnsQuery.h"
 #include "platform/PrivilegedHostsWriter.h"
 #include "platform/UrlOpener.h"
 
@@ -28,6 +29,7 @@ class QSocketNotifier;
 
 namespace quillon::verify {
 class TWinshoeIPWatch;
+class FreshOnUse;
 }
 namespace quillon::capture {
 class CaptureLookups;
@@ -74,6 +76,9 @@ struct MainWindowEnvironment {
     platform::Autostart* autostart = nullptr;
     // The update check's FTP client; libcurl's unless given.
     platform::FtpClient* ftp = nullptr;
+    // The name servers asked about visited hosts' addresses, past the hosts
+    // file; those of /etc/resolv.conf unless given. Safe on any thread.
+    std::shared_ptr<platform::DnsQuery> dns {};
     // Where the connection watch reads the computer's address; the kernel's
     // default route unless given.
     platform::DefaultRouteAddress* routeAddress = nullptr;
@@ -120,6 +125,9 @@ public:
     void setCurrentPage(int page) override;
     void processEvents() override;
     void setStatusPanelText(int panel, const std::string& text) override;
+    // A message in the widest panel (the current host's) for ten seconds,
+    // after which the panel shows what it showed before.
+    void showStatusMessage(const std::string& text);
     std::vector<int> selectedRows(int page) const override;
     void selectRows(int page, const std::vector<int>& rows) override;
     void selectCurrentRow(int page, int row) override;
@@ -195,6 +203,10 @@ private:
     QTimer* m_timerHistory = nullptr;
     std::unique_ptr<capture::HistoryFollower> m_follower;
     std::unique_ptr<capture::CaptureLookups> m_lookups;
+    // Checks of visited hosts' addresses with the name servers.
+    std::unique_ptr<verify::FreshOnUse> m_fresh;
+    QString m_panel1Text;       // what panel 1 shows under a message
+    QTimer* m_messageTimer = nullptr;
     QTimer* m_timerLookups = nullptr;
     std::unique_ptr<capture::LinuxBrowserLauncher> m_launcher;
     class NoPrograms;

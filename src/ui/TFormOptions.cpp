@@ -152,6 +152,24 @@ TFormOptions::TFormOptions(const core::OptionValues& values, const QStringList& 
     dialUpColumn->addWidget(m_checkOnLine);
     body->layout()->addWidget(dialUp);
 
+    // Addresses of visited hosts checked with the name servers while in use.
+    auto* fresh = new QGroupBox(QStringLiteral("Visited Hosts"), body);
+    fresh->setObjectName(QStringLiteral("GroupBoxRefresh"));
+    auto* freshRow = new QHBoxLayout(fresh);
+    auto* freshText = new QLabel(QStringLiteral("Check the address of a visited Host after:"), fresh);
+    freshText->setObjectName(QStringLiteral("lblRefreshAfterHours"));
+    m_refreshAfterHours = new QLineEdit(fresh);
+    m_refreshAfterHours->setObjectName(QStringLiteral("mskRefreshAfterHours"));
+    m_refreshAfterHours->setInputMask(QStringLiteral("0000;_"));
+    m_refreshAfterHours->setFixedWidth(m_refreshAfterHours->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
+    m_refreshAfterHours->setToolTip(QStringLiteral("0: never"));
+    freshText->setBuddy(m_refreshAfterHours);
+    freshRow->addWidget(freshText);
+    freshRow->addWidget(m_refreshAfterHours);
+    freshRow->addWidget(new QLabel(QStringLiteral("hours (0: never)"), fresh));
+    freshRow->addStretch(1);
+    body->layout()->addWidget(fresh);
+
     for (int i = 0; i < m_pages->count(); ++i)
         static_cast<QVBoxLayout*>(m_pages->widget(i)->findChild<QWidget*>(QStringLiteral("Body"))->layout())
             ->addStretch(1);
@@ -195,6 +213,7 @@ TFormOptions::TFormOptions(const core::OptionValues& values, const QStringList& 
     m_autoSaveCount->setText(QString::fromStdString(m_values.autoSaveCount));
     m_autoVerifyHostsDays->setText(QString::fromStdString(m_values.autoVerifyHostsDays));
     m_autoVerifyHostsQQDDays->setText(QString::fromStdString(m_values.autoVerifyHostsQQDDays));
+    m_refreshAfterHours->setText(QString::fromStdString(m_values.refreshAfterHours));
     for (const auto& r : rows)
         r.field->setEnabled(r.check->isChecked());
 
@@ -292,6 +311,7 @@ core::OptionValues TFormOptions::values() const
     v.autoSaveCount = fieldText(*m_autoSaveCount);
     v.autoVerifyHostsDays = fieldText(*m_autoVerifyHostsDays);
     v.autoVerifyHostsQQDDays = fieldText(*m_autoVerifyHostsQQDDays);
+    v.refreshAfterHours = fieldText(*m_refreshAfterHours);
     return v;
 }
 

@@ -71,6 +71,7 @@ private:
     QCheckBox* m_autoVerifyHostsQQD = nullptr;
     QLineEdit* m_autoVerifyHostsQQDDays = nullptr;
     QCheckBox* m_checkOnLine = nullptr;
+    QLineEdit* m_refreshAfterHours = nullptr;
 };
 
 } // namespace quillon::ui

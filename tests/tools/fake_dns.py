@@ -8,7 +8,8 @@ name ending in .SUFFIX with IP. Other names get NXDOMAIN; other query types
 for a known name an empty answer. A name may be given again on standard
 input while the server runs ("NAME=IP" moves it, "NAME=" removes it), so a
 test can move a host. Each query is logged as "NAME TYPE" to FILE. Prints
-"READY" once it listens. Standard library only.
+"READY PORT" once it listens (PORT 0 picks a free one). Standard library
+only.
 """
 
 import socket
@@ -90,7 +91,7 @@ def main():
 
     sock = socket.socket(socket.AF_INET6 if ":" in address else socket.AF_INET, socket.SOCK_DGRAM)
     sock.bind((address, port))
-    print("READY", flush=True)
+    print("READY %d" % sock.getsockname()[1], flush=True)
     while True:
         query, peer = sock.recvfrom(4096)
         try:

@@ -10,7 +10,9 @@
 # Checks: the start asks no question; the pages both browsers visit are
 # verified into /etc/hosts at the exit; the system's lines and the LAN line
 # stand there with their addresses and names; a second start and exit with
-# no change leave /etc/hosts as it was (same inode, same time).
+# no change leave /etc/hosts as it was (same inode, same time); and, visited
+# while the program runs, a host whose address moved since its verification
+# two days ago stands at its new address in /etc/hosts within seconds.
 #
 # Everything happens in private mount and network namespaces: /etc is an
 # overlay whose writes stay in a temporary folder, and the network is a veth
@@ -132,6 +134,20 @@ inside() {
     end_quillon
     after=$(stat -c '%i %Y.%y' /etc/hosts)
     [ "$before" = "$after" ] || fail "a start and exit without a change rewrote /etc/hosts ($before, then $after)"
+
+    # Fresh on use: two hosts verified two days ago, one of them moved since
+    # (the name server gives 203.0.113.7 for every *.quillon.test name).
+    local stamp
+    stamp="#Quillon|$(date -d '2 days ago' '+%Y/%m/%d|%H.%M.%S')|1|0#"
+    printf '203.0.113.7 stay.quillon.test  %s\r\n198.51.100.9 moved.quillon.test  %s\r\n' "$stamp" "$stamp" >> /etc/hosts
+    run_quillon third
+    $visit start-own firefox "$HOME" "$port" http://stay.quillon.test/ http://moved.quillon.test/ > /dev/null
+    for _ in $(seq 200); do grep -q '^203\.0\.113\.7 moved\.quillon\.test ' /etc/hosts && break; sleep 0.1; done
+    grep -q '^203\.0\.113\.7 moved\.quillon\.test ' /etc/hosts || fail "the moved host is not at its new address"
+    grep -q '^203\.0\.113\.7 stay\.quillon\.test ' /etc/hosts || fail "the host that stayed is not at its address"
+    [ "$(quillon_windows)" = 1 ] || fail "Quillon asked something while checking addresses"
+    $visit stop "$firefox" > /dev/null || true
+    end_quillon
     echo "stock desktop: all checks passed"
 }
 
