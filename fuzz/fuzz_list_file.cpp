@@ -8,10 +8,15 @@
 // purpose with another address), with their statuses; what the writer makes
 // of the lists reads back to the same records in the same order, is written
 // again byte for byte, and a save followed by a fresh load gives the same
-// lists.
+// lists. The change log: the hosts file as saved holds what the log takes
+// the list to hold (else every save would log changes that never were); the
+// changes from the file as read to the list as loaded, written and read
+// back, are the same; a log text kept as it is reads the same.
 
 #include "FuzzSupport.h"
 
+#include "core/ChangeLog.h"
+#include "core/DateTime.h"
 #include "core/HostAddress.h"
 #include "core/HostLine.h"
 #include "core/HostName.h"
@@ -125,6 +130,23 @@ void checkWrittenText(const std::vector<const HostSequence*>& parts, StatusFilte
     FUZZ_CHECK(rewritten == text, std::string(what) + ": " + shown(text) + " rewritten as " + shown(rewritten));
 }
 
+void checkChangeLog(MemoryFileSystem& fs, const HostStore& store, std::string_view logText)
+{
+    HostsSnapshot before;
+    FUZZ_CHECK(HostsSnapshot::ofFile(fs, HostsPath, before).ok(), "hosts snapshot failed");
+    const HostsSnapshot after = HostsSnapshot::ofHostsList(store);
+    const std::vector<ChangeEntry> changes
+        = hostsChanges(before, after, store, fs, HostsPath, *encodeDate(2024, 6, 15));
+    for (const ChangeEntry& e : changes)
+        FUZZ_CHECK(e.op == '+' || e.op == '-' || e.op == '~', formatChangeEntry(e));
+    FUZZ_CHECK(parseChangeLog(changeLogText("", changes)) == changes, shown(changeLogText("", changes)));
+
+    std::size_t lines = 0;
+    forEachLine(logText, [&](std::string_view line) { lines += line.empty() ? 0 : 1; });
+    if (lines <= ChangeLogMaxLines)
+        FUZZ_CHECK(parseChangeLog(changeLogText(logText, {})) == parseChangeLog(logText), shown(logText));
+}
+
 void load(MemoryFileSystem& fs, HostStore& store, std::vector<std::string>* ignore)
 {
     FUZZ_CHECK(loadIntoActive(fs, HostsPath, store, StatusSaved).ok(), "hosts load failed");
@@ -193,6 +215,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < ignore.size(); ++i)
         FUZZ_CHECK(ignore[i] == expectedIgnore[i], shown(ignore[i]));
 
+    checkChangeLog(fs, store, parts[3]);
+
     // The texts of the writer, as the save writes each file.
     checkWrittenText({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved, "hosts file");
     checkWrittenText({ &store.hosts(), &store.wait() }, WaitFilter, -1, "Wait list file");
@@ -209,6 +233,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const RecordPtr& r : *seq)
             FUZZ_CHECK(!r->IP.empty(), "written record keeps no address: " + shown(*r));
     }
+    HostsSnapshot saved;
+    FUZZ_CHECK(HostsSnapshot::ofFile(fs, HostsPath, saved).ok(), "saved hosts snapshot failed");
+    FUZZ_CHECK(saved.lines() == HostsSnapshot::ofHostsList(store).lines(), "the saved hosts file is not the list");
     HostStore reloaded;
     std::vector<std::string> ignoreReloaded;
     load(fs, reloaded, &ignoreReloaded);

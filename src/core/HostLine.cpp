@@ -65,6 +65,23 @@ char* writeTwoDigits(char* p, int value)
     return p;
 }
 
+// YYYY/MM/DD, between, hh.mm.ss of a date that is not 0.
+char* writeDateTime(char* p, TDateTime date, char between)
+{
+    const DateTimeFields f = decodeDateTime(date);
+    p = writePadded(p, f.year, 4);
+    *p++ = '/';
+    p = writeTwoDigits(p, f.month);
+    *p++ = '/';
+    p = writeTwoDigits(p, f.day);
+    *p++ = between;
+    p = writeTwoDigits(p, f.hour);
+    *p++ = '.';
+    p = writeTwoDigits(p, f.minute);
+    *p++ = '.';
+    return writeTwoDigits(p, f.second);
+}
+
 // The record marker, written into buffer (at least 64 bytes); returns its end.
 char* writeMarker(char* p, TDateTime date, std::int32_t status, std::int32_t freq)
 {
@@ -74,18 +91,7 @@ char* writeMarker(char* p, TDateTime date, std::int32_t status, std::int32_t fre
     } else {
         static constexpr std::string_view Head = " #Quillon|";
         p = std::copy(Head.begin(), Head.end(), p);
-        const DateTimeFields f = decodeDateTime(date);
-        p = writePadded(p, f.year, 4);
-        *p++ = '/';
-        p = writeTwoDigits(p, f.month);
-        *p++ = '/';
-        p = writeTwoDigits(p, f.day);
-        *p++ = '|';
-        p = writeTwoDigits(p, f.hour);
-        *p++ = '.';
-        p = writeTwoDigits(p, f.minute);
-        *p++ = '.';
-        p = writeTwoDigits(p, f.second);
+        p = writeDateTime(p, date, '|');
         *p++ = '|';
     }
     p = std::to_chars(p, p + 12, status).ptr;
@@ -96,6 +102,14 @@ char* writeMarker(char* p, TDateTime date, std::int32_t status, std::int32_t fre
 }
 
 } // namespace
+
+std::string listFileDateTime(TDateTime date, char between)
+{
+    if (date == 0)
+        return std::string("1899/12/30") + between + "00.00.00";
+    char text[32];
+    return std::string(text, writeDateTime(text, date, between));
+}
 
 bool parseInt32(std::string_view text, std::int32_t& value)
 {

@@ -38,6 +38,10 @@ inline bool appendHostLine(std::string& out, const TRecHost& r) { return appendH
 // The line of r; empty for a record that is not writable.
 std::string formatHostLine(const TRecHost& r);
 
+// A date and time as the record marker writes them: YYYY/MM/DD, then
+// between, then hh.mm.ss.
+std::string listFileDateTime(TDateTime date, char between);
+
 // A strict decimal integer with an optional sign that fits 32 bits.
 bool parseInt32(std::string_view text, std::int32_t& value);
 

@@ -236,4 +236,26 @@ Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& p, std:
     return commitHostsFile(fs, p, newStamp);
 }
 
+const std::string& keptCopyPath(const HostsFilePaths& paths, KeptHostsCopy copy)
+{
+    return copy == KeptHostsCopy::Original ? paths.orig : paths.bak;
+}
+
+Outcome putBackKeptCopy(platform::FileSystem& fs, const HostsFilePaths& p, KeptHostsCopy copy,
+                        const platform::FileStamp& ownStamp, platform::FileStamp& newStamp)
+{
+    // hosts.bak may be the copy a rewrite cut short still needs.
+    if (Outcome o = finishInterruptedRewrite(fs, p); !o)
+        return o;
+    const std::string& kept = keptCopyPath(p, copy);
+    if (!fs.fileExists(kept))
+        return Outcome::failure(cannotOpenFile(kept, platform::Status::fromErrno(ENOENT)));
+    if (!fs.isOwnFile(kept))
+        return Outcome::failure(ignoredForeignFile(kept, p.hosts));
+    std::string text;
+    if (platform::Status s = fs.readFile(kept, text); !s)
+        return Outcome::failure(cannotOpenFile(kept, s));
+    return replaceHostsFile(fs, p, text, ownStamp, newStamp);
+}
+
 } // namespace quillon::core

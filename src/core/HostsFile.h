@@ -68,6 +68,16 @@ Outcome commitHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, p
 Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, std::string_view text,
                          const platform::FileStamp& ownStamp, platform::FileStamp& newStamp);
 
+// The two copies the sequence keeps: hosts.orig and hosts.bak.
+enum class KeptHostsCopy { Original, Previous };
+const std::string& keptCopyPath(const HostsFilePaths& paths, KeptHostsCopy copy);
+
+// Puts the kept copy back as the hosts file, through the same replacement
+// (so the file replaced becomes hosts.bak in turn). A rewrite cut short is
+// finished first. A copy that this user (or root) did not make is refused.
+Outcome putBackKeptCopy(platform::FileSystem& fs, const HostsFilePaths& paths, KeptHostsCopy copy,
+                        const platform::FileStamp& ownStamp, platform::FileStamp& newStamp);
+
 // True while an in-place rewrite waits to be finished from hosts.tmp.
 bool rewriteLeftUnfinished(platform::FileSystem& fs, const HostsFilePaths& paths);
 

@@ -165,12 +165,24 @@ HostsHelperAnswer runHostsHelper(const std::vector<std::string>& args, const Hel
     // The arguments are never echoed: they could hold anything, line ends
     // included, and the answer is one line.
     const bool replace = args.size() == 1 && args.front() == HostsHelperTarget;
-    const bool finish = args.size() == 2 && args.front() == HostsHelperFinish && args.back() == HostsHelperTarget;
-    if (!replace && !finish)
+    const bool withOption = args.size() == 2 && args.back() == HostsHelperTarget;
+    const bool finish = withOption && args.front() == HostsHelperFinish;
+    const bool original = withOption && args.front() == HostsHelperRestoreOriginal;
+    const bool previous = withOption && args.front() == HostsHelperRestorePrevious;
+    if (!replace && !finish && !original && !previous)
         return { HelperTargetRefused, "The hosts helper writes /etc/hosts and no other file." };
     const HostsFilePaths paths = hostsFilePaths(system.folder);
     if (finish) {
         if (Outcome o = finishInterruptedRewrite(fs, paths); !o)
+            return { HelperReplaceFailed, oneLine(o.message()) };
+        return {};
+    }
+    if (original || previous) {
+        const platform::FileStamp noOwnStamp;
+        platform::FileStamp written;
+        if (Outcome o = putBackKeptCopy(fs, paths, original ? KeptHostsCopy::Original : KeptHostsCopy::Previous,
+                                        noOwnStamp, written);
+            !o)
             return { HelperReplaceFailed, oneLine(o.message()) };
         return {};
     }

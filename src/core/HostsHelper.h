@@ -5,6 +5,8 @@
 //
 //   quillon-hosts-helper /etc/hosts            < framed new text
 //   quillon-hosts-helper --finish /etc/hosts   (reads nothing)
+//   quillon-hosts-helper --restore-original /etc/hosts   (reads nothing)
+//   quillon-hosts-helper --restore-previous /etc/hosts   (reads nothing)
 //
 // It runs as root through pkexec for a person who may not write /etc, so it
 // trusts nothing it is given. The only target is the literal "/etc/hosts".
@@ -22,6 +24,10 @@
 //
 // "--finish" only completes an in-place rewrite cut short (hosts.redo), so
 // that the program can make /etc/hosts whole again at its start.
+// "--restore-original" and "--restore-previous" put /etc/hosts.orig or
+// /etc/hosts.bak back as /etc/hosts, through the same replace; only a copy
+// root owns is taken (it was kept by the replace itself), and its lines are
+// not checked: it is a hosts file the machine had before.
 //
 // It reads no environment variable. The answer is its exit status and one
 // line on standard output, which the program shows as it stands. pkexec
@@ -41,7 +47,7 @@ namespace quillon::core {
 // Exit statuses of the helper.
 enum HostsHelperStatus : int {
     HelperReplaced = 0,        // the hosts file holds the new text
-    HelperTargetRefused = 2,   // an argument list other than the two above
+    HelperTargetRefused = 2,   // an argument list other than the four above
     HelperTextRefused = 3,     // a line Quillon would not write, or a system line changed; the message says which
     HelperInputTooLarge = 4,   // the frame announces more than HostsHelperMaxInput bytes
     HelperReplaceFailed = 5,   // the replace failed; the message has the system's reason
@@ -52,6 +58,8 @@ enum HostsHelperStatus : int {
 // The one file the helper writes.
 inline constexpr std::string_view HostsHelperTarget = "/etc/hosts";
 inline constexpr std::string_view HostsHelperFinish = "--finish";
+inline constexpr std::string_view HostsHelperRestoreOriginal = "--restore-original";
+inline constexpr std::string_view HostsHelperRestorePrevious = "--restore-previous";
 // The most text it takes: a million lines written by Quillon come to about
 // 68 MB, so this leaves room for three million and more.
 inline constexpr std::size_t HostsHelperMaxInputMiB = 256;

@@ -21,6 +21,7 @@ struct Paths {
     std::string d01;
     std::string d02;
     std::string d03;
+    std::string d04; // the change log of the hosts file
     std::string n01;
     std::string n02;
     std::string ipHistory;

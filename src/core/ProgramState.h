@@ -4,6 +4,7 @@
 // activity indicator and the cancel flag.
 
 #include "core/DateTimeText.h"
+#include "core/ChangeLog.h"
 #include "core/HostStore.h"
 #include "core/HostsFrame.h"
 #include "core/Paths.h"
@@ -57,6 +58,11 @@ struct ProgramState {
     // The hosts file as this program last wrote it.
     platform::FileStamp ownHostsStamp;
     KnownText knownHosts;
+    // What the hosts file holds, for the change log, and the file's stamp
+    // then: read from the file at the first save, and again after another
+    // program wrote it.
+    std::optional<HostsSnapshot> hostsSnapshot;
+    platform::FileStamp hostsSnapshotStamp;
     KnownText knownD01;
     KnownText knownD02;
 

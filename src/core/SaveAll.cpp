@@ -1,17 +1,15 @@
 #include "core/SaveAll.h"
 
-#include "core/BackgroundWork.h"
 #include "core/FileErrors.h"
 #include "core/HostsFile.h"
 #include "core/HostsFrame.h"
+#include "core/HelperWait.h"
 #include "core/Interface.h"
 #include "core/ListFile.h"
 #include "platform/HostsCaches.h"
 
 #include <algorithm>
-#include <future>
 #include <optional>
-#include <system_error>
 
 namespace quillon::core {
 
@@ -29,6 +27,8 @@ struct Staged {
     // The hosts text when it is part of the save, or unchanged (nothing to write).
     std::optional<HostsFrame> hostsFrame;
     bool hostsUnchanged = false;
+    // What the hosts file will hold, once written.
+    std::optional<HostsSnapshot> hostsAfter;
     // The hosts text goes to the helper instead, in this frame.
     std::optional<HostsFrame> helperFrame;
     std::vector<std::string> lists;
@@ -64,9 +64,6 @@ HostsFrame frameOf(ListFileText text)
     }
     return frame.finish();
 }
-
-// Shown while the helper waits for the person's authorisation.
-constexpr const char* WaitingForPermission = "Waiting for permission to write the system hosts file...";
 
 // How long a start waits for a helper still writing the hosts file.
 constexpr int HelperWaitMs = 10000;
@@ -136,6 +133,41 @@ Outcome stageList(App& app, const std::string& path, const std::vector<const Hos
     return Outcome::success();
 }
 
+// The change log's new text beside it, when the hosts file the save writes
+// changes any line: what the file held (read from it the first time) against
+// what the save writes. A log that cannot be written holds back no other
+// file: it is reported as left alone.
+void stageChangeLog(App& app, SaveReport& report, Staged& staged)
+{
+    ProgramState& s = app.state;
+    const std::string& hosts = s.paths.hostsFile.hosts;
+    const std::string& log = s.paths.d04;
+    staged.hostsAfter = HostsSnapshot::ofHostsList(s.store);
+    // Read again when another program wrote the file since.
+    if (!s.hostsSnapshot || app.fs.stamp(hosts) != s.hostsSnapshotStamp) {
+        s.hostsSnapshot.reset();
+        s.hostsSnapshotStamp = app.fs.stamp(hosts);
+        HostsSnapshot before;
+        if (platform::Status st = HostsSnapshot::ofFile(app.fs, hosts, before); !st)
+            return report.skip(log, cannotOpenFile(hosts, st));
+        s.hostsSnapshot = std::move(before);
+    }
+    const std::vector<ChangeEntry> changes
+        = hostsChanges(*s.hostsSnapshot, *staged.hostsAfter, s.store, app.fs, hosts, now(app.clock));
+    if (changes.empty())
+        return;
+    std::string old;
+    if (app.fs.stamp(log).exists) {
+        if (platform::Status st = app.fs.readFile(log, old); !st)
+            return report.skip(log, cannotOpenFile(log, st));
+    }
+    if (platform::Status st = app.fs.writeFile(stagedName(log), changeLogText(old, changes)); !st) {
+        app.fs.removeFile(stagedName(log));
+        return report.skip(log, cannotCreateFile(log, st));
+    }
+    staged.lists.push_back(log);
+}
+
 // Every new text, beside its file.
 Outcome stage(App& app, SaveReport& report, Staged& staged)
 {
@@ -160,6 +192,8 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
             return o;
         staged.hostsPath = s.paths.hostsFile.hosts;
     }
+    if (!staged.hostsPath.empty() || staged.helperFrame)
+        stageChangeLog(app, report, staged);
     if (s.blocked.d01) {
         if (!sameAsLoaded(s.knownD01, frameOf(ListFileText({ &store.hosts(), &store.wait() }, WaitFilter, -1))))
             report.skip(s.paths.d01, notSavedUnreadable(s.paths.d01));
@@ -224,18 +258,6 @@ Outcome commitList(App& app, const std::string& path)
 Outcome writeThroughHelper(App& app, const HostsFrame& frame, SaveReport& report)
 {
     ProgramState& s = app.state;
-    // The person may take their time over the password: the helper runs on
-    // a worker and the window keeps handling its events meanwhile, under the
-    // interface lock, so that nothing changes the records the worker reads
-    // (the captures' answers wait for the unlock too).
-    std::optional<InterfaceLockGuard> lock;
-    if (s.unlocked)
-        lock.emplace(app);
-    WorkPanelSetup panel;
-    panel.action = WaitingForPermission;
-    panel.cancelEnabled = false; // the authentication box has its own Cancel
-    app.dialogs.showWorkPanel(panel);
-    app.dialogs.repaintWorkPanel();
     ListFileText text = hostsText(s.store);
     bool headerSent = false;
     std::function<bool(std::string&)> next = [&](std::string& piece) {
@@ -246,17 +268,8 @@ Outcome writeThroughHelper(App& app, const HostsFrame& frame, SaveReport& report
         }
         return text.next(piece);
     };
-    std::future<platform::HostsWriteResult> done;
-    try {
-        done = std::async(std::launch::async, [&app, &next] { return app.hostsWriter->writePieces(next); });
-    } catch (const std::system_error&) {
-        std::promise<platform::HostsWriteResult> now; // no thread to be had: the window waits unpainted
-        now.set_value(app.hostsWriter->writePieces(next));
-        done = now.get_future();
-    }
-    waitHandlingEvents(done, [&app] { app.shell.processEvents(); });
-    const platform::HostsWriteResult written = done.get();
-    app.dialogs.hideWorkPanel();
+    const platform::HostsWriteResult written
+        = waitForHelper(app, [&app, &next] { return app.hostsWriter->writePieces(next); });
     if (written.ok()) {
         // /etc/hosts is readable by all: its new stamp is ours.
         s.ownHostsStamp = app.fs.stamp(s.paths.hostsFile.hosts);
@@ -296,6 +309,8 @@ Outcome commit(App& app, const Staged& staged, SaveReport& report)
             removeJournal(app);
             return o;
         }
+        s.hostsSnapshot = staged.hostsAfter;
+        s.hostsSnapshotStamp = s.ownHostsStamp;
     }
     if (!staged.hostsPath.empty()) {
         platform::FileStamp written;
@@ -311,6 +326,8 @@ Outcome commit(App& app, const Staged& staged, SaveReport& report)
         s.ownHostsStamp = written;
         s.hostsAge = written;
         s.knownHosts = { written, staged.hostsFrame };
+        s.hostsSnapshot = staged.hostsAfter;
+        s.hostsSnapshotStamp = written;
         markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
         // Caches of the system's hosts file are told to read it again.
         if (s.paths.hostsFile.folder == "/etc")
@@ -344,7 +361,7 @@ void writeLists(App& app, SaveReport& report)
 // else.
 bool isJournalFile(const Paths& paths, const std::string& path)
 {
-    return path == paths.hostsFile.hosts || path == paths.d01 || path == paths.d02;
+    return path == paths.hostsFile.hosts || path == paths.d01 || path == paths.d02 || path == paths.d04;
 }
 
 } // namespace

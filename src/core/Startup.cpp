@@ -42,7 +42,7 @@ void loadActiveLists(App& app)
 void removeStaleTemporaries(App& app)
 {
     const ProgramState& s = app.state;
-    std::vector<std::string> stale { s.paths.d01 + ".tmp", s.paths.d02 + ".tmp", s.paths.d03 + ".tmp",
+    std::vector<std::string> stale { s.paths.d01 + ".tmp", s.paths.d02 + ".tmp", s.paths.d03 + ".tmp", s.paths.d04 + ".tmp",
                                      s.paths.ini + ".tmp", s.paths.ipHistory + ".tmp" };
     // The hosts folder only where this user writes it, and not while a
     // rewrite still needs its copy.

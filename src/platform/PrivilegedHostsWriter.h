@@ -4,7 +4,8 @@
 // /etc/hosts itself, with the same sequence the program uses (on Linux,
 // quillon-hosts-helper run through pkexec). The text goes as it is given
 // (the caller frames it); write() returns when the helper has answered, the
-// person's authorisation included. It writes no other file.
+// person's authorisation included. It writes no other file than the hosts
+// file and the copies the replace keeps beside it.
 
 #include <functional>
 #include <string>
@@ -43,6 +44,9 @@ public:
     virtual HostsWriteResult writePieces(const std::function<bool(std::string& piece)>& next) = 0;
     // Has the helper finish an in-place rewrite of /etc/hosts cut short.
     virtual HostsWriteResult finishRewrite() = 0;
+    // Has the helper put /etc/hosts.orig (original) or /etc/hosts.bak back
+    // as /etc/hosts.
+    virtual HostsWriteResult putBackKeptCopy(bool original) = 0;
     // The same with the whole text at hand.
     HostsWriteResult write(std::string_view text)
     {

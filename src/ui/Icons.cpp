@@ -70,12 +70,12 @@ struct MenuPicture {
     Art art;
 };
 
-const std::array<MenuPicture, 32>& menuPictures()
+const std::array<MenuPicture, 33>& menuPictures()
 {
     using art::Badge;
     using enum MenuIcon;
     namespace pal = art::palette;
-    static const std::array<MenuPicture, 32> pictures{{
+    static const std::array<MenuPicture, 33> pictures{{
         {OpenHost, "internet-web-browser",
          [](QPainter& p, qreal px) {
              shrunk(p, px, 13.0, [](QPainter& q, qreal qpx) { art::globe(q, qpx, pal::Blue); });
@@ -125,6 +125,11 @@ const std::array<MenuPicture, 32>& menuPictures()
         {AutoVerify, "view-refresh", art::refreshArrows},
         {ManualVerify, "", [](QPainter& p, qreal px) { art::magnifier(p, px, true); }},
         {IgnoreList, "", art::forbidden},
+        {HostsChanges, "document-open-recent",
+         [](QPainter& p, qreal px) {
+             art::document(p, px);
+             art::badge(p, px, Badge::Clock);
+         }},
         {Options, "preferences-system", art::gear},
         {ImportIECache, "", globeWithBadge(pal::Blue, Badge::Clock)},
         {ImportIEFavorites, "", globeWithBadge(pal::Blue, Badge::Star)},

@@ -56,6 +56,7 @@ enum class MenuIcon {
     AutoVerify,
     ManualVerify,
     IgnoreList,
+    HostsChanges,
     Options,
     ImportIECache,
     ImportIEFavorites,

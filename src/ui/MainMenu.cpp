@@ -141,6 +141,7 @@ void MainMenu::buildMainMenu(QMenuBar* bar)
     addItem(tools, "MenuToolsManualVerify", "Addresses &Verification...", icon(MenuIcon::ManualVerify));
     tools->addSeparator();
     addItem(tools, "MenuToolsIgnoreList", "Hosts to be &Ignored...", icon(MenuIcon::IgnoreList));
+    addItem(tools, "MenuToolsHostsChanges", "Hosts File &Changes...", icon(MenuIcon::HostsChanges));
     tools->addSeparator();
     addItem(tools, "MenuToolsOptions", "&Options...", icon(MenuIcon::Options));
 

@@ -5,6 +5,7 @@
 #include "core/IniFile.h"
 #include "core/Interface.h"
 #include "core/Options.h"
+#include "core/HostsRestore.h"
 #include "core/ProductInfo.h"
 #include "core/HostsWatch.h"
 #include "core/WindowPlacement.h"
@@ -42,6 +43,7 @@
 #include "ui/StatusPanels.h"
 #include "ui/TFormAbout.h"
 #include "ui/TFormOptions.h"
+#include "ui/TFormChanges.h"
 #include "ui/TFormStatusChart.h"
 #include "ui/TFormSplash.h"
 #include "ui/TrayIcon.h"
@@ -409,6 +411,8 @@ void TFormMain::connectCommands()
     });
     connect(m_menu->action(QStringLiteral("MenuToolsOptions")), &QAction::triggered, this,
             &TFormMain::MenuToolsOptionsClick);
+    connect(m_menu->action(QStringLiteral("MenuToolsHostsChanges")), &QAction::triggered, this,
+            &TFormMain::MenuToolsHostsChangesClick);
     connect(m_menu->action(QStringLiteral("MenuHelpStatusChart")), &QAction::triggered, this,
             &TFormMain::MenuHelpStatusChartClick);
     connect(m_menu->action(QStringLiteral("MenuHelpAbout")), &QAction::triggered, this, &TFormMain::MenuHelpAboutClick);
@@ -750,6 +754,29 @@ void TFormMain::MenuToolsOptionsClick()
         },
         this);
     dialog.exec();
+}
+
+void TFormMain::MenuToolsHostsChangesClick()
+{
+    const core::InterfaceLockGuard lock(*m_app);
+    HostsChangesActions actions;
+    actions.readLog = [this] {
+        std::vector<core::ChangeEntry> entries;
+        if (const core::Outcome o = core::readChangeLog(m_env.fs, m_state->paths.d04, entries); !o)
+            core::reportError(*m_app, o.message());
+        return entries;
+    };
+    actions.copyExists = [this](core::KeptHostsCopy copy) { return core::keptCopyExists(*m_app, copy); };
+    actions.restore = [this](core::KeptHostsCopy copy) {
+        const bool restored = core::restoreHostsFile(*m_app, copy);
+        if (restored) {
+            for (HostListView* view : m_views)
+                view->fitColumns();
+        }
+        return restored;
+    };
+    TFormChanges changes(std::move(actions), this);
+    changes.exec();
 }
 
 void TFormMain::MenuHelpStatusChartClick()

@@ -146,6 +146,7 @@ public:
     void MenuVerifyClick();
     void PopupMenu1Popup(const QPoint& globalPos);
     void MenuToolsOptionsClick();
+    void MenuToolsHostsChangesClick();
     void MenuHelpStatusChartClick();
     void MenuHelpAboutClick();
     // The program exit: save, keep the placement, close, quit. False when

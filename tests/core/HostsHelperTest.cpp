@@ -116,6 +116,26 @@ TEST_F(HostsHelperTest, finish_completesARewriteCutShortAndReadsNothing)
     EXPECT_FALSE(dir.exists("hosts.redo"));
 }
 
+// The kept copies go back through the same replace, byte for byte, and read
+// no input; a missing copy changes nothing.
+TEST_F(HostsHelperTest, restore_putsTheKeptCopyBack)
+{
+    ASSERT_EQ(run(EtcHosts, Good).status, HelperReplaced);
+    HostsHelperAnswer a = runOn(dir, fs, { "--restore-original", "/etc/hosts" }, "never read");
+    EXPECT_EQ(a.status, HelperReplaced) << a.message;
+    EXPECT_EQ(dir.read("hosts"), Foreign);
+    EXPECT_EQ(dir.read("hosts.bak"), Good);
+    a = runOn(dir, fs, { "--restore-previous", "/etc/hosts" }, "never read");
+    EXPECT_EQ(a.status, HelperReplaced) << a.message;
+    EXPECT_EQ(dir.read("hosts"), Good);
+
+    std::filesystem::remove(dir.file("hosts.orig"));
+    a = runOn(dir, fs, { "--restore-original", "/etc/hosts" }, "");
+    EXPECT_EQ(a.status, HelperReplaceFailed);
+    EXPECT_EQ(a.message, "Cannot open file \"" + dir.file("hosts.orig") + "\". No such file or directory");
+    EXPECT_EQ(dir.read("hosts"), Good);
+}
+
 namespace {
 
 struct FrameCase {
@@ -291,7 +311,9 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase { "otherFolder", { "/tmp/hosts" } }, TargetCase { "doubleSlash", { "/etc//hosts" } },
                       TargetCase { "relative", { "hosts" } }, TargetCase { "trailingBlank", { "/etc/hosts " } },
                       TargetCase { "twoArguments", { "/etc/hosts", "/etc/hosts" } },
-                      TargetCase { "finishOtherFile", { "--finish", "/etc/passwd" } }),
+                      TargetCase { "finishOtherFile", { "--finish", "/etc/passwd" } },
+                      TargetCase { "restoreOtherFile", { "--restore-original", "/etc/passwd" } },
+                      TargetCase { "restoreNamedCopy", { "--restore", "/etc/shadow", "/etc/hosts" } }),
     [](const ::testing::TestParamInfo<TargetCase>& info) { return std::string(info.param.name); });
 
 namespace {

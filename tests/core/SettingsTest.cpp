@@ -138,7 +138,7 @@ TEST_F(SettingsTest, writeOptions_writesItsKeysInOrder)
                         "DDECaptureIExplore=1\r\nDDECaptureNetscape=1\r\nDDEVerify=1\r\nAutoSave=1\r\n"
                         "AutoSaveCount=25\r\nAutoVerifyHosts=1\r\nAutoVerifyHostsDays=7\r\n"
                         "AutoVerifyHostsQQD=1\r\nAutoVerifyHostsQQDDays=999\r\nCheckOnLine=1\r\n"
-                        "CaptureFirefox=1\r\nCaptureChromium=0\r\n");
+                        "CaptureFirefox=1\r\nCaptureChromium=0\r\nRefreshAfterHours=24\r\n");
 }
 
 TEST_F(SettingsTest, writeOptions_stopsAtFirstFailedWrite)

@@ -4,6 +4,7 @@
 // for pkexec and runs the helper directly.
 
 #include "core/HostsFrame.h"
+#include "core/HostsRestore.h"
 #include "core/SaveAll.h"
 
 #include "fakes/AppFixture.h"
@@ -79,4 +80,11 @@ TEST_F(HostsWriterInNamespace, save_writesEtcHostsThroughTheHelper)
     EXPECT_EQ(TempDir::readFile("/etc/hosts.bak"), before);
     EXPECT_EQ(state.ownHostsStamp, fs.stamp("/etc/hosts"));
     EXPECT_EQ(state.store.hosts().at(0).Status, StatusSaved);
+    EXPECT_NE(programDir.read("Quillon.d04").find("\t+\tsaved.example\t5.6.7.8\r\n"), std::string::npos);
+
+    // And back, through the helper too.
+    dialogs.answers = { Answer::Yes };
+    ASSERT_TRUE(restoreHostsFile(app, KeptHostsCopy::Previous)) << dialogs.askedTexts().back();
+    EXPECT_EQ(TempDir::readFile("/etc/hosts"), before);
+    EXPECT_TRUE(state.store.hosts().empty());
 }

@@ -12,7 +12,11 @@
 # stand there with their addresses and names; a second start and exit with
 # no change leave /etc/hosts as it was (same inode, same time); and, visited
 # while the program runs, a host whose address moved since its verification
-# two days ago stands at its new address in /etc/hosts within seconds.
+# two days ago stands at its new address in /etc/hosts within seconds; a
+# host added through Edit > Add Host and saved with File > Save is in the
+# change log Quillon.d04, Tools > Hosts File Changes opens that window, and
+# its Restore Original Hosts File, answered Yes, puts back the file as it was
+# before Quillon first changed it, byte for byte.
 #
 # Everything happens in private mount and network namespaces: /etc is an
 # overlay whose writes stay in a temporary folder, and the network is a veth
@@ -148,6 +152,48 @@ inside() {
     [ "$(quillon_windows)" = 1 ] || fail "Quillon asked something while checking addresses"
     $visit stop "$firefox" > /dev/null || true
     end_quillon
+
+    # The change log and the way back, through the menus and keys as the
+    # person would use them.
+    shown_window() {
+        local id
+        for _ in $(seq 100); do
+            id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1)
+            [ -n "$id" ] && { echo "$id"; return 0; }
+            sleep 0.1
+        done
+        return 1
+    }
+    keys() {
+        local window=$1
+        shift
+        xdotool windowfocus --sync "$window" key --delay 150 "$@"
+        sleep 0.5
+    }
+    run_quillon fourth
+    local main dialog
+    main=$(shown_window Quillon) || fail "no main window"
+    keys "$main" alt+e a h
+    dialog=$(shown_window 'Add Host') || fail "Edit > Add Host > Add to Hosts List with verification... opened nothing"
+    xdotool windowfocus --sync "$dialog" type --delay 30 added.quillon.test
+    keys "$dialog" Return
+    keys "$main" alt+f s
+    for _ in $(seq 100); do grep -q '^203\.0\.113\.7 added\.quillon\.test ' /etc/hosts && break; sleep 0.1; done
+    grep -q '^203\.0\.113\.7 added\.quillon\.test ' /etc/hosts || fail "the added host was not saved"
+    grep -qP '^\d{4}/\d\d/\d\d\t\d\d\.\d\d\.\d\d\t\+\tadded\.quillon\.test\t203\.0\.113\.7\r$' "$work/app/Quillon.d04" ||
+        fail "Quillon.d04 does not name the added host"
+    keys "$main" alt+t c
+    dialog=$(shown_window 'Hosts File Changes') || fail "Tools > Hosts File Changes opened no window of that title"
+    keys "$dialog" alt+o
+    local question
+    question=$(shown_window Quillon) || true
+    [ "$(quillon_windows)" = 2 ] || fail "Restore Original Hosts File asked nothing"
+    keys "$question" alt+y
+    for _ in $(seq 100); do cmp -s /etc/hosts "$work/hosts-before" && break; sleep 0.1; done
+    cmp -s /etc/hosts "$work/hosts-before" || fail "Restore Original Hosts File did not put back the original file"
+    grep -qP '\t=\thosts\.orig\t\r$' "$work/app/Quillon.d04" || fail "the log does not note the restore"
+    end_quillon
+    cmp -s /etc/hosts "$work/hosts-before" || fail "the exit after the restore changed the hosts file"
     echo "stock desktop: all checks passed"
 }
 
@@ -161,7 +207,7 @@ fi
 build=$(cd "$1" && pwd)
 [ -x "$build/src/app/quillon" ] || fail "no program in $build/src/app"
 [ "$(id -u)" = 0 ] || skip "needs root"
-for tool in unshare ip Xvfb xwininfo python3 firefox-esr chromium getent; do
+for tool in unshare ip Xvfb xwininfo xdotool python3 firefox-esr chromium getent; do
     command -v "$tool" > /dev/null || skip "$tool is missing"
 done
 unshare --mount --net --propagation private true 2>/dev/null || skip "no private mount and network namespaces here"

@@ -132,7 +132,7 @@ void TestMainWindow::menuTree_captionsNamesAndSeparators()
                             "MenuEditMenuFind", "-", "MenuEditSelectAll", "MenuEditInvertSelection" }));
     QCOMPARE(shape("MenuVerify"), (QStringList { "MenuVerifyVerifySelection", "-", "MenuVerifyVerifyHosts",
                                                  "MenuVerifyVerifyHostsQQD", "-", "MenuVerifyAutoVerifyHosts" }));
-    QCOMPARE(shape("MenuTools"), (QStringList { "MenuToolsManualVerify", "-", "MenuToolsIgnoreList", "-",
+    QCOMPARE(shape("MenuTools"), (QStringList { "MenuToolsManualVerify", "-", "MenuToolsIgnoreList", "MenuToolsHostsChanges", "-",
                                                 "MenuToolsOptions" }));
     QCOMPARE(shape("MenuImport"), (QStringList { "MenuImportIExplorerCache", "MenuImportIExplorerBookmarks", "-",
                                                  "MenuImportNetscapeCache", "MenuImportNetscapeBookmarks", "-",

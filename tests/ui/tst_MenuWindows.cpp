@@ -6,6 +6,8 @@
 
 #include <QTabBar>
 #include "ui/TFormStatusChart.h"
+#include "ui/TFormChanges.h"
+#include "core/HostsRestore.h"
 #include "verify/frmVerify.h"
 
 #include <QAction>
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 
 using namespace quillon;
@@ -55,6 +58,7 @@ private slots:
     void legend_textsAsWritten();
     void updateItem_asksTheConfiguredServer();
     void addressTool_importsVerifiedHosts();
+    void hostsChanges_listsNewestFirstAndPutsBackACopy();
 };
 
 void TestMenuWindows::helpMenu_handsItsPagesToTheDesktop()
@@ -159,6 +163,38 @@ void TestMenuWindows::addressTool_importsVerifiedHosts()
     QCOMPARE(added.HostName, std::string("www.example.net"));
     QCOMPARE(added.IP, std::string("192.0.2.7"));
     QCOMPARE(added.Status, std::int32_t(core::StatusVerified));
+}
+
+// The log newest first, filtered by name; Restore Original is off without
+// hosts.orig; Restore Previous puts hosts.bak back and the log shows it.
+void TestMenuWindows::hostsChanges_listsNewestFirstAndPutsBackACopy()
+{
+    MainWindowFixture f;
+    f.writeSettings();
+    const std::string previous = "10.0.0.1 before\n";
+    f.hostsDir.write("hosts", "10.0.0.2 after\n");
+    f.hostsDir.write("hosts.bak", previous);
+    f.programDir.write("Quillon.d04", "2024/06/14\t10.00.00\t+\tbefore\t10.0.0.1\r\n"
+                                      "2024/06/15\t11.00.00\t~\tafter\t10.0.0.2\t10.0.0.3\r\n");
+    ui::TFormMain& w = f.start();
+    withWindow<ui::TFormChanges>(w, "MenuToolsHostsChanges", [&](ui::TFormChanges& window) {
+        QCOMPARE(window.windowTitle(), QStringLiteral("Hosts File Changes"));
+        QAbstractItemModel* rows = window.findChild<QTableView*>(QStringLiteral("GridChanges"))->model();
+        QCOMPARE(rows->rowCount(), 2);
+        QCOMPARE(rows->index(0, 0).data().toString(), QStringLiteral("2024/06/15 11:00:00"));
+        QCOMPARE(rows->index(0, 4).data().toString(), QStringLiteral("10.0.0.3"));
+        QCOMPARE(labelText(window, "LabelCount"), QStringLiteral("2 changes"));
+        window.findChild<QLineEdit*>(QStringLiteral("EditFilter"))->setText(QStringLiteral("BEF"));
+        QCOMPARE(labelText(window, "LabelCount"), QStringLiteral("1 of 2 changes"));
+        QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("ButtonRestoreOriginal"))->isEnabled());
+
+        f.dialogs.answers = { core::Answer::Yes };
+        window.findChild<QPushButton*>(QStringLiteral("ButtonRestorePrevious"))->click();
+        QCOMPARE(f.dialogs.askedTexts(), (std::vector<std::string> { core::RestorePreviousQuestion }));
+        QCOMPARE(f.hostsDir.read("hosts"), previous);
+        QCOMPARE(labelText(window, "LabelCount"), QStringLiteral("1 of 3 changes"));
+    });
+    QCOMPARE(w.mainMenu()->action(QStringLiteral("MenuToolsHostsChanges"))->isEnabled(), true);
 }
 
 QTEST_MAIN(TestMenuWindows)

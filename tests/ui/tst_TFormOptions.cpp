@@ -107,6 +107,7 @@ void TestOptions::ok_writesEveryKeyInPlaceAndInOrder()
         QCOMPARE(control<QLineEdit>(d, "mskAutoSaveCount")->displayText(), QStringLiteral("10_"));
         typeNumber(d, "mskAutoSaveCount", QStringLiteral("12"));
         typeNumber(d, "mskAutoVerifyHostsDays", QStringLiteral("3"));
+        typeNumber(d, "mskRefreshAfterHours", QStringLiteral("6"));
         typeNumber(d, "mskAutoVerifyHostsQQDDays", QStringLiteral("999"));
         // As the settings stand: only StartSplash (from the file) and
         // StartTNA, SaveWindow (defaults) are off; no log-on entry.
@@ -130,7 +131,7 @@ void TestOptions::ok_writesEveryKeyInPlaceAndInOrder()
                    "DDECaptureIExplore=0\r\nDDECaptureNetscape=0\r\nAutoSave=0\r\nAutoSaveCount=12\r\n"
                    "AutoVerifyHosts=0\r\nAutoVerifyHostsDays=3\r\nAutoVerifyHostsQQD=0\r\n"
                    "AutoVerifyHostsQQDDays=999\r\nCheckOnLine=0\r\nCaptureFirefox=0\r\nCaptureChromium=0\r\n"
-                   "\r\n[Other]\r\nx=1\r\n");
+                   "RefreshAfterHours=6\r\n\r\n[Other]\r\nx=1\r\n");
     QVERIFY(before != f.programDir.read("Quillon.ini"));
     const core::Settings& s = w.state().settings;
     QVERIFY(s.StartSplash && s.StartTNA && !s.WorkTNA && s.SaveWindow && !s.DDEVerify && !s.AutoSave);

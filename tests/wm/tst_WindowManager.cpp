@@ -113,8 +113,10 @@ void TestWindowManager::captionsAndTitleButtons_asTheProgramGivesThem()
     });
     action(w, "MenuToolsIgnoreList")->trigger();
 
-    // Options, Legend and About: their captions, and a close box only.
+    // Options, the changes window, Legend and About: their captions, and a
+    // close box only.
     for (const auto& [item, title] : { std::pair { "MenuToolsOptions", "Options" },
+                                       std::pair { "MenuToolsHostsChanges", "Hosts File Changes" },
                                        std::pair { "MenuHelpStatusChart", "Legend" },
                                        std::pair { "MenuHelpAbout", "About Quillon" } }) {
         whenModal([t = QString::fromLatin1(title)](QWidget* window) {

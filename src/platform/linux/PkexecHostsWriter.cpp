@@ -177,6 +177,12 @@ HostsWriteResult PkexecHostsWriter::finishRewrite()
     return run({ "--finish", "/etc/hosts" }, [](std::string&) { return false; });
 }
 
+HostsWriteResult PkexecHostsWriter::putBackKeptCopy(bool original)
+{
+    return run({ original ? "--restore-original" : "--restore-previous", "/etc/hosts" },
+               [](std::string&) { return false; });
+}
+
 HostsWriteResult PkexecHostsWriter::run(std::vector<std::string> helperArgs,
                                         const std::function<bool(std::string& piece)>& next)
 {

@@ -27,6 +27,7 @@ public:
     bool neededFor(const std::string& hostsFolder) const override;
     HostsWriteResult writePieces(const std::function<bool(std::string& piece)>& next) override;
     HostsWriteResult finishRewrite() override;
+    HostsWriteResult putBackKeptCopy(bool original) override;
 
 private:
     HostsWriteResult run(std::vector<std::string> helperArgs, const std::function<bool(std::string& piece)>& next);

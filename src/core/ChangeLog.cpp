@@ -1,0 +1,300 @@
+#include "core/ChangeLog.h"
+
+#include "core/FileErrors.h"
+#include "core/HostLine.h"
+#include "core/HostName.h"
+#include "core/ListFile.h"
+
+#include <algorithm>
+#include <deque>
+#include <unordered_map>
+
+namespace quillon::core {
+
+namespace {
+
+std::uint64_t hashText(std::string_view text)
+{
+    std::uint64_t h = 0xcbf29ce484222325ULL;
+    for (const char c : text) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 0x100000001b3ULL;
+    }
+    return h;
+}
+
+// The address as a hosts file line holds it.
+std::string_view writtenAddress(const TRecHost& r)
+{
+    return r.IP.empty() ? std::string_view("0") : std::string_view(r.IP);
+}
+
+HostsSnapshot::Line lineOf(const TRecHost& r)
+{
+    return { hashIgnoreCase(r.HostName), hashText(writtenAddress(r)) };
+}
+
+std::vector<std::string_view> fields(std::string_view line)
+{
+    std::vector<std::string_view> out;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = line.find('\t', start);
+        out.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos)
+            return out;
+        start = tab + 1;
+    }
+}
+
+// The records a save writes into the hosts file, in its order: both active
+// lists but their waiting hosts, as the hosts text takes them; until fn
+// returns false.
+template<typename Fn>
+void forEachHostsFileRecord(const HostStore& store, Fn&& fn)
+{
+    for (const HostSequence* list : { &store.hosts(), &store.wait() }) {
+        for (const auto& r : *list) {
+            if (r->Status != StatusWaiting && isWritableHostRecord(*r) && !fn(*r))
+                return;
+        }
+    }
+}
+
+// A sorted multiset of lines from which each line can be taken once, in
+// logarithmic time (a vector's erase would make a large save quadratic).
+class LinePool {
+public:
+    explicit LinePool(std::vector<HostsSnapshot::Line> lines)
+        : m_lines(std::move(lines))
+        , m_next(m_lines.size())
+        , m_left(m_lines.size())
+    {
+        // m_next[i]: the first untaken line from i on among those equal to
+        // line i (path halving keeps the chains short).
+        for (std::size_t i = 0; i < m_lines.size(); ++i)
+            m_next[i] = i;
+    }
+    bool empty() const { return m_lines.empty(); }
+    std::size_t left() const { return m_left; }
+    bool take(const HostsSnapshot::Line& l)
+    {
+        const auto it = std::lower_bound(m_lines.begin(), m_lines.end(), l);
+        if (it == m_lines.end() || !(*it == l))
+            return false;
+        std::size_t i = find(static_cast<std::size_t>(it - m_lines.begin()));
+        if (i == m_lines.size() || !(m_lines[i] == l))
+            return false;
+        m_next[i] = i + 1;
+        --m_left;
+        return true;
+    }
+
+private:
+    std::size_t find(std::size_t i)
+    {
+        while (i < m_lines.size() && m_next[i] != i) {
+            const std::size_t n = m_next[i];
+            m_next[i] = n < m_lines.size() ? m_next[n] : n;
+            i = n;
+        }
+        return i;
+    }
+
+    std::vector<HostsSnapshot::Line> m_lines;
+    std::vector<std::size_t> m_next;
+    std::size_t m_left;
+};
+
+bool isAllowedOp(std::string_view op)
+{
+    return op == "+" || op == "-" || op == "~" || op == "=";
+}
+
+} // namespace
+
+std::vector<ChangeEntry> parseChangeLog(std::string_view text)
+{
+    std::vector<ChangeEntry> entries;
+    forEachLine(text, [&](std::string_view line) {
+        const std::vector<std::string_view> f = fields(line);
+        if (f.size() < 5 || f.size() > 6 || !isAllowedOp(f[2]) || f[3].empty())
+            return;
+        ChangeEntry e { std::string(f[0]), std::string(f[1]), f[2].front(), std::string(f[3]), std::string(f[4]), {} };
+        if (f.size() == 6)
+            e.oldAddress = std::string(f[5]);
+        entries.push_back(std::move(e));
+    });
+    return entries;
+}
+
+std::string formatChangeEntry(const ChangeEntry& e)
+{
+    std::string line = e.date + '\t' + e.time + '\t' + e.op + '\t' + e.name + '\t' + e.address;
+    if (e.op == '~')
+        line += '\t' + e.oldAddress;
+    return line;
+}
+
+std::string changeLogText(std::string_view oldText, const std::vector<ChangeEntry>& added)
+{
+    // The old lines as they stand, but only as many as may be kept.
+    std::deque<std::string_view> kept;
+    const std::size_t room = ChangeLogMaxLines - std::min(added.size(), ChangeLogMaxLines);
+    forEachLine(oldText, [&](std::string_view line) {
+        if (line.empty())
+            return;
+        kept.push_back(line);
+        if (kept.size() > room)
+            kept.pop_front();
+    });
+    std::string text;
+    for (const std::string_view line : kept) {
+        text += line;
+        text += "\r\n";
+    }
+    const std::size_t skip = added.size() - std::min(added.size(), ChangeLogMaxLines);
+    for (std::size_t i = skip; i < added.size(); ++i)
+        text += formatChangeEntry(added[i]) + "\r\n";
+    return text;
+}
+
+ChangeEntry restoreEntry(TDateTime when, const std::string& keptCopy)
+{
+    const std::string stamp = listFileDateTime(when, '\t');
+    const std::size_t tab = stamp.find('\t');
+    return { stamp.substr(0, tab), stamp.substr(tab + 1), '=', keptCopy, {}, {} };
+}
+
+std::vector<std::size_t> newestFirst(const std::vector<ChangeEntry>& entries, std::string_view filter)
+{
+    const std::string wanted = toLowerAscii(filter);
+    std::vector<std::size_t> rows;
+    for (std::size_t i = entries.size(); i-- > 0;) {
+        if (wanted.empty() || toLowerAscii(entries[i].name).find(wanted) != std::string::npos)
+            rows.push_back(i);
+    }
+    return rows;
+}
+
+HostsSnapshot HostsSnapshot::ofHostsList(const HostStore& store)
+{
+    HostsSnapshot s;
+    s.m_lines.reserve(store.hosts().size());
+    forEachHostsFileRecord(store, [&](const TRecHost& r) {
+        s.m_lines.push_back(lineOf(r));
+        return true;
+    });
+    std::sort(s.m_lines.begin(), s.m_lines.end());
+    return s;
+}
+
+platform::Status HostsSnapshot::ofFile(platform::FileSystem& fs, const std::string& path, HostsSnapshot& out)
+{
+    out.m_lines.clear();
+    if (!fs.stamp(path).exists)
+        return platform::Status::ok();
+    const platform::Status s = fs.readLines(path, [&](std::string_view line) {
+        const TRecHost r = readHostLine(line, StatusSaved);
+        if (!r.HostName.empty())
+            out.m_lines.push_back(lineOf(r));
+    });
+    std::sort(out.m_lines.begin(), out.m_lines.end());
+    return s;
+}
+
+std::vector<ChangeEntry> hostsChanges(const HostsSnapshot& before, const HostsSnapshot& after, const HostStore& store,
+                                      platform::FileSystem& fs, const std::string& hostsPath, TDateTime when)
+{
+    std::vector<HostsSnapshot::Line> goneSet;
+    std::vector<HostsSnapshot::Line> comeSet;
+    std::set_difference(before.lines().begin(), before.lines().end(), after.lines().begin(), after.lines().end(),
+                        std::back_inserter(goneSet));
+    std::set_difference(after.lines().begin(), after.lines().end(), before.lines().begin(), before.lines().end(),
+                        std::back_inserter(comeSet));
+    LinePool gone(std::move(goneSet));
+    LinePool come(std::move(comeSet));
+    if (gone.empty() && come.empty())
+        return {};
+
+    // The names and addresses of the lines gone, from the file as it is,
+    // in its order.
+    struct Gone {
+        std::string name;
+        std::string address;
+        bool changed = false; // taken as the old address of a "~"
+    };
+    std::vector<Gone> goneLines;
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> goneByName;
+    if (!gone.empty()) {
+        fs.readLines(hostsPath, [&](std::string_view line) {
+            const TRecHost r = readHostLine(line, StatusSaved);
+            if (r.HostName.empty())
+                return;
+            const HostsSnapshot::Line l = lineOf(r);
+            if (gone.take(l)) {
+                goneByName[l.name].push_back(goneLines.size());
+                goneLines.push_back({ r.HostName, std::string(writtenAddress(r)) });
+            }
+        });
+    }
+
+    const std::string stamp = listFileDateTime(when, '\t');
+    const std::string date = stamp.substr(0, stamp.find('\t'));
+    const std::string time = stamp.substr(stamp.find('\t') + 1);
+    // Only the last lines stay in the log: a save of a million new names
+    // keeps no more entries than those at hand.
+    std::deque<ChangeEntry> entries;
+    const auto add = [&entries](ChangeEntry e) {
+        entries.push_back(std::move(e));
+        if (entries.size() > ChangeLogMaxLines)
+            entries.pop_front();
+    };
+    // New and changed lines in the order of the hosts file, top first (new
+    // hosts stand at the top: the walk ends with the last of them).
+    forEachHostsFileRecord(store, [&](const TRecHost& r) {
+        if (come.left() == 0)
+            return false;
+        const HostsSnapshot::Line l = lineOf(r);
+        if (!come.take(l))
+            return true;
+        ChangeEntry e { date, time, '+', r.HostName, std::string(writtenAddress(r)), {} };
+        if (auto g = goneByName.find(l.name); g != goneByName.end() && !g->second.empty()) {
+            Gone& old = goneLines[g->second.front()];
+            g->second.erase(g->second.begin());
+            old.changed = true;
+            e.op = '~';
+            e.oldAddress = old.address;
+        }
+        add(std::move(e));
+        return true;
+    });
+    for (const Gone& g : goneLines) {
+        if (!g.changed)
+            add({ date, time, '-', g.name, g.address, {} });
+    }
+    return { std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()) };
+}
+
+Outcome readChangeLog(platform::FileSystem& fs, const std::string& path, std::vector<ChangeEntry>& entries)
+{
+    entries.clear();
+    if (!fs.stamp(path).exists)
+        return Outcome::success();
+    std::string text;
+    if (platform::Status s = fs.readFile(path, text); !s)
+        return Outcome::failure(cannotOpenFile(path, s));
+    entries = parseChangeLog(text);
+    return Outcome::success();
+}
+
+Outcome appendChangeLog(platform::FileSystem& fs, const std::string& path, const std::vector<ChangeEntry>& entries)
+{
+    std::string old;
+    if (fs.stamp(path).exists) {
+        if (platform::Status s = fs.readFile(path, old); !s)
+            return Outcome::failure(cannotOpenFile(path, s));
+    }
+    return writeFileReplacing(fs, path, changeLogText(old, entries));
+}
+
+} // namespace quillon::core
