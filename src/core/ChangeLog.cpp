@@ -46,6 +46,18 @@ std::vector<std::string_view> fields(std::string_view line)
     }
 }
 
+// A name or address read from the hosts file as the log can hold it: a
+// control character (a Ctrl-Z, a lone CR) would end or break its line.
+std::string logField(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '?';
+    }
+    return out;
+}
+
 // The records a save writes into the hosts file, in its order: both active
 // lists but their waiting hosts, as the hosts text takes them; until fn
 // returns false.
@@ -233,7 +245,7 @@ std::vector<ChangeEntry> hostsChanges(const HostsSnapshot& before, const HostsSn
             const HostsSnapshot::Line l = lineOf(r);
             if (gone.take(l)) {
                 goneByName[l.name].push_back(goneLines.size());
-                goneLines.push_back({ r.HostName, std::string(writtenAddress(r)) });
+                goneLines.push_back({ logField(r.HostName), logField(writtenAddress(r)) });
             }
         });
     }
@@ -257,7 +269,7 @@ std::vector<ChangeEntry> hostsChanges(const HostsSnapshot& before, const HostsSn
         const HostsSnapshot::Line l = lineOf(r);
         if (!come.take(l))
             return true;
-        ChangeEntry e { date, time, '+', r.HostName, std::string(writtenAddress(r)), {} };
+        ChangeEntry e { date, time, '+', logField(r.HostName), logField(writtenAddress(r)), {} };
         if (auto g = goneByName.find(l.name); g != goneByName.end() && !g->second.empty()) {
             Gone& old = goneLines[g->second.front()];
             g->second.erase(g->second.begin());
