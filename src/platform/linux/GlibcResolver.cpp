@@ -11,9 +11,7 @@
 
 namespace quillon::platform {
 
-namespace {
-
-int classicError(int herr)
+int lookupError(int herr)
 {
     switch (herr) {
     case HOST_NOT_FOUND:
@@ -27,13 +25,11 @@ int classicError(int herr)
     }
 }
 
-} // namespace
-
 int reverseLookupError(int herr)
 {
     // An address without a name record: glibc says the host was not found,
     // where the classic interface says the name is valid but has no data.
-    return herr == HOST_NOT_FOUND ? ErrorNoData : classicError(herr);
+    return herr == HOST_NOT_FOUND ? ErrorNoData : lookupError(herr);
 }
 
 namespace {
@@ -89,7 +85,7 @@ ForwardAnswer GlibcResolver::lookupName(const std::string& name)
         return ::gethostbyname_r(name.c_str(), &entry, b, size, r, e);
     });
     if (!result || result->h_addrtype != AF_INET || result->h_length != 4) {
-        answer.error = result ? ErrorNoData : classicError(herr);
+        answer.error = result ? ErrorNoData : lookupError(herr);
         return answer;
     }
     for (char** p = result->h_addr_list; p && *p; ++p)

@@ -6,6 +6,10 @@
 
 namespace quillon::platform {
 
+// The failure number of a lookup from h_errno, as the classic interface
+// (gethostbyname, res_query) means it.
+int lookupError(int herr);
+
 // The failure number of a reverse lookup from glibc's h_errno. An address
 // without a name record (HOST_NOT_FOUND, the usual answer on home networks)
 // is ErrorNoData, which the callers take as an empty name.

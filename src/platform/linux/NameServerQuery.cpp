@@ -1,5 +1,7 @@
 #include "platform/linux/NameServerQuery.h"
 
+#include "platform/linux/GlibcResolver.h"
+
 #include <arpa/inet.h>
 #include <arpa/nameser.h>
 #include <netdb.h>
@@ -36,20 +38,6 @@ std::string readText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-}
-
-int errorNumber(int herror)
-{
-    switch (herror) {
-    case HOST_NOT_FOUND:
-        return ErrorHostNotFound;
-    case TRY_AGAIN:
-        return ErrorTryAgain;
-    case NO_DATA:
-        return ErrorNoData;
-    default:
-        return ErrorNoRecovery;
-    }
 }
 
 } // namespace
@@ -101,7 +89,7 @@ ForwardAnswer NameServerQuery::ask(const std::string& name)
     const int size = res_nquery(&state, name.c_str(), ns_c_in, ns_t_a, reply, sizeof reply);
     ForwardAnswer answer;
     if (size < 0) {
-        answer.error = errorNumber(state.res_h_errno);
+        answer.error = lookupError(state.res_h_errno);
         res_nclose(&state);
         return answer;
     }
