@@ -27,26 +27,22 @@
 //   after it, and a worker still waiting for the resolver touches only what
 //   it shares.
 
+#include "core/AnswerQueue.h"
 #include "core/App.h"
 #include "platform/Resolver.h"
+#include "verify/NameResolution.h"
 
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace quillon::capture {
 
 class CaptureLookups {
 public:
-    // Runs a worker's loop on a thread of its own (a detached one unless
-    // given); a test may run it at once on the calling thread.
-    using Starter = std::function<void(std::function<void()> work)>;
+    using Starter = core::AnswerQueue<verify::Lookup>::Starter;
 
     explicit CaptureLookups(std::shared_ptr<platform::Resolver> resolver, Starter start = {});
-    ~CaptureLookups();
-    CaptureLookups(const CaptureLookups&) = delete;
-    CaptureLookups& operator=(const CaptureLookups&) = delete;
 
     // A captured name: AdmitCapturedHost at once when no lookup is needed,
     // else the lookup is asked for and the admission waits for its answer.
@@ -59,15 +55,8 @@ public:
     bool pending() const { return !m_asked.empty(); }
 
 private:
-    struct Request;
-    struct Channel;
-    static void answerNames(const std::shared_ptr<Channel>& channel);
-    void startWorker();
-
-    std::shared_ptr<Channel> m_channel;
-    Starter m_start;
     // The captures waiting for their answers, in the order asked.
-    std::vector<std::shared_ptr<Request>> m_asked;
+    core::AnswerQueue<verify::Lookup> m_asked;
 };
 
 } // namespace quillon::capture

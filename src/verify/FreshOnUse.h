@@ -26,6 +26,7 @@
 // that name as it stands then (one deleted or moved meanwhile is left
 // alone). Destroying the object abandons what is pending.
 
+#include "core/AnswerQueue.h"
 #include "core/App.h"
 #include "platform/DnsQuery.h"
 
@@ -33,22 +34,16 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 namespace quillon::verify {
 
 class FreshOnUse {
 public:
-    // Runs a worker's loop on a thread of its own (a detached one unless
-    // given); a test may run it at once on the calling thread.
-    using Starter = std::function<void(std::function<void()> work)>;
+    using Starter = core::AnswerQueue<platform::ForwardAnswer>::Starter;
     // Where the status bar's message goes.
     using Say = std::function<void(const std::string& text)>;
 
     explicit FreshOnUse(std::shared_ptr<platform::DnsQuery> dns, Starter start = {});
-    ~FreshOnUse();
-    FreshOnUse(const FreshOnUse&) = delete;
-    FreshOnUse& operator=(const FreshOnUse&) = delete;
 
     // A visit to name that capture saw: its address is asked for when the
     // rules above say so.
@@ -58,14 +53,7 @@ public:
     bool pending() const { return !m_asked.empty(); }
 
 private:
-    struct Request;
-    struct Channel;
-    static void answerNames(const std::shared_ptr<Channel>& channel);
-    void startWorkers(int workers);
-
-    std::shared_ptr<Channel> m_channel;
-    Starter m_start;
-    std::vector<std::shared_ptr<Request>> m_asked;
+    core::AnswerQueue<platform::ForwardAnswer> m_asked;
     // When each name (in lower case) was last asked for.
     std::unordered_map<std::string, double> m_lastAsked;
 };
