@@ -114,6 +114,10 @@ public:
     platform::Status syncDirectory(const std::string& dir) override;
     // Every file is this process's own, and no one else writes here.
     bool isOwnFile(const std::string& path) override { return fileExists(path); }
+    platform::FileOwner ownerOf(const std::string& path) override
+    {
+        return fileExists(path) ? platform::FileOwner { true, true, path } : platform::FileOwner {};
+    }
     platform::FolderWriters othersMayWrite(const std::string&) override { return {}; }
 
 private:

@@ -19,7 +19,7 @@ root="$(dirname "$here")"
 build="${FUZZ_BUILD:-$root/build-fuzz}"
 jobs="${FUZZ_JOBS:-2}"
 targets=(fuzz_host_line fuzz_list_file fuzz_settings_ini fuzz_date_time_text fuzz_url_to_host
-         fuzz_address_forms fuzz_iphist fuzz_hst_import fuzz_browser_files fuzz_hosts_helper)
+         fuzz_address_forms fuzz_iphist fuzz_hst_import fuzz_browser_files fuzz_hosts_helper fuzz_dns_reply)
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgtest-dev libgmock-dev
           libbenchmark-dev libcurl4-openssl-dev libssl-dev libidn2-dev xvfb xauth python3-pyftpdlib
           clang libclang-rt-14-dev openbox x11-utils libxcb1-dev libsqlite3-dev nlohmann-json3-dev
-          python3 firefox-esr chromium desktop-file-utils pkexec polkitd dbus-daemon xdotool)
+          python3 firefox-esr chromium desktop-file-utils pkexec polkitd dbus-daemon xdotool
+          libsystemd-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,7 +2,9 @@
 // for a person who may not write /etc, run through pkexec. The rules and the
 // exit statuses are in core/HostsHelper.h.
 
+#include "core/HostsFile.h"
 #include "core/HostsHelper.h"
+#include "core/Paths.h"
 #include "platform/HostsCaches.h"
 #include "platform/HostsHelperProtocol.h"
 #include "platform/linux/FolderLock.h"
@@ -76,6 +78,9 @@ int main(int argc, char* argv[])
     // The program sends the text only now (see platform/HostsHelperProtocol.h).
     answer(quillon::platform::HostsHelperReady);
     quillon::platform::PosixFileSystem fs;
+    // Copies a killed helper left in /etc go before anything else is done,
+    // whatever this run was asked for.
+    quillon::core::removeHostsLeftovers(fs, quillon::core::hostsFilePaths("/etc"));
     const quillon::core::HostsHelperAnswer result
         = quillon::core::runHostsHelper(args, readInput, fs, { "/etc", ownHostName() });
     // As root, the helper also tells nscd to forget its copy of the old file.

@@ -65,7 +65,7 @@ void admitKnown(core::App& app, std::size_t position, const std::string& name, c
 
 void admitCaptured(core::App& app, const std::string& name, const CaptureLookup& lookup)
 {
-    if (name.empty() || core::isUnsafeHostName(name))
+    if (!core::isAdmissibleHostName(name))
         return;
     const int position = IndexOfHost(app.state.store, name);
     if (position >= 0) {
@@ -112,7 +112,7 @@ void AdmitResolvedCapture(core::App& app, const std::string& name, const std::st
 
 bool CapturedHostNeedsLookup(const core::HostStore& store, const std::string& name)
 {
-    if (name.empty() || core::isUnsafeHostName(name))
+    if (!core::isAdmissibleHostName(name))
         return false;
     const int position = IndexOfHost(store, name);
     if (position >= 0)
@@ -134,7 +134,7 @@ int AdmitImportedHosts(core::App& app, core::RecordList& candidates, ImportMode 
     std::vector<std::string> ahead(candidates.size());
     for (std::size_t k = 0; mode == ImportMode::Verify && k < candidates.size(); ++k) {
         const core::RecordPtr& c = candidates[k];
-        if (c && !c->HostName.empty() && !core::isUnsafeHostName(c->HostName) && !IsIgnoredHost(s.store, c->HostName)
+        if (c && core::isAdmissibleHostName(c->HostName) && !IsIgnoredHost(s.store, c->HostName)
             && IndexOfHost(s.store, c->HostName) < 0)
             ahead[k] = c->HostName;
     }
@@ -147,8 +147,10 @@ int AdmitImportedHosts(core::App& app, core::RecordList& candidates, ImportMode 
         progress.beginItem(i + 1, host);
         if (s.cancel)
             break;
-        bool skip = !c || host.empty() || core::isUnsafeHostName(host) || IsIgnoredHost(s.store, host)
-            || IndexOfHost(s.store, host) >= 0;
+        const bool refused = c && !core::isAdmissibleHostName(host);
+        if (refused && s.refusedNames++ == 0)
+            s.firstRefusal = core::hostNameRefusal(host);
+        bool skip = !c || refused || IsIgnoredHost(s.store, host) || IndexOfHost(s.store, host) >= 0;
         if (!skip) {
             c->Freq = 0;
             if (mode == ImportMode::Verified) {
@@ -191,9 +193,17 @@ int AdmitImportedHosts(core::App& app, core::RecordList& candidates, ImportMode 
 
 void reportImported(core::App& app, int added)
 {
-    app.dialogs.ask(added < 1 ? std::string("No new Hosts to import.")
-                              : "New Hosts imported: " + std::to_string(added) + ".",
-                    core::MessageKind::Information);
+    core::ProgramState& s = app.state;
+    std::string text = added < 1 ? std::string("No new Hosts to import.")
+                                 : "New Hosts imported: " + std::to_string(added) + ".";
+    if (s.refusedNames > 0) {
+        text += "\n\n" + s.firstRefusal;
+        if (s.refusedNames > 1)
+            text += " Host names refused in all: " + std::to_string(s.refusedNames) + ".";
+    }
+    s.refusedNames = 0;
+    s.firstRefusal.clear();
+    app.dialogs.ask(text, core::MessageKind::Information);
 }
 
 } // namespace quillon::capture

@@ -30,7 +30,9 @@ enum class ImportMode { Verify = 1, Verified = -1 };
 // the caller keeps the rest and holds the interface lock around the call.
 int AdmitImportedHosts(core::App& app, core::RecordList& candidates, ImportMode mode);
 
-// "No new Hosts to import." or "New Hosts imported: N.".
+// "No new Hosts to import." or "New Hosts imported: N.", followed by why
+// host names were refused (characters no host name may hold) since the last
+// report, when any were.
 void reportImported(core::App& app, int added);
 
 } // namespace quillon::capture

@@ -34,7 +34,13 @@ void collectBrowserHosts(platform::FileSystem& fs, const BrowserHistories& histo
         if (!host.empty() && seen.insert(core::toLowerAscii(host)).second)
             candidates.push_back(candidateFor(std::move(host)));
     };
-    for (const BrowserProfile& p : histories.current(fs)) {
+    std::vector<BrowserProfile> foreign;
+    const std::vector<BrowserProfile> profiles = histories.current(fs, nullptr, &foreign);
+    for (const BrowserProfile& p : foreign) {
+        if (p.family == family)
+            errors.push_back(unreadableHistory(p, p.historyFile(), ForeignProfileFolder));
+    }
+    for (const BrowserProfile& p : profiles) {
         if (p.family != family)
             continue;
         std::string error;

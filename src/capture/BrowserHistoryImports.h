@@ -32,10 +32,12 @@ struct BrowserHistories {
     std::string home;
     std::string configHome;
 
-    // The profiles there are now (see findBrowserProfiles for watched).
-    std::vector<BrowserProfile> current(platform::FileSystem& fs, std::vector<std::string>* watched = nullptr) const
+    // The profiles there are now (see findBrowserProfiles for watched and
+    // foreign).
+    std::vector<BrowserProfile> current(platform::FileSystem& fs, std::vector<std::string>* watched = nullptr,
+                                        std::vector<BrowserProfile>* foreign = nullptr) const
     {
-        return home.empty() ? profiles : findBrowserProfiles(fs, home, configHome, watched);
+        return home.empty() ? profiles : findBrowserProfiles(fs, home, configHome, watched, foreign);
     }
 };
 
@@ -47,7 +49,8 @@ enum class BrowserImport { History, Bookmarks };
 
 // Candidates from every profile of family found now, each host once (letter
 // case ignored), in the order the profiles and their rows give them. Why a
-// profile could not be read goes to errors, one sentence each.
+// profile could not be read, or was left out as another user's, goes to
+// errors, one sentence each.
 void collectBrowserHosts(platform::FileSystem& fs, const BrowserHistories& histories, BrowserFamily family,
                          BrowserImport what, core::RecordList& candidates, std::vector<std::string>& errors);
 

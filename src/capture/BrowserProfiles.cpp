@@ -16,9 +16,10 @@ namespace {
 
 class Finder {
 public:
-    Finder(platform::FileSystem& fs, std::vector<std::string>* watched)
+    Finder(platform::FileSystem& fs, std::vector<std::string>* watched, std::vector<BrowserProfile>* foreign)
         : m_fs(fs)
         , m_watched(watched)
+        , m_foreign(foreign)
     {
     }
 
@@ -29,6 +30,7 @@ public:
     {
         watch(root + "/profiles.ini");
         watch(root + "/installs.ini");
+        const std::string place = m_fs.ownerOf(root).resolved;
         const core::IniFile profiles(m_fs, root + "/profiles.ini");
         for (const std::string& section : profiles.sectionNames()) {
             if (section.rfind("Profile", 0) != 0)
@@ -37,14 +39,15 @@ public:
             if (path.empty())
                 continue;
             add(BrowserFamily::Firefox, "Firefox", profiles.readString(section, "Name").value_or(path),
-                profiles.readInteger(section, "IsRelative", 1) != 0 ? root + "/" + path : path);
+                profiles.readInteger(section, "IsRelative", 1) != 0 ? root + "/" + path : path, place);
         }
         // A profile an installation uses that profiles.ini does not list.
         const core::IniFile installs(m_fs, root + "/installs.ini");
         for (const std::string& section : installs.sectionNames()) {
             const std::string path = installs.readString(section, "Default").value_or(std::string());
             if (!path.empty())
-                add(BrowserFamily::Firefox, "Firefox", folderName(path), path.front() == '/' ? path : root + "/" + path);
+                add(BrowserFamily::Firefox, "Firefox", folderName(path), path.front() == '/' ? path : root + "/" + path,
+                    place);
         }
     }
 
@@ -57,9 +60,11 @@ public:
         std::vector<platform::FolderEntry> entries;
         if (!m_fs.listFolder(root, entries))
             return;
+        // A profile's entry may be a link to a folder elsewhere.
+        const std::string place = m_fs.ownerOf(root).resolved;
         for (const platform::FolderEntry& e : entries) {
             if (e.isFolder && isChromiumProfileName(e.name))
-                add(BrowserFamily::Chromium, browser, e.name, root + "/" + e.name);
+                add(BrowserFamily::Chromium, browser, e.name, root + "/" + e.name, place);
         }
     }
 
@@ -72,20 +77,37 @@ private:
             m_watched->push_back(path);
     }
 
-    void add(BrowserFamily family, const char* browser, std::string name, std::string folder)
+    // place: the browser's own folder, resolved.
+    void add(BrowserFamily family, const char* browser, std::string name, std::string folder, const std::string& place)
     {
         while (folder.size() > 1 && folder.back() == '/')
             folder.pop_back();
         BrowserProfile p { family, browser, std::move(name), std::move(folder) };
-        const bool known = std::any_of(m_profiles.begin(), m_profiles.end(),
-                                       [&](const BrowserProfile& q) { return q.folder == p.folder; });
-        if (known)
+        const auto same = [&](const BrowserProfile& q) { return q.folder == p.folder; };
+        if (std::any_of(m_profiles.begin(), m_profiles.end(), same))
             return;
+        if (!belongsToPerson(p.folder, place)) {
+            if (m_foreign && std::none_of(m_foreign->begin(), m_foreign->end(), same))
+                m_foreign->push_back(std::move(p));
+            return;
+        }
         if (!m_fs.fileExists(p.historyFile())) {
             watch(p.historyFile());
             return;
         }
         m_profiles.push_back(std::move(p));
+    }
+
+    // A folder that is not there holds no history yet: its history is
+    // watched, and its owner is asked again when it appears.
+    bool belongsToPerson(const std::string& folder, const std::string& place)
+    {
+        const platform::FileOwner owner = m_fs.ownerOf(folder);
+        if (!owner.exists || owner.thisUser)
+            return true;
+        const std::string& at = owner.resolved;
+        return !place.empty()
+            && (at == place || (at.starts_with(place) && (place.back() == '/' || at[place.size()] == '/')));
     }
 
     static std::string folderName(const std::string& path)
@@ -109,15 +131,17 @@ private:
 
     platform::FileSystem& m_fs;
     std::vector<std::string>* m_watched;
+    std::vector<BrowserProfile>* m_foreign;
     std::vector<BrowserProfile> m_profiles;
 };
 
 } // namespace
 
 std::vector<BrowserProfile> findBrowserProfiles(platform::FileSystem& fs, const std::string& home,
-                                                const std::string& configHome, std::vector<std::string>* watched)
+                                                const std::string& configHome, std::vector<std::string>* watched,
+                                                std::vector<BrowserProfile>* foreign)
 {
-    Finder finder(fs, watched);
+    Finder finder(fs, watched, foreign);
     for (const std::string& firefox : { configHome + "/mozilla/firefox", home + "/.mozilla/firefox",
                                         home + "/snap/firefox/common/.mozilla/firefox",
                                         home + "/.var/app/org.mozilla.firefox/.mozilla/firefox",

@@ -39,8 +39,20 @@ struct BrowserProfile {
 // profiles (profiles.ini, installs.ini, Local State) and the histories of
 // profiles listed or expected (a Chromium family's "Default") that do not
 // exist yet; a stat of each tells when to look again.
+//
+// A profile folder is followed only when it lies in its browser's own
+// folder (the one holding profiles.ini, or the user-data folder; links and
+// ".." resolved) or belongs to the person (the user this process runs as).
+// profiles.ini and installs.ini may name any folder, and a Snap or Flatpak
+// writes its own: one naming another user's folder (in /tmp) would have
+// that user's made-up visits captured and written into the hosts file.
+// Such profiles are left out and go to foreign, when given, each once.
 std::vector<BrowserProfile> findBrowserProfiles(platform::FileSystem& fs, const std::string& home,
                                                 const std::string& configHome,
-                                                std::vector<std::string>* watched = nullptr);
+                                                std::vector<std::string>* watched = nullptr,
+                                                std::vector<BrowserProfile>* foreign = nullptr);
+
+// Why a profile of foreign is not read.
+inline constexpr const char* ForeignProfileFolder = "its folder belongs to another user, outside the browser's own folder";
 
 } // namespace quillon::capture

@@ -16,7 +16,7 @@ HistoryFollower::HistoryFollower(platform::FileSystem& fs, BrowserHistories hist
     , m_startMicros(startMicros)
     , m_log(log ? std::move(log) : Log([](const std::string& line) { std::cerr << line << '\n'; }))
 {
-    m_profiles = m_histories.current(m_fs, &m_watched);
+    m_profiles = findProfiles(m_watched);
     m_followed.resize(m_profiles.size());
     m_watchedStamps = watchedStamps();
 }
@@ -35,7 +35,7 @@ void HistoryFollower::lookAgainIfChanged()
     if (m_histories.home.empty() || watchedStamps() == m_watchedStamps)
         return;
     std::vector<std::string> watched;
-    std::vector<BrowserProfile> profiles = m_histories.current(m_fs, &watched);
+    std::vector<BrowserProfile> profiles = findProfiles(watched);
     std::vector<Followed> followed(profiles.size());
     for (std::size_t i = 0; i < profiles.size(); ++i) {
         for (std::size_t j = 0; j < m_profiles.size(); ++j) {
@@ -47,6 +47,15 @@ void HistoryFollower::lookAgainIfChanged()
     m_followed = std::move(followed);
     m_watched = std::move(watched);
     m_watchedStamps = watchedStamps();
+}
+
+std::vector<BrowserProfile> HistoryFollower::findProfiles(std::vector<std::string>& watched)
+{
+    std::vector<BrowserProfile> foreign;
+    std::vector<BrowserProfile> profiles = m_histories.current(m_fs, &watched, &foreign);
+    for (const BrowserProfile& p : foreign)
+        logOnce(p, p.historyFile() + ": " + ForeignProfileFolder);
+    return profiles;
 }
 
 HistoryFollower::Stamps HistoryFollower::stampsOf(const BrowserProfile& p)

@@ -11,7 +11,8 @@
 // cleared the history) is read again, but only for visits made since the
 // start and after the last one taken. A profile that cannot be read gives
 // nothing, and is tried again only when its files change; why is written
-// once to standard error.
+// once to standard error, as is each profile left out as another user's
+// (see findBrowserProfiles).
 
 #include "capture/BrowserHistoryImports.h"
 #include "capture/BrowserProfiles.h"
@@ -61,6 +62,8 @@ private:
     // Finds the profiles again when their lists changed; those still there
     // keep what was read of them.
     void lookAgainIfChanged();
+    // The profiles there are now, those left out noted.
+    std::vector<BrowserProfile> findProfiles(std::vector<std::string>& watched);
     void read(const BrowserProfile& p, Followed& f, const Stamps& now,
               const std::function<void(std::string_view)>& admit);
     void logOnce(const BrowserProfile& p, const std::string& why);

@@ -53,9 +53,11 @@ std::string UrlToHost(std::string_view text, UrlSource source)
 std::string cleanHostName(std::string_view text, UrlSource source)
 {
     std::string host = UrlToHost(text, source);
-    // What the cutting above leaves of a bracketed IPv6 literal ("[" from
-    // "http://[::1]:8080/"), or a name still percent-encoded, is no host name.
-    if (core::isUnsafeHostName(host) || host.starts_with('[') || host.find('%') != std::string::npos)
+    // Only the characters of a host name pass: not what the cutting above
+    // leaves of a bracketed IPv6 literal ("[" from "http://[::1]:8080/"), a
+    // name still percent-encoded, nor invisible or direction-changing
+    // characters.
+    if (!core::isAdmissibleHostName(host))
         host.clear();
     return host;
 }
@@ -118,7 +120,7 @@ std::string webPageHost(std::string_view url)
         name = ascii;
         idn2_free(ascii);
     }
-    if (name.empty() || std::any_of(name.begin(), name.end(), isForbiddenInHost) || core::isUnsafeHostName(name))
+    if (std::any_of(name.begin(), name.end(), isForbiddenInHost) || !core::isAdmissibleHostName(name))
         return {};
     return name;
 }

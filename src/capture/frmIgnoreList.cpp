@@ -2,6 +2,7 @@
 
 #include "capture/IgnoreListEditor.h"
 #include "ui/FixedDialog.h"
+#include "ui/ShownText.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -64,7 +65,7 @@ void TFormIgnoreList::showRows(int current)
     m_list->clearContents();
     m_list->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r)
-        m_list->setItem(r, 0, new QTableWidgetItem(QString::fromLocal8Bit(rows[static_cast<std::size_t>(r)])));
+        m_list->setItem(r, 0, new QTableWidgetItem(ui::shownText(rows[static_cast<std::size_t>(r)])));
     if (current >= 0) {
         m_list->selectRow(current);
         m_list->scrollToItem(m_list->item(current, 0));

@@ -6,7 +6,9 @@
 #include "core/ListFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
+#include <optional>
 #include <unordered_map>
 
 namespace quillon::core {
@@ -122,18 +124,42 @@ bool isAllowedOp(std::string_view op)
     return op == "+" || op == "-" || op == "~" || op == "=";
 }
 
+// True when text has the shape of pattern, each "N" a digit ("NNNN/NN/NN").
+bool hasShape(std::string_view text, std::string_view pattern)
+{
+    if (text.size() != pattern.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (pattern[i] == 'N' ? !digit : text[i] != pattern[i])
+            return false;
+    }
+    return true;
+}
+
+// The fields of a line that is an entry of the log, or nothing.
+std::optional<std::vector<std::string_view>> entryFields(std::string_view line)
+{
+    std::vector<std::string_view> f = fields(line);
+    if (f.size() < 5 || f.size() > 6 || !hasShape(f[0], "NNNN/NN/NN") || !hasShape(f[1], "NN.NN.NN")
+        || !isAllowedOp(f[2]) || f[3].empty())
+        return std::nullopt;
+    return f;
+}
+
 } // namespace
 
 std::vector<ChangeEntry> parseChangeLog(std::string_view text)
 {
     std::vector<ChangeEntry> entries;
     forEachLine(text, [&](std::string_view line) {
-        const std::vector<std::string_view> f = fields(line);
-        if (f.size() < 5 || f.size() > 6 || !isAllowedOp(f[2]) || f[3].empty())
+        const auto f = entryFields(line);
+        if (!f)
             return;
-        ChangeEntry e { std::string(f[0]), std::string(f[1]), f[2].front(), std::string(f[3]), std::string(f[4]), {} };
-        if (f.size() == 6)
-            e.oldAddress = std::string(f[5]);
+        ChangeEntry e { std::string((*f)[0]), std::string((*f)[1]), (*f)[2].front(), std::string((*f)[3]),
+                        std::string((*f)[4]), {} };
+        if (f->size() == 6)
+            e.oldAddress = std::string((*f)[5]);
         entries.push_back(std::move(e));
     });
     return entries;
@@ -149,25 +175,62 @@ std::string formatChangeEntry(const ChangeEntry& e)
 
 std::string changeLogText(std::string_view oldText, const std::vector<ChangeEntry>& added)
 {
-    // The old lines as they stand, but only as many as may be kept.
-    std::deque<std::string_view> kept;
-    const std::size_t room = ChangeLogMaxLines - std::min(added.size(), ChangeLogMaxLines);
+    std::vector<std::string_view> oldLines;
     forEachLine(oldText, [&](std::string_view line) {
-        if (line.empty())
-            return;
-        kept.push_back(line);
-        if (kept.size() > room)
-            kept.pop_front();
+        if (entryFields(line))
+            oldLines.push_back(line);
     });
+    // From the newest line back, as many as both limits let in.
+    constexpr std::size_t LineEnd = 2;
+    std::size_t lines = 0;
+    std::size_t bytes = 0;
+    const auto fits = [&](std::size_t size) {
+        if (lines == ChangeLogMaxLines || size + LineEnd > ChangeLogMaxBytes - bytes)
+            return false;
+        ++lines;
+        bytes += size + LineEnd;
+        return true;
+    };
+    std::vector<std::string> newest; // of added, newest first
+    for (std::size_t i = added.size(); i-- > 0;) {
+        std::string line = formatChangeEntry(added[i]);
+        if (!fits(line.size()))
+            break;
+        newest.push_back(std::move(line));
+    }
+    std::size_t firstOld = oldLines.size();
+    if (newest.size() == added.size()) {
+        while (firstOld > 0 && fits(oldLines[firstOld - 1].size()))
+            --firstOld;
+    }
     std::string text;
-    for (const std::string_view line : kept) {
-        text += line;
+    text.reserve(bytes);
+    for (std::size_t i = firstOld; i < oldLines.size(); ++i) {
+        text += oldLines[i];
         text += "\r\n";
     }
-    const std::size_t skip = added.size() - std::min(added.size(), ChangeLogMaxLines);
-    for (std::size_t i = skip; i < added.size(); ++i)
-        text += formatChangeEntry(added[i]) + "\r\n";
+    for (auto it = newest.rbegin(); it != newest.rend(); ++it) {
+        text += *it;
+        text += "\r\n";
+    }
     return text;
+}
+
+platform::Status readChangeLogTail(platform::FileSystem& fs, const std::string& path, std::string& text)
+{
+    // One byte more than is kept: when the byte before the kept bytes ends a
+    // line, the first kept line is whole.
+    bool whole = true;
+    platform::Status s = fs.readTail(path, ChangeLogMaxBytes + 1, text, whole);
+    if (!s) {
+        text.clear();
+        return s.code() == ENOENT ? platform::Status::ok() : s;
+    }
+    if (!whole) {
+        const std::size_t end = text.find_first_of("\r\n");
+        text.erase(0, end == std::string::npos ? text.size() : end + 1);
+    }
+    return s;
 }
 
 ChangeEntry restoreEntry(TDateTime when, const std::string& keptCopy)
@@ -290,10 +353,8 @@ std::vector<ChangeEntry> hostsChanges(const HostsSnapshot& before, const HostsSn
 Outcome readChangeLog(platform::FileSystem& fs, const std::string& path, std::vector<ChangeEntry>& entries)
 {
     entries.clear();
-    if (!fs.stamp(path).exists)
-        return Outcome::success();
     std::string text;
-    if (platform::Status s = fs.readFile(path, text); !s)
+    if (platform::Status s = readChangeLogTail(fs, path, text); !s)
         return Outcome::failure(cannotOpenFile(path, s));
     entries = parseChangeLog(text);
     return Outcome::success();
@@ -302,10 +363,8 @@ Outcome readChangeLog(platform::FileSystem& fs, const std::string& path, std::ve
 Outcome appendChangeLog(platform::FileSystem& fs, const std::string& path, const std::vector<ChangeEntry>& entries)
 {
     std::string old;
-    if (fs.stamp(path).exists) {
-        if (platform::Status s = fs.readFile(path, old); !s)
-            return Outcome::failure(cannotOpenFile(path, s));
-    }
+    if (platform::Status s = readChangeLogTail(fs, path, old); !s)
+        return Outcome::failure(cannotOpenFile(path, s));
     return writeFileReplacing(fs, path, changeLogText(old, entries));
 }
 

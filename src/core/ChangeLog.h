@@ -8,7 +8,10 @@
 // hh.mm.ss) and OP "+" (a name added), "-" (removed), "~" (its address
 // changed: OLD ADDRESS is the one before), or "=" (the hosts file put back
 // from the kept copy NAME, hosts.orig or hosts.bak; no address). Only its
-// last ChangeLogMaxLines lines are kept.
+// newest lines are kept, at most ChangeLogMaxLines and ChangeLogMaxBytes, and
+// only the last ChangeLogMaxBytes of the file are ever read: a log grown
+// huge by hand or by another program costs no more than that, and the next
+// write drops the rest and every line that is no entry.
 //
 // The lines of a save are found by comparing what the hosts file held with
 // what the save writes, name and address by name and address (letter case
@@ -31,6 +34,7 @@
 namespace quillon::core {
 
 inline constexpr std::size_t ChangeLogMaxLines = 10000;
+inline constexpr std::size_t ChangeLogMaxBytes = std::size_t { 4 } << 20;
 
 struct ChangeEntry {
     std::string date; // YYYY/MM/DD
@@ -48,9 +52,14 @@ struct ChangeEntry {
 std::vector<ChangeEntry> parseChangeLog(std::string_view text);
 // One line, without its line end.
 std::string formatChangeEntry(const ChangeEntry& entry);
-// The log as it is to be written: the last lines of oldText and then added,
-// at most ChangeLogMaxLines lines in all, each ending with CR LF.
+// The log as it is to be written: the entries of oldText as they stand, then
+// added; the newest whole lines of those, at most ChangeLogMaxLines lines and
+// ChangeLogMaxBytes bytes, each ending with CR LF.
 std::string changeLogText(std::string_view oldText, const std::vector<ChangeEntry>& added);
+// The text of the log at path as far as it is ever read: its last
+// ChangeLogMaxBytes, from the first line that begins there. No log is an
+// empty text; a log that cannot be read fails with the system's reason.
+platform::Status readChangeLogTail(platform::FileSystem& fs, const std::string& path, std::string& text);
 // The entry that notes a kept copy put back (keptCopy: "hosts.orig").
 ChangeEntry restoreEntry(TDateTime when, const std::string& keptCopy);
 
@@ -86,7 +95,9 @@ private:
 std::vector<ChangeEntry> hostsChanges(const HostsSnapshot& before, const HostsSnapshot& after, const HostStore& store,
                                       platform::FileSystem& fs, const std::string& hostsPath, TDateTime when);
 
-// The entries of the log at path, oldest first; none when there is no log.
+// The entries of the log at path (of its tail, see readChangeLogTail),
+// oldest first; none when there is no log. A log that cannot be read is a
+// failure that says why.
 Outcome readChangeLog(platform::FileSystem& fs, const std::string& path, std::vector<ChangeEntry>& entries);
 
 // Appends entries to the log at path, through a temporary file and a rename;

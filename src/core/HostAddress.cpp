@@ -1,5 +1,6 @@
 #include "core/HostAddress.h"
 
+#include "core/HostName.h"
 #include "core/IntegerText.h"
 
 #include <algorithm>
@@ -125,6 +126,20 @@ bool isLocalNetworkAddress(std::string_view text)
     return first == 10 || first == 127 || (first == 172 && second >= 16 && second <= 31)
         || (first == 192 && second == 168) || (first == 100 && second >= 64 && second <= 127)
         || (first == 169 && second == 254);
+}
+
+bool isRefusedAnswer(std::string_view name, std::string_view address)
+{
+    const auto a = dottedIPv4(address, false);
+    if (!a || isLocalhostFamilyName(name))
+        return false;
+    const int first = (*a)[0];
+    return first == 0 || first == 127 || first >= 224;
+}
+
+bool isRefusedMove(std::string_view from, std::string_view to)
+{
+    return isDottedIPv4(from) && !isLocalNetworkAddress(from) && isLocalNetworkAddress(to);
 }
 
 bool isSetOnPurpose(const TRecHost& r, std::string_view ownName)

@@ -37,6 +37,21 @@ inline bool isPinnedEntry(const TRecHost& r) { return isPinnedAddress(r.IP); }
 // loopback (127/8).
 bool isLocalNetworkAddress(std::string_view text);
 
+// True for an address that an answer from the network may not give a name
+// outside the localhost family (isLocalhostFamilyName): 0.0.0.0/8,
+// 127.0.0.0/8, 224.0.0.0/4, 240.0.0.0/4 and 255.255.255.255. DNS-level
+// blockers answer 0.0.0.0 for the names they block and rebinding attacks
+// answer 127.0.0.1; either, written to the hosts file, would also make the
+// entry look set on purpose and so never be checked again. Such an answer
+// counts as no answer.
+bool isRefusedAnswer(std::string_view name, std::string_view address);
+
+// True when a host at address from may not be moved to address to by a
+// fresh answer: from a public address to one of the machine's own network
+// (isLocalNetworkAddress), as resolvers with rebinding protection refuse.
+// A host at a local address may move within local addresses.
+bool isRefusedMove(std::string_view from, std::string_view to);
+
 // The whole rule for entries set on purpose, which are never due, never
 // taken into a verification run, never moved by one, and stay in the hosts
 // file meanwhile: a pinned address (above); the line of the machine's own

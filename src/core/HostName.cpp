@@ -1,5 +1,6 @@
 #include "core/HostName.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quillon::core {
@@ -112,6 +113,77 @@ bool isUnsafeAlias(std::string_view alias)
             return true;
     }
     return false;
+}
+
+namespace {
+
+// The length of the invisible or direction-changing character that text
+// starts with (three bytes of UTF-8), or 0.
+std::size_t invisibleCharacterAt(std::string_view text)
+{
+    if (text.size() < 3 || static_cast<unsigned char>(text[0]) != 0xE2)
+        return 0;
+    const auto b1 = static_cast<unsigned char>(text[1]);
+    const auto b2 = static_cast<unsigned char>(text[2]);
+    if (b1 == 0x80 && ((b2 >= 0x8B && b2 <= 0x8F) || b2 == 0xA8 || (b2 >= 0xAA && b2 <= 0xAE)))
+        return 3; // U+200B..U+200F, U+2028, U+202A..U+202E
+    if (b1 == 0x81 && b2 >= 0xA6 && b2 <= 0xA9)
+        return 3; // U+2066..U+2069
+    return 0;
+}
+
+bool isNameCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_'
+        || c == '.';
+}
+
+} // namespace
+
+bool isAdmissibleHostName(std::string_view name)
+{
+    return !name.empty() && std::all_of(name.begin(), name.end(), isNameCharacter);
+}
+
+std::string hostNameRefusal(std::string_view name)
+{
+    if (name.empty() || isAdmissibleHostName(name))
+        return {};
+    const std::string shown = "\"" + escapeInvisibleCharacters(name) + "\"";
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (invisibleCharacterAt(name.substr(i)) != 0)
+            return "The host name " + shown + " was refused: it holds an invisible or direction-changing character.";
+    }
+    return "The host name " + shown
+        + " was refused: a host name holds only ASCII letters, digits, \"-\", \"_\" and \".\".";
+}
+
+std::string escapeInvisibleCharacters(std::string_view text)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (const std::size_t n = invisibleCharacterAt(text.substr(i))) {
+            const unsigned code = ((static_cast<unsigned char>(text[i]) & 0x0Fu) << 12)
+                | ((static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6) | (static_cast<unsigned char>(text[i + 2]) & 0x3Fu);
+            out += "\\u";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += hex[(code >> shift) & 0xFu];
+            i += n;
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+bool isLocalhostFamilyName(std::string_view name)
+{
+    const std::string lower = toLowerAscii(name);
+    const std::string_view n = lower;
+    return n == "localhost" || n == "localhost." || n == "localhost.localdomain" || n == "localhost4"
+        || n == "localhost6" || n.ends_with(".localhost") || n.ends_with(".localhost.") || n.starts_with("ip6-");
 }
 
 } // namespace quillon::core

@@ -30,6 +30,9 @@ struct TRecHost {
     std::int32_t Freq = 0; // runs of the program in which the host was visited
     std::int32_t Status = StatusWaiting;
     std::int32_t Visited = 0; // 1 once counted as visited in this run; never stored
+    // Where the list holding the record keeps it (see RowSlots); the lists'
+    // own bookkeeping, never stored and meaningless outside a list.
+    std::uint32_t ListSlot = 0;
 };
 
 } // namespace quillon::core

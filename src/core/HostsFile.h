@@ -8,25 +8,34 @@
 //  2. the first hosts file met that the program did not write is kept as
 //     hosts.orig, with its mode, never overwritten, so a person's own lines
 //     are never lost;
-//  3. hosts.bak becomes the current hosts file (a second link to it, or a
-//     copy where links are refused);
-//  4. hosts.tmp is renamed over hosts in one atomic step.
+//  3. the current hosts file is staged as hosts.bak.new (a second link to
+//     it, or a copy where links are refused);
+//  4. hosts.tmp is renamed over hosts in one atomic step;
+//  5. hosts.bak.new is renamed over hosts.bak.
+//
+// So hosts.bak stays the previous copy until the new file is in place, and
+// every byte of both is in a file with a name at every moment: the copy
+// Restore Previous puts back is hosts.tmp's text, and a kill between steps
+// 4 and 5 leaves the file replaced as hosts.bak.new, which the next start
+// or replacement makes hosts.bak (see finishInterruptedRewrite).
 //
 // A hosts file that is a symbolic link stays a link: the file it points at
 // is the one replaced.
 //
 // Where hosts cannot be replaced by a rename (a bind mount, as containers
-// have: EBUSY or EXDEV) it is rewritten in place. hosts.bak is then a real
-// copy, and hosts.redo marks that hosts.tmp holds the whole new text until
-// the rewrite is synced. The rewrite reserves its space first, so a full
-// disk fails before any byte changes; a rewrite that fails after changing
-// bytes puts the old text back from hosts.bak. A rewrite cut short (the
-// process killed, the power gone) is finished from hosts.tmp at the next
-// start, or before the next replacement; until then the hosts file is not
-// whole, so it is never copied over hosts.bak.
+// have: EBUSY or EXDEV) it is rewritten in place. hosts.bak.new is then a
+// real copy that holds the old text meanwhile, and hosts.redo marks that
+// hosts.tmp holds the whole new text until the rewrite is synced. The
+// rewrite reserves its space first, so a full disk fails before any byte
+// changes; a rewrite that fails after changing bytes puts the old text back
+// from hosts.bak.new. A rewrite cut short (the process killed, the power
+// gone) is finished from hosts.tmp at the next start, or before the next
+// replacement; until then the hosts file is not whole, so it is never
+// copied anywhere.
 //
 // Any failure stops the sequence with the system's reason; until step 4 the
-// hosts file is untouched.
+// hosts file is untouched, and a failed replacement leaves hosts.bak as it
+// was.
 
 #include "core/Outcome.h"
 #include "platform/FileSystem.h"
@@ -50,7 +59,7 @@ struct HostsFilePaths {
 // host lines with the record marker, blank lines aside).
 bool isForeignHostsText(std::string_view text);
 
-// Steps 1 to 3; the hosts file itself is untouched. A rewrite cut short
+// Steps 1 and 2; the hosts file itself is untouched. A rewrite cut short
 // earlier is finished first. ownStamp is the stamp of the last hosts file
 // this program wrote (nothing to keep as hosts.orig when hosts still is that
 // file). On failure hosts.tmp is gone again.
@@ -59,10 +68,11 @@ Outcome prepareHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths,
                          const std::function<bool(std::string& piece)>& text, const platform::FileStamp& ownStamp);
 Outcome prepareHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, std::string_view text,
                          const platform::FileStamp& ownStamp);
-// Step 4, after a successful prepareHostsFile: hosts.tmp goes into place. On
-// success newStamp is the stamp of the new hosts file. On failure the hosts
-// file holds its old text, unless even putting that back failed: then
-// hosts.redo remains (see rewriteLeftUnfinished), to be finished later.
+// Steps 3 to 5, after a successful prepareHostsFile: hosts.tmp goes into
+// place, the file it replaces becomes hosts.bak. On success newStamp is the
+// stamp of the new hosts file. On failure the hosts file holds its old text
+// and hosts.bak is as it was, unless even putting the old text back failed:
+// then hosts.redo remains (see rewriteLeftUnfinished), to be finished later.
 Outcome commitHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, platform::FileStamp& newStamp);
 // The two in a row.
 Outcome replaceHostsFile(platform::FileSystem& fs, const HostsFilePaths& paths, std::string_view text,
@@ -81,9 +91,22 @@ Outcome putBackKeptCopy(platform::FileSystem& fs, const HostsFilePaths& paths, K
 // True while an in-place rewrite waits to be finished from hosts.tmp.
 bool rewriteLeftUnfinished(platform::FileSystem& fs, const HostsFilePaths& paths);
 
-// Finishes an in-place rewrite that was cut short, from hosts.tmp (or, should
-// that be gone, puts the old text back from hosts.bak). Nothing to do, and
-// success, when none was.
+// Where step 3 stages the current file: hosts.bak.new.
+std::string stagedBackupPath(const HostsFilePaths& paths);
+
+// Finishes a replacement cut short: an in-place rewrite, from hosts.tmp (or,
+// should that be gone, puts the old text back from the staged backup or
+// hosts.bak); then a staged backup, which becomes hosts.bak when the new
+// file went into place and is removed when it did not (it is then the
+// current file). Nothing to do, and success, when nothing was cut short.
 Outcome finishInterruptedRewrite(platform::FileSystem& fs, const HostsFilePaths& paths);
+
+// What a replacement cut short left in the hosts folder, dealt with at the
+// start of the program or of the hosts helper: finishInterruptedRewrite,
+// then the copies nothing needs any more (hosts.tmp, and the temporary files
+// of the copies) are removed. When the rewrite cannot be finished, nothing is
+// removed and the reason is returned. Not while a save journal still names
+// hosts.tmp (see finishInterruptedSave).
+Outcome removeHostsLeftovers(platform::FileSystem& fs, const HostsFilePaths& paths);
 
 } // namespace quillon::core

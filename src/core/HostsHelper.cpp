@@ -197,8 +197,10 @@ HostsHelperAnswer runHostsHelper(const std::vector<std::string>& args, const Hel
     // read from the whole file.
     if (Outcome o = finishInterruptedRewrite(fs, paths); !o)
         return { HelperReplaceFailed, oneLine(o.message()) };
-    if (std::string refusal = systemLinesRefusal(fs, paths.hosts, text, system.ownName); !refusal.empty())
-        return { HelperTextRefused, oneLine(std::move(refusal)) };
+    if (HostsTextRefusal refusal = systemLinesRefusal(fs, paths.hosts, text, system.ownName); refusal) {
+        const int status = refusal.kind == HostsTextRefusal::Kind::HostName ? HelperNameRefused : HelperTextRefused;
+        return { status, oneLine(std::move(refusal.message)) };
+    }
     // The helper cannot know which hosts file the program wrote last, and
     // need not: hosts.orig is made only from a file with lines the program
     // does not write, and never overwritten. With no stamp of its own, the

@@ -15,8 +15,10 @@
 // is read; then exactly that many bytes, their SHA-256 and the end of the
 // input are checked, so that a text cut short (the program killed while it
 // sent it) or lengthened is refused whole. Every line must then be empty or
-// a host line that Quillon itself writes (see firstRefusedHostsLine), and the
-// system's own lines of the current /etc/hosts must stand unchanged (see
+// a host line that Quillon itself writes (see firstRefusedHostsLine); the
+// system's own lines of the current /etc/hosts must stand unchanged, no
+// other line may name localhost or the machine's own name, and every name
+// must be admissible unless its line stands so in the current file (see
 // core/SystemHostLines.h). Only then is the hosts file replaced, with the
 // program's own sequence (replaceHostsFile: hosts.tmp, hosts.orig, hosts.bak,
 // the rename or the in-place rewrite, and first the end of a rewrite cut
@@ -53,6 +55,7 @@ enum HostsHelperStatus : int {
     HelperReplaceFailed = 5,   // the replace failed; the message has the system's reason
     HelperInputUnreadable = 6, // standard input could not be read
     HelperFrameRefused = 7,    // no frame header, fewer or more bytes than it announces, or another checksum
+    HelperNameRefused = 8,     // a name that is not admissible, on a line the current file does not hold
 };
 
 // The one file the helper writes.

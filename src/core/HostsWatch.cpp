@@ -36,11 +36,11 @@ void TimerFilesTick(App& app)
 void autoSaveStep(App& app)
 {
     ProgramState& s = app.state;
-    // A count of 0 or less (possible only by hand in the settings file) would
-    // save at every tick: it means no AutoSave.
+    // A count of 0 or less (possible only by hand in the settings file) saves
+    // at every tick; a save that changes nothing writes nothing.
     if (!s.settings.AutoSave)
         s.store.setPendingChanges(0);
-    else if ((s.settings.AutoSaveCount > 0 && s.store.pendingChanges() >= s.settings.AutoSaveCount) || s.saveSoon)
+    else if (s.store.pendingChanges() >= s.settings.AutoSaveCount || s.saveSoon)
         autoSaveAndRefresh(app);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/HostName.h"
 #include "core/Interface.h"
+#include "core/SystemHostLines.h"
 
 #include <algorithm>
 #include <numeric>
@@ -20,6 +21,25 @@ std::string trimControls(const std::string& text)
     auto first = std::find_if_not(text.begin(), text.end(), isTrimmed);
     auto last = std::find_if_not(text.rbegin(), text.rend(), isTrimmed).base();
     return first < last ? std::string(first, last) : std::string();
+}
+
+// Why a word of the alias may not stand in the hosts file: a name only the
+// system's own lines hold, or one that is not admissible. Empty when every
+// word may.
+std::string aliasWordRefusal(std::string_view alias, std::string_view ownName)
+{
+    for (std::size_t pos = 0; pos < alias.size();) {
+        const std::size_t end = std::min(alias.find(' ', pos), alias.size());
+        const std::string_view word = alias.substr(pos, end - pos);
+        pos = end + 1;
+        if (word.empty())
+            continue;
+        if (isReservedHostName(word, ownName))
+            return "\"" + std::string(word) + "\" not permitted in the Alias field: only the system's own lines name it.";
+        if (!isAdmissibleHostName(word))
+            return hostNameRefusal(word);
+    }
+    return {};
 }
 
 int findInPage(const HostSequence& seq, FindField field, const std::string& text)
@@ -133,8 +153,15 @@ void modifyAlias(App& app)
                             MessageKind::Warning);
             continue;
         }
-        if (alias != current)
+        // The hosts helper refuses a line holding such a word, and with it
+        // every save, so it is refused here where the person can mend it.
+        if (alias != current) {
+            if (const std::string why = aliasWordRefusal(alias, app.state.ownHostName); !why.empty()) {
+                app.dialogs.ask(why, MessageKind::Warning);
+                continue;
+            }
             store.setAlias(pageFromIndex(page), row, alias);
+        }
         return;
     }
 }

@@ -45,6 +45,7 @@ void setProgramPaths(Paths& paths, const ProgramFolders& folders)
     paths.d02 = folders.data + "Quillon.d02";
     paths.d03 = folders.data + "Quillon.d03";
     paths.d04 = folders.data + "Quillon.d04";
+    paths.d05 = folders.data + "Quillon.d05";
     paths.n01 = folders.data + "Quillon.n01";
     paths.ipHistory = folders.data + "iphist.dat";
     paths.saveJournal = folders.data + "Quillon.sav";

@@ -22,6 +22,9 @@ struct Paths {
     std::string d02;
     std::string d03;
     std::string d04; // the change log of the hosts file
+    // The Hosts list waiting for the hosts file: written in its place when
+    // the hosts file could not be, read in its place at the next start.
+    std::string d05;
     std::string n01;
     std::string n02;
     std::string ipHistory;

@@ -70,6 +70,11 @@ struct ProgramState {
     // file is an entry set on purpose.
     std::string ownHostName;
 
+    // Imported host names refused for their characters since the last
+    // import report, and why the first was: the report says so once.
+    int refusedNames = 0;
+    std::string firstRefusal;
+
     // A change that should not wait for AutoSaveCount changes (a visited
     // host's address that moved): AutoSave writes it at its next tick.
     bool saveSoon = false;
@@ -96,9 +101,15 @@ struct ProgramState {
     // Saves write the hosts file through App::hostsWriter: the hosts folder
     // is the system's and this user may not write it. Set at start-up.
     bool hostsThroughHelper = false;
-    // The last save through the helper was not authorised: AutoSave does not
-    // ask again (no prompt at every tick) until the person saves by hand.
+    // The last save through the helper was refused (not authorised, or the
+    // helper refused or failed): AutoSave does not ask again (no series of
+    // password prompts) until the Hosts list changes or the person saves by
+    // hand. refusedAtChanges is the pending-change count of that save.
     bool helperNotAuthorised = false;
+    int refusedAtChanges = 0;
+    // The Hosts list was read from Quillon.d05 (a save before could not
+    // write the hosts file): the hosts file does not hold it yet.
+    bool hostsListAside = false;
 };
 
 } // namespace quillon::core

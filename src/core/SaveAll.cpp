@@ -31,6 +31,9 @@ struct Staged {
     std::optional<HostsSnapshot> hostsAfter;
     // The hosts text goes to the helper instead, in this frame.
     std::optional<HostsFrame> helperFrame;
+    // hosts.tmp could not be written (a full or read-only disk): the Hosts
+    // list is set aside instead (see setAside).
+    std::optional<Outcome> hostsStageFailure;
     std::vector<std::string> lists;
 };
 
@@ -71,6 +74,16 @@ constexpr int HelperWaitMs = 10000;
 bool throughHelper(const App& app)
 {
     return app.state.hostsThroughHelper && app.hostsWriter != nullptr;
+}
+
+// Once the hosts file holds the Hosts list, the copy set aside for it is
+// not needed any more.
+void forgetSetAside(App& app)
+{
+    ProgramState& s = app.state;
+    s.hostsListAside = false;
+    if (app.fs.fileExists(s.paths.d05))
+        app.fs.removeFile(s.paths.d05);
 }
 
 // Takes every staged text back; the files stay as they were.
@@ -156,11 +169,10 @@ void stageChangeLog(App& app, SaveReport& report, Staged& staged)
         = hostsChanges(*s.hostsSnapshot, *staged.hostsAfter, s.store, app.fs, hosts, now(app.clock));
     if (changes.empty())
         return;
+    // Only the log's tail: a log grown huge is neither read whole nor kept.
     std::string old;
-    if (app.fs.stamp(log).exists) {
-        if (platform::Status st = app.fs.readFile(log, old); !st)
-            return report.skip(log, cannotOpenFile(log, st));
-    }
+    if (platform::Status st = readChangeLogTail(app.fs, log, old); !st)
+        return report.skip(log, cannotOpenFile(log, st));
     if (platform::Status st = app.fs.writeFile(stagedName(log), changeLogText(old, changes)); !st) {
         app.fs.removeFile(stagedName(log));
         return report.skip(log, cannotCreateFile(log, st));
@@ -189,8 +201,9 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
         if (Outcome o = prepareHostsFile(
                 app.fs, s.paths.hostsFile, [&](std::string& piece) { return text.next(piece); }, s.ownHostsStamp);
             !o)
-            return o;
-        staged.hostsPath = s.paths.hostsFile.hosts;
+            staged.hostsStageFailure = o;
+        else
+            staged.hostsPath = s.paths.hostsFile.hosts;
     }
     if (!staged.hostsPath.empty() || staged.helperFrame)
         stageChangeLog(app, report, staged);
@@ -209,9 +222,13 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
     return Outcome::success();
 }
 
+// The journal names every file the save replaces. It is written beside its
+// place and renamed there, so that a journal written again (setAside) is
+// never found half written.
 Outcome writeJournal(App& app, const Staged& staged)
 {
     const std::string& journal = app.state.paths.saveJournal;
+    const std::string staging = stagedName(journal);
     std::string text;
     if (!staged.hostsPath.empty())
         text += staged.hostsPath + "\r\n";
@@ -219,12 +236,47 @@ Outcome writeJournal(App& app, const Staged& staged)
         text += staged.helperFrame->header() + "\r\n";
     for (const std::string& list : staged.lists)
         text += list + "\r\n";
-    if (platform::Status s = app.fs.writeFile(journal, text); !s) {
-        app.fs.removeFile(journal);
+    platform::Status s = app.fs.writeFile(staging, text);
+    if (s)
+        s = app.fs.renameFile(staging, journal);
+    if (!s) {
+        app.fs.removeFile(staging);
         return Outcome::failure(cannotCreateFile(journal, s));
     }
     app.fs.syncDirectory(platform::folderOf(journal));
     return Outcome::success();
+}
+
+// The hosts file could not be written (no authorisation, a refused text, a
+// full disk): the Hosts list goes into Quillon.d05 instead, in the same
+// journalled save as the other lists, and the next start reads it from
+// there. So nothing the person or the capture added is lost because root's
+// file could not be written. The change log is not written: the hosts file
+// did not change. False when even that file could not be written; the
+// lists then stay as they were.
+bool setAside(App& app, Staged& staged)
+{
+    ProgramState& s = app.state;
+    const std::string& aside = s.paths.d05;
+    if (const auto log = std::find(staged.lists.begin(), staged.lists.end(), s.paths.d04); log != staged.lists.end()) {
+        app.fs.removeFile(stagedName(*log));
+        staged.lists.erase(log);
+    }
+    ListFileText text = hostsText(s.store);
+    if (platform::Status st = app.fs.writeFilePieces(stagedName(aside), [&](std::string& piece) { return text.next(piece); });
+        !st) {
+        app.fs.removeFile(stagedName(aside));
+        return false;
+    }
+    staged.lists.push_back(aside);
+    staged.hostsPath.clear();
+    staged.helperFrame.reset();
+    if (!writeJournal(app, staged)) {
+        app.fs.removeFile(stagedName(aside));
+        staged.lists.pop_back();
+        return false;
+    }
+    return true;
 }
 
 void removeJournal(App& app)
@@ -270,7 +322,9 @@ Outcome writeThroughHelper(App& app, const HostsFrame& frame, SaveReport& report
     };
     const platform::HostsWriteResult written
         = waitForHelper(app, [&app, &next] { return app.hostsWriter->writePieces(next); });
-    if (written.ok()) {
+    // A helper ended after its replace but before its answer has written the
+    // text all the same: what /etc/hosts holds decides, not what it said.
+    if (written.ok() || fileHolds(app, s.paths.hostsFile.hosts, frame)) {
         // /etc/hosts is readable by all: its new stamp is ours.
         s.ownHostsStamp = app.fs.stamp(s.paths.hostsFile.hosts);
         s.hostsAge = s.ownHostsStamp;
@@ -278,60 +332,70 @@ Outcome writeThroughHelper(App& app, const HostsFrame& frame, SaveReport& report
         markWritten({ &s.store.hosts(), &s.store.wait() }, HostsFilter, StatusSaved);
         return Outcome::success();
     }
-    using Kind = platform::HostsWriteResult::Kind;
-    if (written.kind == Kind::NotAuthorised || written.kind == Kind::CouldNotRun)
-        report.notAuthorised = true;
+    // Asking again would ask for the password again, for the same answer.
+    report.notAuthorised = true;
     return Outcome::failure(written.message);
 }
 
-// Every staged text into its place, the hosts file first: should it fail,
-// the lists stay as they were too.
-Outcome commit(App& app, const Staged& staged, SaveReport& report)
+// Every staged text into its place, the hosts file first. Should it fail,
+// the Hosts list is set aside in Quillon.d05 and the other lists go into
+// place with it; only when even that cannot be written do they all stay as
+// they were.
+Outcome commit(App& app, Staged& staged, SaveReport& report, SetAside aside)
 {
     ProgramState& s = app.state;
     HostStore& store = s.store;
     // The text the hosts file holds already: its records count as written.
     if (staged.hostsUnchanged)
         markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
-    const bool nothingToWrite = staged.hostsPath.empty() && !staged.helperFrame && staged.lists.empty();
+    const bool nothingToWrite = staged.hostsPath.empty() && !staged.helperFrame && staged.lists.empty()
+        && !staged.hostsStageFailure;
     if (nothingToWrite) {
         markWritten({ &store.hosts(), &store.wait() }, WaitFilter, -1);
         markWritten({ &store.trash() }, TrashFilter, -1);
+        forgetSetAside(app);
         return Outcome::success();
     }
     if (Outcome o = writeJournal(app, staged); !o) {
         discard(app, staged);
         return o;
     }
+    Outcome hostsResult = staged.hostsStageFailure.value_or(Outcome::success());
     if (staged.helperFrame) {
         if (Outcome o = writeThroughHelper(app, *staged.helperFrame, report); !o) {
-            discard(app, staged);
-            removeJournal(app);
-            return o;
+            hostsResult = o;
+        } else {
+            s.hostsSnapshot = staged.hostsAfter;
+            s.hostsSnapshotStamp = s.ownHostsStamp;
         }
-        s.hostsSnapshot = staged.hostsAfter;
-        s.hostsSnapshotStamp = s.ownHostsStamp;
     }
     if (!staged.hostsPath.empty()) {
         platform::FileStamp written;
         if (Outcome o = commitHostsFile(app.fs, s.paths.hostsFile, written); !o) {
             // A rewrite that could not even put the old text back is
             // finished at the next start, and the lists with it.
-            if (!rewriteLeftUnfinished(app.fs, s.paths.hostsFile)) {
-                discard(app, staged);
-                removeJournal(app);
-            }
-            return o;
+            if (rewriteLeftUnfinished(app.fs, s.paths.hostsFile))
+                return o;
+            hostsResult = o;
+        } else {
+            s.ownHostsStamp = written;
+            s.hostsAge = written;
+            s.knownHosts = { written, staged.hostsFrame };
+            s.hostsSnapshot = staged.hostsAfter;
+            s.hostsSnapshotStamp = written;
+            markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+            // Caches of the system's hosts file are told to read it again.
+            if (s.paths.hostsFile.folder == "/etc")
+                platform::refreshHostsCaches();
         }
-        s.ownHostsStamp = written;
-        s.hostsAge = written;
-        s.knownHosts = { written, staged.hostsFrame };
-        s.hostsSnapshot = staged.hostsAfter;
-        s.hostsSnapshotStamp = written;
-        markWritten({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
-        // Caches of the system's hosts file are told to read it again.
-        if (s.paths.hostsFile.folder == "/etc")
-            platform::refreshHostsCaches();
+    }
+    if (!hostsResult) {
+        if (aside == SetAside::Never || !setAside(app, staged)) {
+            discard(app, staged);
+            removeJournal(app);
+            return hostsResult;
+        }
+        report.setAside = s.paths.d05;
     }
     Outcome result = Outcome::success();
     for (const std::string& list : staged.lists) {
@@ -344,24 +408,29 @@ Outcome commit(App& app, const Staged& staged, SaveReport& report)
         markWritten({ &store.hosts(), &store.wait() }, WaitFilter, -1);
         markWritten({ &store.trash() }, TrashFilter, -1);
     }
+    if (!hostsResult)
+        return hostsResult;
+    // The hosts file holds the Hosts list now: nothing waits aside.
+    forgetSetAside(app);
     return result;
 }
 
-void writeLists(App& app, SaveReport& report)
+void writeLists(App& app, SaveReport& report, SetAside aside)
 {
     Staged staged;
     if (report.outcome = stage(app, report, staged); !report.outcome) {
         discard(app, staged);
         return;
     }
-    report.outcome = commit(app, staged, report);
+    report.outcome = commit(app, staged, report, aside);
 }
 
 // The files a journal may name: a journal edited by hand renames nothing
 // else.
 bool isJournalFile(const Paths& paths, const std::string& path)
 {
-    return path == paths.hostsFile.hosts || path == paths.d01 || path == paths.d02 || path == paths.d04;
+    return path == paths.hostsFile.hosts || path == paths.d01 || path == paths.d02 || path == paths.d04
+        || path == paths.d05;
 }
 
 } // namespace
@@ -373,8 +442,12 @@ bool SaveReport::skippedFile(const std::string& path) const
 
 std::string SaveReport::message() const
 {
-    if (!outcome)
-        return outcome.message();
+    if (!outcome) {
+        if (setAside.empty())
+            return outcome.message();
+        return outcome.message() + "\n\nNothing is lost: the Hosts list is kept in \"" + setAside
+            + "\", and Quillon writes it to the hosts file at the next save that can.";
+    }
     std::string text;
     for (const std::string& why : skippedWhy) {
         if (!text.empty())
@@ -384,11 +457,11 @@ std::string SaveReport::message() const
     return text;
 }
 
-SaveReport writeAllLists(App& app)
+SaveReport writeAllLists(App& app, SetAside aside)
 {
     SaveReport report;
     setActivityIndicator(app, ActivitySaving);
-    writeLists(app, report);
+    writeLists(app, report, aside);
     if (report.outcome) {
         app.state.store.setPendingChanges(0);
         app.state.saveSoon = false;
@@ -398,6 +471,7 @@ SaveReport writeAllLists(App& app)
     // Only AutoSave holds back after a refusal; any other save asks again and
     // says anew whether it was allowed.
     app.state.helperNotAuthorised = report.notAuthorised;
+    app.state.refusedAtChanges = app.state.store.pendingChanges();
     setActivityIndicator(app, ActivityNone);
     return report;
 }
@@ -530,8 +604,9 @@ Outcome finishHelperRewrite(App& app)
 void autoSaveAndRefresh(App& app)
 {
     ProgramState& s = app.state;
-    // No authorisation prompt at every tick after the person said no.
-    if (s.helperNotAuthorised)
+    // No authorisation prompt at every tick after a refusal: only a change
+    // to the Hosts list (or a save by hand) is reason to ask again.
+    if (s.helperNotAuthorised && s.store.pendingChanges() <= s.refusedAtChanges)
         return;
     InterfaceLockGuard lock(app);
     const SaveReport report = writeAllLists(app);
@@ -545,7 +620,7 @@ void autoSaveAndRefresh(App& app)
         return;
     s.shownAutoSaveFailure = message;
     if (report.notAuthorised)
-        message += "\nThe changes are kept but not saved, and AutoSave will not ask again until you save with File > Save.";
+        message += "\nAutoSave will not ask again until the Hosts list changes or you save with File > Save.";
     reportError(app, message);
 }
 

@@ -44,7 +44,8 @@ struct SaveReport {
     Outcome outcome;                  // the failed write, with the system's reason
     std::vector<std::string> skipped; // files left alone: unreadable at start-up, or in a folder others may write
     std::vector<std::string> skippedWhy; // for each, the sentence that says so
-    bool notAuthorised = false;       // the helper's authorisation was dismissed or failed
+    bool notAuthorised = false;       // the helper was not authorised, or refused or failed
+    std::string setAside;             // the hosts file could not be written: where the Hosts list is kept
 
     bool complete() const { return outcome.ok() && skipped.empty(); }
     bool skippedFile(const std::string& path) const;
@@ -57,8 +58,13 @@ struct SaveReport {
     std::string message() const;
 };
 
+// Whether a hosts file that cannot be written sets the Hosts list aside in
+// Quillon.d05: not for a save whose Hosts list is not the whole list (the
+// save before a run, which leaves the run's hosts out on purpose).
+enum class SetAside { OnFailure, Never };
+
 // Save all without showing anything.
-SaveReport writeAllLists(App& app);
+SaveReport writeAllLists(App& app, SetAside aside = SetAside::OnFailure);
 
 // Save all as the commands and the exit use it: a failure, or a file left
 // alone, is shown. True when every list was written.

@@ -2,6 +2,7 @@
 
 #include "core/DueRule.h"
 #include "core/FileErrors.h"
+#include "core/HostsFile.h"
 #include "core/IniFile.h"
 #include "core/Interface.h"
 #include "core/ListFile.h"
@@ -23,7 +24,16 @@ void reportUnreadable(App& app, const Outcome& o, bool& blocked)
 void loadActiveLists(App& app)
 {
     ProgramState& s = app.state;
-    if (!s.hostsFolderUnsafe.empty()) {
+    // A Hosts list that an earlier save could not write to the hosts file
+    // waits in Quillon.d05: it is the list, and the hosts file is written
+    // from it at the first save that can.
+    s.hostsListAside = app.fs.fileExists(s.paths.d05) && app.fs.isOwnFile(s.paths.d05);
+    if (s.hostsListAside) {
+        if (Outcome o = loadIntoActive(app.fs, s.paths.d05, s.store, StatusVerified); !o)
+            reportUnreadable(app, o, s.blocked.hosts);
+        else
+            s.blocked.hosts = false;
+    } else if (!s.hostsFolderUnsafe.empty()) {
         // Nothing is read from a folder others may write.
     } else if (Outcome o = loadIntoActive(app.fs, s.paths.hostsFile.hosts, s.store, StatusSaved); !o) {
         reportUnreadable(app, o, s.blocked.hosts);
@@ -42,13 +52,12 @@ void loadActiveLists(App& app)
 void removeStaleTemporaries(App& app)
 {
     const ProgramState& s = app.state;
-    std::vector<std::string> stale { s.paths.d01 + ".tmp", s.paths.d02 + ".tmp", s.paths.d03 + ".tmp", s.paths.d04 + ".tmp",
-                                     s.paths.ini + ".tmp", s.paths.ipHistory + ".tmp" };
+    const std::vector<std::string> stale { s.paths.d01 + ".tmp", s.paths.d02 + ".tmp", s.paths.d03 + ".tmp",
+                                           s.paths.d04 + ".tmp", s.paths.ini + ".tmp", s.paths.ipHistory + ".tmp" };
     // The hosts folder only where this user writes it, and not while a
-    // rewrite still needs its copy.
-    const HostsFilePaths& h = s.paths.hostsFile;
-    if (s.hostsFolderUnsafe.empty() && !s.hostsThroughHelper && !rewriteLeftUnfinished(app.fs, h))
-        stale.insert(stale.end(), { h.tmp, h.bak + ".new", h.bak + ".tmp", h.orig + ".tmp" });
+    // rewrite still needs its copy (its failure was reported already).
+    if (s.hostsFolderUnsafe.empty() && !s.hostsThroughHelper)
+        removeHostsLeftovers(app.fs, s.paths.hostsFile);
     for (const std::string& path : stale) {
         if (app.fs.fileExists(path))
             app.fs.removeFile(path);
@@ -111,6 +120,12 @@ void loadLists(App& app)
 
     rememberListTexts(app, true, true);
     s.store.setPendingChanges(0);
+    if (s.hostsListAside) {
+        // The hosts file does not hold the list yet: the next AutoSave tick
+        // (or the exit) writes it.
+        s.knownHosts.frame.reset();
+        s.saveSoon = true;
+    }
     const TDateTime today = now(app.clock);
     s.hostsListDue = HostsListDue(s.store, s.settings, today, s.ownHostName);
     s.waitListDue = waitListDueAtStart(s.settings, today);
@@ -126,6 +141,8 @@ void reloadHostsAndWaitLists(App& app)
     s.store.clearActive();
     loadActiveLists(app);
     rememberListTexts(app, true, false);
+    if (s.hostsListAside)
+        s.knownHosts.frame.reset();
     s.hostsListDue = HostsListDue(s.store, s.settings, now(app.clock), s.ownHostName);
     app.shell.setCurrentPage(pageIndex(ListPage::Hosts));
     app.shell.showHostCount();

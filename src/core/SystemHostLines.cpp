@@ -13,6 +13,8 @@ namespace quillon::core {
 
 namespace {
 
+constexpr std::string_view Refused = "The new hosts file was refused: ";
+
 // The address and names of a line, as the resolver reads them.
 std::string lineKey(const TRecHost& r)
 {
@@ -34,14 +36,36 @@ void forEachName(const TRecHost& r, F&& f)
     }
 }
 
+// The own name alone, with a final dot or with a domain after it; lower and
+// own in lower case.
+bool isOwnNameOrUnder(std::string_view lower, std::string_view own)
+{
+    return !own.empty() && lower.starts_with(own) && (lower.size() == own.size() || lower[own.size()] == '.');
+}
+
+// The resolver may be asked for "localhost4." as for "localhost4".
+bool isLocalhostFamilyOrDotted(std::string_view name)
+{
+    return isLocalhostFamilyName(name)
+        || (name.size() > 1 && name.back() == '.' && isLocalhostFamilyName(name.substr(0, name.size() - 1)));
+}
+
+// name and own in lower case.
+bool isReservedLowerCase(std::string_view name, std::string_view own)
+{
+    return isLocalhostFamilyOrDotted(name) || isOwnNameOrUnder(name, own);
+}
+
+std::string lineRefused(std::size_t n)
+{
+    return std::string(Refused) + "line " + std::to_string(n);
+}
+
 class SystemLines {
 public:
     explicit SystemLines(std::string_view ownName)
         : m_ownName(toLowerAscii(ownName))
     {
-        m_reserved.insert("localhost");
-        if (!m_ownName.empty())
-            m_reserved.insert(m_ownName);
     }
 
     void readCurrent(std::string_view line)
@@ -49,15 +73,24 @@ public:
         const TRecHost r = readHostLine(line, StatusSaved);
         // A line the program cannot write (an address with a zone) is not
         // one it could keep.
-        if (r.HostName.empty() || !isWritableHostRecord(r) || !isSystemLine(r))
+        if (r.HostName.empty() || !isWritableHostRecord(r))
             return;
-        if (m_required.insert(lineKey(r)).second)
-            m_order.push_back(lineKey(r));
-        forEachName(r, [&](std::string_view name) { m_reserved.insert(toLowerAscii(name)); });
+        if (isSystemLine(r)) {
+            if (m_required.insert(lineKey(r)).second)
+                m_order.push_back(lineKey(r));
+            forEachName(r, [&](std::string_view name) { m_reserved.insert(toLowerAscii(name)); });
+            return;
+        }
+        // Only lines that need the exception are held: a blocklist of
+        // admissible names costs nothing here.
+        bool admissible = true;
+        forEachName(r, [&](std::string_view name) { admissible = admissible && isAdmissibleHostName(name); });
+        if (!admissible)
+            m_keptAsIs.insert(lineKey(r));
     }
 
-    // The refusal for line number n of the new text, or empty.
-    std::string readNew(std::string_view line, std::size_t n)
+    // The refusal for line number n of the new text, or none.
+    HostsTextRefusal readNew(std::string_view line, std::size_t n)
     {
         const TRecHost r = readHostLine(line, StatusSaved);
         if (r.HostName.empty())
@@ -68,35 +101,48 @@ public:
             m_found.insert(key);
             return {};
         }
-        std::string refusal;
+        const bool keptAsIs = m_keptAsIs.count(key) != 0;
+        HostsTextRefusal refusal;
         forEachName(r, [&](std::string_view name) {
-            if (refusal.empty() && m_reserved.count(toLowerAscii(name)))
-                refusal = "The new hosts file was refused: line " + std::to_string(n) + " names \"" + std::string(name)
-                    + "\", which only the system's own lines of /etc/hosts may name.";
+            if (refusal)
+                return;
+            const std::string lower = toLowerAscii(name);
+            if (m_reserved.count(lower) || isReservedLowerCase(lower, m_ownName))
+                refusal = { HostsTextRefusal::Kind::SystemLines,
+                            lineRefused(n) + " names \"" + escapeInvisibleCharacters(name)
+                                + "\", which only the system's own lines of /etc/hosts may name." };
+            else if (!keptAsIs && !isAdmissibleHostName(name))
+                refusal = { HostsTextRefusal::Kind::HostName,
+                            lineRefused(n) + " holds a name that Quillon does not admit. " + hostNameRefusal(name) };
         });
         return refusal;
     }
 
-    std::string finish() const
+    HostsTextRefusal finish() const
     {
         if (!m_anyHost)
-            return "The new hosts file was refused: it holds no host line.";
+            return systemRefusal("it holds no host line.");
         for (const std::string& key : m_order) {
             if (!m_found.count(key))
-                return "The new hosts file was refused: it drops or changes the system's line \"" + key + "\".";
+                return systemRefusal("it drops or changes the system's line \"" + key + "\".");
         }
         return {};
     }
 
 private:
+    static HostsTextRefusal systemRefusal(const std::string& why)
+    {
+        return { HostsTextRefusal::Kind::SystemLines, std::string(Refused) + why };
+    }
+
     bool isSystemLine(const TRecHost& r) const
     {
         bool own = false;
         bool local = false;
         forEachName(r, [&](std::string_view name) {
             const std::string lower = toLowerAscii(name);
-            own = own || (!m_ownName.empty() && lower == m_ownName);
-            local = local || lower == "localhost" || lower.starts_with("localhost.") || lower.starts_with("ip6-");
+            own = own || isOwnNameOrUnder(lower, m_ownName);
+            local = local || isLocalhostFamilyOrDotted(lower) || lower.starts_with("localhost.");
         });
         return own || (local && isSystemScopeAddress(r.IP));
     }
@@ -106,28 +152,34 @@ private:
     std::unordered_set<std::string> m_required;
     std::vector<std::string> m_order;
     std::unordered_set<std::string> m_found;
+    std::unordered_set<std::string> m_keptAsIs;
     bool m_anyHost = false;
 };
 
 } // namespace
 
-std::string systemLinesRefusal(platform::FileSystem& fs, const std::string& currentPath, std::string_view text,
-                               std::string_view ownName)
+bool isReservedHostName(std::string_view name, std::string_view ownName)
+{
+    return isReservedLowerCase(toLowerAscii(name), toLowerAscii(ownName));
+}
+
+HostsTextRefusal systemLinesRefusal(platform::FileSystem& fs, const std::string& currentPath, std::string_view text,
+                                    std::string_view ownName)
 {
     SystemLines lines(ownName);
     if (fs.stamp(currentPath).exists) {
         if (platform::Status s = fs.readLines(currentPath, [&](std::string_view line) { lines.readCurrent(line); });
             !s)
-            return cannotOpenFile(currentPath, s);
+            return { HostsTextRefusal::Kind::SystemLines, cannotOpenFile(currentPath, s) };
     }
-    std::string refusal;
+    HostsTextRefusal refusal;
     std::size_t n = 0;
     forEachLine(text, [&](std::string_view line) {
         ++n;
-        if (refusal.empty())
+        if (!refusal)
             refusal = lines.readNew(line, n);
     });
-    return refusal.empty() ? lines.finish() : refusal;
+    return refusal ? refusal : lines.finish();
 }
 
 } // namespace quillon::core

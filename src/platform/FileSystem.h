@@ -13,6 +13,7 @@
 
 #include "platform/Status.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -54,11 +55,35 @@ struct FolderWriters {
     bool any() const { return !folder.empty(); }
 };
 
+// Where a path leads and whose it is.
+struct FileOwner {
+    bool exists = false;   // false: the path leads nowhere (the rest is empty)
+    bool thisUser = false; // owned by the user this process runs as (its uid)
+    std::string resolved;  // the path with every link, "." and ".." resolved
+};
+
 // One entry of a folder.
 struct FolderEntry {
     std::string name;
     bool isFolder = false;
 };
+
+// Cuts tail to its last maxBytes; cut turns true when bytes go.
+inline void trimTail(std::string& tail, std::size_t maxBytes, bool& cut)
+{
+    if (tail.size() > maxBytes) {
+        tail.erase(0, tail.size() - maxBytes);
+        cut = true;
+    }
+}
+// Appends piece to tail, keeping the end of what was appended: never much
+// more than maxBytes (trimmed with slack, so that trimming stays rare).
+inline void appendToTail(std::string& tail, std::string_view piece, std::size_t maxBytes, bool& cut)
+{
+    tail.append(piece);
+    if (tail.size() > 2 * maxBytes + (1 << 16))
+        trimTail(tail, maxBytes, cut);
+}
 
 class FileSystem {
 public:
@@ -79,6 +104,21 @@ public:
         Status s = readFile(path, text);
         if (s)
             take(text);
+        return s;
+    }
+    // Reads at most the last maxBytes of the file into out, so that a file
+    // far larger costs no more than that; whole is false when bytes before
+    // out were left unread. The default reads the file through readPieces,
+    // keeping only its end.
+    virtual Status readTail(const std::string& path, std::size_t maxBytes, std::string& out, bool& whole)
+    {
+        out.clear();
+        bool cut = false;
+        Status s = readPieces(path, [&](std::string_view piece) { appendToTail(out, piece, maxBytes, cut); });
+        trimTail(out, maxBytes, cut);
+        whole = !cut;
+        if (!s)
+            out.clear();
         return s;
     }
     // Reads a text file line by line, in bounded memory whatever its size:
@@ -143,6 +183,10 @@ public:
     // this process runs as, or by root: a file the program or the hosts
     // helper made, not one another user planted.
     virtual bool isOwnFile(const std::string& path) = 0;
+    // Where path leads, links followed, and whether the user this process
+    // runs as owns the file or folder there (root is another user unless
+    // this process runs as root).
+    virtual FileOwner ownerOf(const std::string& path) = 0;
     // Whether someone other than this process's user and root may create,
     // rename or remove entries in folder, or move it through a folder above
     // it: the first such folder (empty when there is none), with why.

@@ -1,6 +1,7 @@
 #include "ui/ChangeLogModel.h"
 
 #include "ui/Icons.h"
+#include "ui/ShownText.h"
 
 namespace quillon::ui {
 
@@ -84,11 +85,11 @@ QVariant ChangeLogModel::data(const QModelIndex& index, int role) const
         case ColumnChange:
             return changeText(e.op);
         case ColumnName:
-            return QString::fromStdString(e.name);
+            return shownText(e.name);
         case ColumnAddress:
-            return QString::fromStdString(e.address);
+            return shownText(e.address);
         case ColumnOldAddress:
-            return QString::fromStdString(e.oldAddress);
+            return shownText(e.oldAddress);
         default:
             return {};
         }

@@ -1,6 +1,7 @@
 #include "ui/HostListModel.h"
 
 #include "core/HostRecord.h"
+#include "ui/ShownText.h"
 
 namespace quillon::ui {
 
@@ -37,11 +38,11 @@ QString HostListModel::cellText(int row, int column) const
     const core::TRecHost& r = m_store.page(m_page).at(static_cast<std::size_t>(row));
     switch (column) {
     case ColumnHostName:
-        return QString::fromLocal8Bit(r.HostName);
+        return shownText(r.HostName);
     case ColumnAlias:
-        return QString::fromLocal8Bit(r.Alias);
+        return shownText(r.Alias);
     case ColumnIP:
-        return QString::fromLocal8Bit(r.IP);
+        return shownText(r.IP);
     case ColumnDate:
         return r.Date == 0 ? QString() : QString::fromLocal8Bit(m_dateText.format(r.Date));
     case ColumnFreq:

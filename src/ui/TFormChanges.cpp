@@ -31,6 +31,11 @@ TFormChanges::TFormChanges(HostsChangesActions actions, QWidget* parent)
     filterLabel->setBuddy(m_filter);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("LabelCount"));
+    m_logError = new QLabel(this);
+    m_logError->setObjectName(QStringLiteral("LabelLogError"));
+    m_logError->setTextFormat(Qt::PlainText);
+    m_logError->setWordWrap(true);
+    m_logError->hide();
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("GridChanges"));
@@ -70,6 +75,7 @@ TFormChanges::TFormChanges(HostsChangesActions actions, QWidget* parent)
     buttons->addWidget(close);
     auto* column = new QVBoxLayout(this);
     column->addLayout(top);
+    column->addWidget(m_logError);
     column->addWidget(m_table, 1);
     column->addLayout(buttons);
 
@@ -87,7 +93,12 @@ TFormChanges::TFormChanges(HostsChangesActions actions, QWidget* parent)
 
 void TFormChanges::reload()
 {
-    m_model->setEntries(m_actions.readLog());
+    std::vector<core::ChangeEntry> entries;
+    const core::Outcome read = m_actions.readLog(entries);
+    m_model->setEntries(std::move(entries));
+    // An empty list alone would look like a log without changes.
+    m_logError->setText(QString::fromLocal8Bit(read.message()));
+    m_logError->setVisible(!read.ok());
     showCount();
     m_restoreOriginal->setEnabled(m_actions.copyExists(core::KeptHostsCopy::Original));
     m_restorePrevious->setEnabled(m_actions.copyExists(core::KeptHostsCopy::Previous));

@@ -6,6 +6,7 @@
 
 #include "core/ChangeLog.h"
 #include "core/HostsFile.h"
+#include "core/Outcome.h"
 
 #include <QDialog>
 
@@ -22,7 +23,9 @@ namespace quillon::ui {
 class ChangeLogModel;
 
 struct HostsChangesActions {
-    std::function<std::vector<core::ChangeEntry>()> readLog;
+    // Fills the entries; a log that cannot be read fails with the reason,
+    // which the window shows above the list.
+    std::function<core::Outcome(std::vector<core::ChangeEntry>&)> readLog;
     std::function<bool(core::KeptHostsCopy)> copyExists;
     std::function<bool(core::KeptHostsCopy)> restore; // true when the copy was put back
 };
@@ -42,6 +45,7 @@ private:
     ChangeLogModel* m_model = nullptr;
     QLineEdit* m_filter = nullptr;
     QLabel* m_count = nullptr;
+    QLabel* m_logError = nullptr;
     QTableView* m_table = nullptr;
     QPushButton* m_restoreOriginal = nullptr;
     QPushButton* m_restorePrevious = nullptr;

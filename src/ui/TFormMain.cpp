@@ -32,7 +32,7 @@
 #include "verify/Scheduler.h"
 #include "verify/TWinshoeIPWatch.h"
 #include "verify/FreshOnUse.h"
-#include "platform/linux/NameServerQuery.h"
+#include "platform/linux/FreshAnswerQuery.h"
 #include "platform/linux/KernelRouteAddress.h"
 #include "verify/VerificationRuns.h"
 #include "ui/HostListModel.h"
@@ -136,7 +136,7 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
         m_env.lookupResolver ? m_env.lookupResolver
                              : std::shared_ptr<platform::Resolver>(std::shared_ptr<void>(), &m_env.resolver));
     m_fresh = std::make_unique<verify::FreshOnUse>(m_env.dns ? m_env.dns
-                                                             : std::make_shared<platform::NameServerQuery>());
+                                                             : std::make_shared<platform::FreshAnswerQuery>());
     m_lookups->onVisit = [this](core::App& app, const std::string& name) { m_fresh->visited(app, name); };
     if (!m_env.programs) {
         m_noPrograms = std::make_unique<NoPrograms>();
@@ -760,11 +760,8 @@ void TFormMain::MenuToolsHostsChangesClick()
 {
     const core::InterfaceLockGuard lock(*m_app);
     HostsChangesActions actions;
-    actions.readLog = [this] {
-        std::vector<core::ChangeEntry> entries;
-        if (const core::Outcome o = core::readChangeLog(m_env.fs, m_state->paths.d04, entries); !o)
-            core::reportError(*m_app, o.message());
-        return entries;
+    actions.readLog = [this](std::vector<core::ChangeEntry>& entries) {
+        return core::readChangeLog(m_env.fs, m_state->paths.d04, entries);
     };
     actions.copyExists = [this](core::KeptHostsCopy copy) { return core::keptCopyExists(*m_app, copy); };
     actions.restore = [this](core::KeptHostsCopy copy) {

@@ -47,11 +47,15 @@ void AddHost(core::App& app, AddHostMode mode)
     core::HostStore& store = app.state.store;
     const auto dialog = app.dialogs.inputDialog("Add Host", "");
     while (dialog->exec()) {
-        const std::string host = capture::cleanHostName(core::toLowerAscii(trimSpaces(dialog->text())),
-                                                        capture::UrlSource::Plain);
+        const std::string typed = core::toLowerAscii(trimSpaces(dialog->text()));
+        const std::string host = capture::cleanHostName(typed, capture::UrlSource::Plain);
         dialog->setText(host);
         if (host.empty()) {
-            app.dialogs.ask(InvalidHost, core::MessageKind::Warning);
+            // Characters no host name may hold are named, so the person
+            // sees what was refused (an invisible one included).
+            const std::string why = core::hostNameRefusal(capture::UrlToHost(typed, capture::UrlSource::Plain));
+            app.dialogs.ask(why.empty() ? std::string(InvalidHost) : std::string(InvalidHost) + "\n\n" + why,
+                            core::MessageKind::Warning);
             continue;
         }
         if (mode == AddHostMode::WithVerification && !connectionOrConsent(app))

@@ -88,8 +88,9 @@ void AddressTool::verifyHostName(const std::string& typed)
     view().showBusy(true);
     view().showStatus(" Verifying Host: " + host + " ...");
     // HostToAddress rather than VerifyHost: the main window's activity
-    // indicator stays as it is.
-    const Lookup address = HostToAddress(m_app.resolver, host);
+    // indicator stays as it is. The person sees what the resolver answers
+    // and chooses what to keep.
+    const Lookup address = HostToAddress(m_app.resolver, host, AnswerRule::AsAnswered);
     if (address.ok() && !address.text.empty()) {
         appendRow(host, address.text);
         view().showHostName({});

@@ -4,10 +4,12 @@
 #include "core/HostAddress.h"
 #include "core/HostName.h"
 #include "verify/AddressForms.h"
+#include "verify/NameResolution.h"
 #include "verify/TWinshoeIPWatch.h"
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace quillon::verify {
 
@@ -17,6 +19,13 @@ namespace {
 bool atLeastHoursApart(core::TDateTime from, core::TDateTime to, int hours)
 {
     return std::llround((to - from) * 86'400'000.0) >= static_cast<long long>(hours) * 3'600'000;
+}
+
+// Entries set on purpose keep their address, and so does every line the
+// program never verified itself (last verification 0): the person wrote it.
+bool mayMove(const core::TRecHost& r, const std::string& ownName)
+{
+    return r.Date != 0 && !core::isSetOnPurpose(r, ownName);
 }
 
 } // namespace
@@ -37,7 +46,7 @@ void FreshOnUse::visited(core::App& app, const std::string& name)
         return;
     const core::TRecHost& r = s.store.active(static_cast<std::size_t>(x));
     const core::TDateTime now = core::now(app.clock);
-    if (core::isSetOnPurpose(r, s.ownHostName) || !atLeastHoursApart(r.Date, now, hours))
+    if (!mayMove(r, s.ownHostName) || !atLeastHoursApart(r.Date, now, hours))
         return;
     const std::string key = core::toLowerAscii(name);
     if (const auto last = m_lastAsked.find(key); last != m_lastAsked.end() && !atLeastHoursApart(last->second, now, hours))
@@ -56,21 +65,29 @@ void FreshOnUse::applyAnswers(core::App& app, const Say& say)
     // Answers arrive in any order; they are applied in the order asked.
     const auto answered = m_asked.takeAnswered();
     core::HostStore& store = app.state.store;
-    for (const auto& [name, answer] : answered) {
+    for (const auto& [name, raw] : answered) {
+        const platform::ForwardAnswer answer = trustedAnswer(name, raw);
         if (answer.addresses.empty())
             continue; // no answer: the scheduled verification deals with it
         const int x = store.activeIndexOf(name);
         if (x < 0 || static_cast<std::size_t>(x) >= store.hostsCount())
             continue;
         core::TRecHost& r = store.active(static_cast<std::size_t>(x));
-        if (core::isSetOnPurpose(r, app.state.ownHostName))
+        if (!mayMove(r, app.state.ownHostName))
             continue;
-        const bool holds = std::any_of(answer.addresses.begin(), answer.addresses.end(),
-                                       [&r](const platform::IPv4& a) { return formatAddress(a) == r.IP; });
-        r.Date = core::now(app.clock);
-        if (!holds) {
+        std::vector<std::string> addresses;
+        for (const platform::IPv4& a : answer.addresses)
+            addresses.push_back(formatAddress(a));
+        if (std::find(addresses.begin(), addresses.end(), r.IP) == addresses.end()) {
+            // A public host that now answers with an address of the local
+            // network is what a rebinding attack looks like: it keeps its
+            // address and its date, and the scheduled verification asks again.
+            const auto to = std::find_if(addresses.begin(), addresses.end(),
+                                         [&r](const std::string& a) { return !core::isRefusedMove(r.IP, a); });
+            if (to == addresses.end())
+                continue;
             const std::string old = r.IP;
-            r.IP = formatAddress(answer.addresses.front());
+            r.IP = *to;
             r.Status = core::StatusVerified;
             store.addPendingChange();
             // The site is unreachable for the person until the hosts file
@@ -79,6 +96,7 @@ void FreshOnUse::applyAnswers(core::App& app, const Say& say)
             if (say)
                 say("Address of " + r.HostName + " changed: " + old + " -> " + r.IP);
         }
+        r.Date = core::now(app.clock);
         store.hosts().notifyChanged(static_cast<std::size_t>(x));
     }
 }

@@ -11,9 +11,16 @@
 //   Verified, a pending change that AutoSave writes at its next tick (the
 //   site is unreachable until then), and the status bar says
 //   "Address of NAME changed: OLD -> NEW".
-// - No answer, or an error: nothing changes.
+// - No answer, or an error: nothing changes. Addresses no name may have
+//   (0.0.0.0, loopback, multicast, reserved: trustedAnswer) are no answer.
+// - A host at a public address is never moved to an address of the local
+//   network (private, shared, link-local, loopback): that is how a
+//   rebinding attack answers, and the host is left as it was. A host at a
+//   local address may move within local addresses.
 //
-// Never a question. Entries set on purpose are never checked, nothing is
+// Never a question. Entries set on purpose and lines the program never
+// verified itself (last verification 0: the person wrote them) are never
+// checked, nothing is
 // checked while the computer is offline (the connection test), and each
 // name at most once per RefreshAfterHours; RefreshAfterHours 0 switches it
 // off.

@@ -1,18 +1,30 @@
 #include "verify/NameResolution.h"
 
+#include "core/HostAddress.h"
 #include "core/HostName.h"
 #include "core/Interface.h"
 #include "verify/AddressForms.h"
 
 namespace quillon::verify {
 
-Lookup HostToAddress(platform::Resolver& resolver, const std::string& name)
+platform::ForwardAnswer trustedAnswer(const std::string& name, platform::ForwardAnswer answer)
+{
+    std::erase_if(answer.addresses,
+                  [&name](const platform::IPv4& a) { return core::isRefusedAnswer(name, formatAddress(a)); });
+    if (answer.addresses.empty() && answer.error == 0)
+        answer.error = platform::ErrorNoData;
+    return answer;
+}
+
+Lookup HostToAddress(platform::Resolver& resolver, const std::string& name, AnswerRule rule)
 {
     if (core::equalsIgnoreCase(name, "LOCALHOST"))
         return { "127.0.0.1", 0 };
     if (resolver.numericAddress(name))
         return { name, 0 };
-    const platform::ForwardAnswer answer = resolver.lookupName(name);
+    platform::ForwardAnswer answer = resolver.lookupName(name);
+    if (rule == AnswerRule::Trusted)
+        answer = trustedAnswer(name, std::move(answer));
     if (answer.addresses.empty())
         return { {}, answer.error ? answer.error : platform::ErrorNoRecovery };
     return { formatAddress(answer.addresses.front()), 0 };

@@ -17,7 +17,22 @@ struct Lookup {
     bool ok() const { return error == 0; }
 };
 
-Lookup HostToAddress(platform::Resolver& resolver, const std::string& name);
+// Which addresses of an answer count.
+enum class AnswerRule {
+    // Those a name may have (trustedAnswer): every lookup whose address can
+    // reach the hosts file on its own (captures, runs, Add Host, imports).
+    Trusted,
+    // Every address as the resolver gives it: the address tool, whose
+    // results the person reads and chooses from.
+    AsAnswered,
+};
+
+// The addresses of answer that name may have: those core::isRefusedAnswer
+// refuses are dropped, and an answer left with none is no answer
+// (ErrorNoData), as if the name had no address record.
+platform::ForwardAnswer trustedAnswer(const std::string& name, platform::ForwardAnswer answer);
+
+Lookup HostToAddress(platform::Resolver& resolver, const std::string& name, AnswerRule rule = AnswerRule::Trusted);
 // An empty text (and no failure) when the address has no name record.
 Lookup AddressToHost(platform::Resolver& resolver, const std::string& address);
 

@@ -38,7 +38,7 @@ bool saveWithoutRunHosts(core::App& app, const std::vector<int>& rows, core::Rec
 {
     core::ProgramState& s = app.state;
     const platform::FileStamp ownBefore = s.ownHostsStamp;
-    const core::SaveReport saved = core::writeAllLists(app);
+    const core::SaveReport saved = core::writeAllLists(app, core::SetAside::Never);
     s.store.hosts().notifyRebuilt();
     if (saved.outcome && !saved.skippedFile(s.paths.hostsFile.hosts))
         return true;

@@ -4,6 +4,7 @@
 #include "ui/FixedDialog.h"
 #include "ui/Icons.h"
 #include "ui/PageControl.h"
+#include "ui/ShownText.h"
 #include "ui/WindowLayout.h"
 
 #include <QAbstractTableModel>
@@ -98,7 +99,7 @@ public:
         if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
             return {};
         const VerifiedRow& row = m_tool.rows()[static_cast<std::size_t>(index.row())];
-        return QString::fromLocal8Bit(index.column() == 0 ? row.host : row.ip);
+        return ui::shownText(index.column() == 0 ? row.host : row.ip);
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override
     {

@@ -105,7 +105,22 @@ TEST_F(AdmissionTest, ignoredAndUnsafeNames_neverEnter)
     AdmitCapturedHost(app, "IGNORED.example", true);
     AdmitCapturedHost(app, "bad name", false);
     AdmitCapturedHost(app, "bad#name", false);
+    AdmitCapturedHost(app, "paypal\xE2\x80\x8B.example", false);
     EXPECT_EQ(state.store.activeSize(), 2u);
+}
+
+// Imported names with characters no host name holds stay out, and the
+// report says why once.
+TEST_F(AdmissionTest, importedNamesWithOtherCharacters_refusedWithTheReason)
+{
+    RecordList list = candidates({ "b\xE2\x80\xAE" "moc.example", "fine.example", "b\xC3\xBC" "cher.example" });
+    EXPECT_EQ(AdmitImportedHosts(app, list, ImportMode::Verified), 1);
+    reportImported(app, 1);
+    EXPECT_EQ(dialogs.askedTexts().back(), "New Hosts imported: 1.\n\nThe host name \"b\\u202Emoc.example\" was "
+                                           "refused: it holds an invisible or direction-changing character. Host names "
+                                           "refused in all: 2.");
+    reportImported(app, 0);
+    EXPECT_EQ(dialogs.askedTexts().back(), "No new Hosts to import.");
 }
 
 TEST_F(AdmissionTest, importVerified_addsNewOnesAsVerifiedWithoutAlias)

@@ -9,6 +9,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 using namespace quillon;
 using namespace quillon::core;
 using namespace quillon::capture;
@@ -140,6 +142,71 @@ TEST_F(BrowserHistoryTest, profilesOfBothFamiliesAreFoundWhereTheBrowsersKeepThe
                               "Chromium (Default) /snap/chromium/common/chromium/Default/History",
                               "Brave (Default) /config/BraveSoftware/Brave-Browser/Default/History",
                               "Brave (Profile 3) /.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser/Profile 3/History" }));
+}
+
+// A profile folder is followed when it lies in its browser's own folder or
+// is the person's: a Flatpak's installs.ini naming another user's folder in
+// /tmp gives none of its visits, and the person is told once.
+TEST_F(BrowserHistoryTest, profileFoldersOfAnotherUserOutsideTheBrowsersFolder_areLeftOutWithANote)
+{
+    const std::string place = home() + "/.var/app/org.mozilla.firefox/.mozilla/firefox";
+    TempDir otherUser;
+    const std::string foreign = otherUser.path() + "/planted";
+    const std::string linked = otherUser.path() + "/linked";
+    HistoryDb relative(place + "/rel.default/places.sqlite", BrowserFamily::Firefox);
+    HistoryDb inside(place + "/abs.inside/places.sqlite", BrowserFamily::Firefox);
+    HistoryDb planted(foreign + "/places.sqlite", BrowserFamily::Firefox);
+    HistoryDb behindLink(linked + "/places.sqlite", BrowserFamily::Firefox);
+    std::filesystem::create_directory_symlink(linked, place + "/lnk.default");
+    homeDir.write(".var/app/org.mozilla.firefox/.mozilla/firefox/profiles.ini",
+                  "[Profile0]\nName=relative\nPath=rel.default\n"
+                  "[Profile1]\nName=inside\nIsRelative=0\nPath=" + place + "/../firefox/abs.inside\n"
+                  "[Profile2]\nName=linked\nPath=lnk.default\n");
+    homeDir.write(".var/app/org.mozilla.firefox/.mozilla/firefox/installs.ini", "[6AFDA46A1A8AD48]\nDefault=" + foreign + "\n");
+    fs.ownedByOther(place + "/abs.inside"); // inside the browser's folder: followed whoever owns it
+    fs.ownedByOther(foreign);
+    fs.ownedByOther(linked);
+    // The same for real, where a folder can be given to another user.
+    TempDir nobodys;
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot) {
+        HistoryDb real(nobodys.path() + "/p/places.sqlite", BrowserFamily::Firefox);
+        real.visit("http://nobodys.example/", Start + 1);
+        ASSERT_EQ(::chown((nobodys.path() + "/p").c_str(), 65534, 65534), 0);
+        homeDir.write(".mozilla/firefox/profiles.ini", "[Profile0]\nName=nobodys\nIsRelative=0\nPath=" + nobodys.path() + "/p\n");
+    }
+    for (HistoryDb* db : { &relative, &inside, &planted, &behindLink })
+        db->visit(db == &relative ? "http://relative.example/" : db == &inside ? "http://inside.example/"
+                                                                               : "http://planted.example/",
+                  Start + 1);
+
+    std::vector<BrowserProfile> left;
+    Lines found;
+    for (const BrowserProfile& p : findBrowserProfiles(fs, home(), home() + "/.config", nullptr, &left))
+        found.push_back(p.title());
+    EXPECT_EQ(found, (Lines { "Firefox (relative)", "Firefox (inside)" }));
+    Lines leftOut;
+    for (const BrowserProfile& p : left)
+        leftOut.push_back(p.title() + " " + p.folder);
+    Lines expectedLeftOut { "Firefox (linked) " + place + "/lnk.default", "Firefox (planted) " + foreign };
+    if (asRoot)
+        expectedLeftOut.insert(expectedLeftOut.begin(), "Firefox (nobodys) " + nobodys.path() + "/p");
+    EXPECT_EQ(leftOut, expectedLeftOut);
+
+    const BrowserHistories histories { {}, copies(), home(), home() + "/.config" };
+    HistoryFollower follower(fs, histories, Start, [&](const std::string& line) { logged.push_back(line); });
+    EXPECT_EQ(check(follower), (Lines { "http://relative.example/", "http://inside.example/" }));
+    EXPECT_EQ(check(follower), Lines {});
+    ASSERT_EQ(logged.size(), expectedLeftOut.size());
+    EXPECT_EQ(logged.back(), "quillon: Firefox (planted): " + foreign + "/places.sqlite: " + ForeignProfileFolder);
+
+    RecordList candidates;
+    Lines errors;
+    collectBrowserHosts(fs, histories, BrowserFamily::Firefox, BrowserImport::History, candidates, errors);
+    EXPECT_EQ(candidates.size(), 2u);
+    ASSERT_EQ(errors.size(), expectedLeftOut.size());
+    EXPECT_EQ(errors.back(), "Cannot read the history \"" + foreign + "/places.sqlite\" of Firefox (planted): Its folder "
+                             "belongs to another user, outside the browser's own folder");
 }
 
 TEST_F(BrowserHistoryTest, followsNewVisitsOnlyAndReadsNothingWhileNothingChanged)

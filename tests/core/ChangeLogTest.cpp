@@ -8,6 +8,7 @@
 #include "fakes/AppFixture.h"
 
 #include <cerrno>
+#include <filesystem>
 
 using namespace quillon::core;
 using namespace quillon::test;
@@ -86,13 +87,73 @@ TEST(ChangeLogText, keepsTheLastLinesAndSkipsWhatIsNoEntry)
     EXPECT_EQ(entries.front().name, "h2");
     EXPECT_EQ(entries.back(), added);
 
-    const std::vector<ChangeEntry> parsed = parseChangeLog(When + "~\tx\t1.1.1.1\t2.2.2.2\n" + "not an entry\n" + When
-                                                           + "*\ty\t1.1.1.1\n" + When + "+\t\t1.1.1.1\n" + When
-                                                           + "=\thosts.orig\t\n");
+    const std::string good = When + "~\tx\t1.1.1.1\t2.2.2.2\r\n" + When + "=\thosts.orig\t\r\n";
+    const std::string mixed = When + "~\tx\t1.1.1.1\t2.2.2.2\n" + "not an entry\n" + When + "*\ty\t1.1.1.1\n" + When
+        + "+\t\t1.1.1.1\n" + "2024/6/15\t12.00.00\t+\tz\t1.1.1.1\n" + "2024/06/15\t12:00:00\t+\tz\t1.1.1.1\n"
+        + When + "=\thosts.orig\t\n";
+    const std::vector<ChangeEntry> parsed = parseChangeLog(mixed);
     ASSERT_EQ(parsed.size(), 2u);
     EXPECT_EQ(parsed[0].oldAddress, "2.2.2.2");
     EXPECT_EQ(parsed[1].op, '=');
     EXPECT_EQ(newestFirst(parsed, "HOSTS"), (std::vector<std::size_t> { 1 }));
+    // What is no entry is gone from the log at its next write.
+    EXPECT_EQ(changeLogText(mixed, {}), good);
+}
+
+// Fewer lines than the limit that make more than ChangeLogMaxBytes: the
+// newest whole lines that fit are kept.
+TEST(ChangeLogText, keepsTheNewestLinesThatFitTheSize)
+{
+    const std::string name(500, 'n');
+    std::string old;
+    std::size_t lines = 0;
+    for (; old.size() <= ChangeLogMaxBytes; ++lines)
+        old += When + "+\t" + std::to_string(lines) + name + "\t1.1.1.1\r\n";
+    ASSERT_LT(lines, ChangeLogMaxLines);
+    const std::size_t longestLine = old.size() - old.rfind('\n', old.size() - 2) - 1; // the last, most digits
+    const ChangeEntry added { "2024/06/16", "01.02.03", '-', "gone", "2.2.2.2", {} };
+    const std::string text = changeLogText(old, { added });
+    EXPECT_LE(text.size(), ChangeLogMaxBytes);
+    EXPECT_GT(text.size(), ChangeLogMaxBytes - longestLine);
+    const std::vector<ChangeEntry> entries = parseChangeLog(text);
+    EXPECT_EQ(entries.back(), added);
+    EXPECT_EQ(entries.front().name, std::to_string(lines - entries.size() + 1) + name);
+    EXPECT_TRUE(text.starts_with(When)) << "the first line is whole";
+}
+
+// A log grown to one endless line: only its tail is read, the whole last
+// line there is kept, and the save leaves a log of a sensible size.
+TEST_F(ChangeLogTest, hugeLog_isReadOnlyAtItsTailAndShrinksAtTheNextSave)
+{
+    const std::string kept = When + "+\tkept\t1.1.1.1\r\n";
+    programDir.write("Quillon.d04", std::string(3 * ChangeLogMaxBytes, 'x') + "\r\n" + kept);
+    startAndLoad();
+    state.store.insertTopOfHosts(host("delta", "1.2.3.4"));
+    ASSERT_TRUE(saveAll(app));
+    EXPECT_EQ(log(), kept + When + "+\tdelta\t1.2.3.4\r\n");
+    EXPECT_LE(fs.bytesRead(state.paths.d04), ChangeLogMaxBytes + 1);
+
+    std::vector<ChangeEntry> entries;
+    ASSERT_TRUE(readChangeLog(fs, state.paths.d04, entries));
+    EXPECT_EQ(entries.size(), 2u);
+}
+
+// A log that cannot be read says why: to the Changes window, and to the save,
+// which leaves it alone and saves the rest.
+TEST_F(ChangeLogTest, unreadableLog_saysWhy)
+{
+    std::filesystem::create_directory(programDir.file("Quillon.d04"));
+    startAndLoad();
+    const std::string why = "Cannot open file \"" + state.paths.d04 + "\". Is a directory";
+    std::vector<ChangeEntry> entries;
+    const Outcome read = readChangeLog(fs, state.paths.d04, entries);
+    EXPECT_FALSE(read);
+    EXPECT_EQ(read.message(), why);
+
+    state.store.insertTopOfHosts(host("delta", "1.2.3.4"));
+    EXPECT_FALSE(saveAll(app));
+    EXPECT_EQ(dialogs.askedTexts().back(), why);
+    EXPECT_NE(hostsDir.read("hosts").find("delta"), std::string::npos);
 }
 
 // Restore Original: after a Yes, hosts.orig byte for byte, the lists read

@@ -120,3 +120,16 @@ TEST(HostLineGuard, linesWhoseAddressIsNotAnAddressAreNotLoaded)
     EXPECT_EQ(records[1]->HostName, "waiting");
     EXPECT_EQ(records[1]->IP, "");
 }
+
+// A fresh answer may move a public host to another public address, and a
+// local one within the local network, but never a public host onto it.
+TEST(FreshMoves, aPublicHostNeverMovesOntoTheLocalNetwork)
+{
+    EXPECT_TRUE(isRefusedMove("203.0.113.10", "192.168.1.1"));
+    EXPECT_TRUE(isRefusedMove("203.0.113.10", "100.64.0.1"));
+    EXPECT_TRUE(isRefusedMove("203.0.113.10", "169.254.1.1"));
+    EXPECT_TRUE(isRefusedMove("203.0.113.10", "127.0.0.1"));
+    EXPECT_FALSE(isRefusedMove("203.0.113.10", "198.51.100.1"));
+    EXPECT_FALSE(isRefusedMove("10.1.1.1", "192.168.1.2"));
+    EXPECT_FALSE(isRefusedMove("192.168.1.1", "203.0.113.10"));
+}

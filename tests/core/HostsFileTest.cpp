@@ -176,10 +176,11 @@ TEST_F(HostsFileTest, readOnlyFolder_failsWithReasonAndHostsStays)
     EXPECT_EQ(dir.read("hosts"), Foreign);
 }
 
-// A replacement that fails leaves the old hosts file whole: a refused
-// rename, and for a hosts file that cannot be replaced by rename (a bind
-// mount) a full disk, met before any byte changes, or a write that fails
-// halfway, after which the old text comes back from hosts.bak.
+// A replacement that fails leaves the old hosts file whole, and hosts.bak
+// the previous copy: a refused rename, and for a hosts file that cannot be
+// replaced by rename (a bind mount) a full disk, met before any byte
+// changes, or a write that fails halfway, after which the old text comes
+// back from the staged backup.
 namespace {
 struct FailedReplace {
     const char* name;
@@ -195,6 +196,7 @@ TEST_P(HostsFileFailure, leavesTheOldFileWholeAndSaysWhy)
 {
     const FailedReplace& c = GetParam();
     dir.write("hosts", Foreign);
+    dir.write("hosts.bak", Ours2);
     fs.fail(Op::Rename, paths.hosts, c.renameError);
     if (c.rewriteError != 0)
         fs.fail(Op::RewriteInPlace, paths.hosts, c.rewriteError, 1);
@@ -202,9 +204,10 @@ TEST_P(HostsFileFailure, leavesTheOldFileWholeAndSaysWhy)
     ASSERT_FALSE(o);
     EXPECT_EQ(o.message(), "Cannot replace file \"" + paths.hosts + "\". " + c.reason);
     EXPECT_EQ(dir.read("hosts"), Foreign);
-    EXPECT_EQ(dir.read("hosts.bak"), Foreign);
+    EXPECT_EQ(dir.read("hosts.bak"), Ours2);
     EXPECT_FALSE(dir.exists("hosts.tmp"));
     EXPECT_FALSE(dir.exists("hosts.redo"));
+    EXPECT_FALSE(dir.exists("hosts.bak.new"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HostsFileFailure,
@@ -218,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostsFileFailure,
 // The rewrite and the putting back both fail (or the process is killed
 // halfway): hosts is torn, and hosts.tmp, marked by hosts.redo, finishes the
 // rewrite at the next start or before the next save, never copying the torn
-// file over hosts.bak.
+// file anywhere; the old text waits as the staged backup.
 TEST_F(HostsFileTest, mountPoint_tornRewrite_isFinishedLater_andNeverBackedUp)
 {
     dir.write("hosts", Foreign);
@@ -228,7 +231,7 @@ TEST_F(HostsFileTest, mountPoint_tornRewrite_isFinishedLater_andNeverBackedUp)
     EXPECT_NE(dir.read("hosts"), Foreign); // torn
     EXPECT_TRUE(dir.exists("hosts.redo"));
     EXPECT_EQ(dir.read("hosts.tmp"), Ours1 + Ours2);
-    EXPECT_EQ(dir.read("hosts.bak"), Foreign);
+    EXPECT_EQ(dir.read("hosts.bak.new"), Foreign);
 
     // The next save finishes the old rewrite first; hosts.bak then holds
     // that whole text, never the torn one.
@@ -263,6 +266,61 @@ TEST_F(HostsFileTest, interruptedRewrite_isFinishedFromTheRedoCopy_aStrayTmpIsNo
     ASSERT_TRUE(finishInterruptedRewrite(fs, paths));
     EXPECT_EQ(dir.read("hosts"), Foreign);
 }
+
+// Restore Previous killed after any step of its replace: once the next
+// start has tidied the folder, the previous copy and the file it replaces
+// are each whole in hosts or hosts.bak, and nothing else is left. A rename
+// (links or copies) and an in-place rewrite (a bind mount).
+namespace {
+struct KilledRestore {
+    const char* name;
+    int error;      // 0, or a step the file system refuses with it, as this layout does:
+    Op refused;     // this step
+    const char* at; // on this path (in the hosts folder; empty: any)
+};
+void PrintTo(const KilledRestore& c, std::ostream* os) { *os << c.name; }
+class HostsFileKilledRestore : public HostsFileTest, public ::testing::WithParamInterface<KilledRestore> {};
+} // namespace
+
+TEST_P(HostsFileKilledRestore, keepsThePreviousAndTheCurrentFile)
+{
+    const KilledRestore& c = GetParam();
+    const std::string current = Foreign + Ours1;
+    const std::string previous = Ours2;
+    for (std::size_t step = 0;; ++step) {
+        SCOPED_TRACE("killed after step " + std::to_string(step));
+        const std::string folder = "k" + std::to_string(step);
+        std::filesystem::create_directory(dir.file(folder));
+        const HostsFilePaths p = hostsFilePaths(dir.file(folder));
+        dir.write(folder + "/hosts", current);
+        dir.write(folder + "/hosts.bak", previous);
+        fs.clearFailures();
+        if (c.error != 0)
+            fs.fail(c.refused, *c.at ? dir.file(folder + "/" + c.at) : "", c.error);
+        const std::size_t before = fs.log().size();
+        fs.haltAfter(step);
+        FileStamp written;
+        putBackKeptCopy(fs, p, KeptHostsCopy::Previous, own, written);
+        const bool killed = fs.log().size() - before > step;
+        fs.resume();
+
+        ASSERT_TRUE(removeHostsLeftovers(fs, p));
+        const std::string hosts = dir.read(folder + "/hosts");
+        const std::string bak = dir.read(folder + "/hosts.bak");
+        EXPECT_TRUE((hosts == current && bak == previous) || (hosts == previous && bak == current))
+            << "hosts: " << hosts << "\nhosts.bak: " << bak;
+        for (const char* left : { "hosts.tmp", "hosts.redo", "hosts.bak.new", "hosts.bak.new.tmp", "hosts.orig.tmp" })
+            EXPECT_FALSE(dir.exists(folder + "/" + left)) << left;
+        if (!killed)
+            break;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HostsFileKilledRestore,
+                         ::testing::Values(KilledRestore { "renamed", 0, Op::Link, "" },
+                                           KilledRestore { "linksRefused", EPERM, Op::Link, "" },
+                                           KilledRestore { "mountPoint", EBUSY, Op::Rename, "hosts" }),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The hosts file's attributes.
 TEST_F(HostsFileTest, createdHostsFile_isReadableByEveryone_whateverTheUmask)

@@ -1,6 +1,7 @@
 #include "core/HostsHelper.h"
 
 #include "core/HostsFrame.h"
+#include "core/HostName.h"
 #include "core/ListFile.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/StockHosts.h"
@@ -341,16 +342,29 @@ struct SystemCase {
     const char* name;
     std::string text; // what a caller sends, the system's lines as the program writes them
     std::string why;  // empty: accepted
+    int status = HelperTextRefused;
 };
 
 void PrintTo(const SystemCase& c, std::ostream* os) { *os << c.name; }
 
 class SystemLines : public ::testing::TestWithParam<SystemCase> {};
 
-// A blocklist's loopback line is the person's, not the system's: the texts
-// below drop it, as a person deleting it in the program does.
-const std::string Stock = stockDebianHosts("mybox") + "127.0.0.1 ads.example\n";
+// A blocklist's loopback line and a line of the person's own with a name the
+// program would not admit are the person's, not the system's: the texts
+// below drop them, as a person deleting them in the program does.
+const std::string Umlaut = "b\xC3\xBC" "cher.example";
+const std::string Stock = stockDebianHosts("mybox") + "127.0.0.1 ads.example\n10.0.0.7\t" + Umlaut + " printer\n";
 const std::string Kept = programText(stockDebianHosts("mybox"));
+
+std::string reserved(const std::string& name)
+{
+    return "line 6 names \"" + name + "\", which only the system's own lines of /etc/hosts may name.";
+}
+
+std::string notAdmitted(const std::string& name)
+{
+    return "line 6 holds a name that Quillon does not admit. " + hostNameRefusal(name);
+}
 
 } // namespace
 
@@ -367,7 +381,7 @@ TEST_P(SystemLines, areKeptWhateverTheCallerSends)
         EXPECT_EQ(a.status, HelperReplaced) << a.message;
         EXPECT_EQ(dir.read("hosts"), c.text);
     } else {
-        EXPECT_EQ(a.status, HelperTextRefused);
+        EXPECT_EQ(a.status, c.status);
         EXPECT_EQ(a.message, "The new hosts file was refused: " + c.why);
         EXPECT_EQ(dir.read("hosts"), Stock);
     }
@@ -377,12 +391,40 @@ INSTANTIATE_TEST_SUITE_P(
     Stock, SystemLines,
     ::testing::Values(
         SystemCase { "programsOwnText", Kept + "10.0.0.9 nas " + M + "\r\n", "" },
-        SystemCase { "localhostRemapped", Kept + "6.6.6.6 localhost " + M + "\r\n",
-                     "line 6 names \"localhost\", which only the system's own lines of /etc/hosts may name." },
+        // Names that only look like reserved ones are anybody's.
+        SystemCase { "nearReservedNames",
+                     Kept + "1.2.3.4 myboxes.example localhost-tools.example ip6.example mybox-2 " + M + "\r\n", "" },
+        SystemCase { "personsOwnLineAsItStands", Kept + "10.0.0.7 " + Umlaut + " printer " + M + "\r\n", "" },
+        SystemCase { "localhostRemapped", Kept + "6.6.6.6 localhost " + M + "\r\n", reserved("localhost") },
         SystemCase { "localhostAsMappedIPv6", Kept + "::ffff:6.6.6.6 www.example localhost" + M + "\r\n",
-                     "line 6 names \"localhost\", which only the system's own lines of /etc/hosts may name." },
-        SystemCase { "ownNameElsewhere", Kept + "6.6.6.6 MYBOX " + M + "\r\n",
-                     "line 6 names \"MYBOX\", which only the system's own lines of /etc/hosts may name." },
+                     reserved("localhost") },
+        SystemCase { "localhostWithFinalDot", Kept + "6.6.6.6 localhost. " + M + "\r\n", reserved("localhost.") },
+        SystemCase { "localhostLocaldomainAsAlias", Kept + "6.6.6.6 www.example Localhost.Localdomain " + M + "\r\n",
+                     reserved("Localhost.Localdomain") },
+        SystemCase { "nameUnderLocalhost", Kept + "6.6.6.6 app.localhost " + M + "\r\n", reserved("app.localhost") },
+        SystemCase { "localhost4", Kept + "6.6.6.6 localhost4 " + M + "\r\n", reserved("localhost4") },
+        SystemCase { "localhost6Dotted", Kept + "::6 localhost6. " + M + "\r\n", reserved("localhost6.") },
+        SystemCase { "newIp6Name", Kept + "6.6.6.6 ip6-mcastprefix " + M + "\r\n", reserved("ip6-mcastprefix") },
+        SystemCase { "ownNameElsewhere", Kept + "6.6.6.6 MYBOX " + M + "\r\n", reserved("MYBOX") },
+        SystemCase { "ownNameWithFinalDot", Kept + "6.6.6.6 mybox. " + M + "\r\n", reserved("mybox.") },
+        SystemCase { "ownNameWithLocaldomain", Kept + "6.6.6.6 mybox.localdomain " + M + "\r\n",
+                     reserved("mybox.localdomain") },
+        SystemCase { "ownNameWithDomainAsAlias", Kept + "6.6.6.6 www.example www2.example MyBox.anything " + M + "\r\n",
+                     reserved("MyBox.anything") },
+        SystemCase { "inadmissibleName", Kept + "1.2.3.4 " + Umlaut + " " + M + "\r\n", notAdmitted(Umlaut),
+                     HelperNameRefused },
+        SystemCase { "inadmissibleAlias", Kept + "1.2.3.4 good.example www." + Umlaut + " " + M + "\r\n",
+                     notAdmitted("www." + Umlaut), HelperNameRefused },
+        SystemCase { "directionChangingName", Kept + "1.2.3.4 ex\xE2\x80\xAE" "elpmaxe.com " + M + "\r\n",
+                     "line 6 holds a name that Quillon does not admit. The host name \"ex\\u202Eelpmaxe.com\" was "
+                     "refused: it holds an invisible or direction-changing character.",
+                     HelperNameRefused },
+        // The person's line stands only as it stood: moved or with a name
+        // more, it is a new line.
+        SystemCase { "personsLineMoved", Kept + "10.0.0.8 " + Umlaut + " printer " + M + "\r\n", notAdmitted(Umlaut),
+                     HelperNameRefused },
+        SystemCase { "personsLineWithAliasAdded", Kept + "10.0.0.7 " + Umlaut + " printer scanner " + M + "\r\n",
+                     notAdmitted(Umlaut), HelperNameRefused },
         SystemCase { "ownLineMoved",
                      std::string(Kept).replace(Kept.find("127.0.1.1"), 9, "10.6.6.6"),
                      "line 2 names \"mybox.home.arpa\", which only the system's own lines of /etc/hosts may name." },
@@ -392,3 +434,40 @@ INSTANTIATE_TEST_SUITE_P(
                      "it drops or changes the system's line \"ff02::2 ip6-allrouters\"." },
         SystemCase { "empty", "", "it holds no host line." }),
     [](const ::testing::TestParamInfo<SystemCase>& info) { return std::string(info.param.name); });
+
+// Over real hosts files, the text the program writes after loading one is
+// taken: their localhost, ip6- and own-name lines are the system's and stand
+// unchanged, whatever form they have (a final dot, localhost.localdomain, a
+// link-local IPv6 address, the own name with a domain only).
+TEST(HostsHelperText, programsTextOverRealHostsFiles_isTaken)
+{
+    const std::string data = std::string(QUILLON_TEST_DATA) + "/hosts/";
+    const auto file = [&](const char* path) {
+        std::string text;
+        EXPECT_TRUE(quillon::platform::PosixFileSystem().readFile(data + path, text)) << path;
+        return text;
+    };
+    const struct {
+        const char* name;
+        std::string hosts;
+        std::string ownName;
+    } cases[] = {
+        { "StevenBlack", file("StevenBlack__hosts@2.1.21/hosts"), "mybox" },
+        { "NetBSD", file("NetBSD__src/etc/hosts"), "mybox" },
+        { "OpenBSD", file("openbsd__src/etc/hosts"), "noname" },
+        { "FreeBSD", file("freebsd__freebsd-src/lib/libc/net/hosts"), "mybox" },
+        { "goIPv6", file("golang__go/src/net/testdata/ipv6-hosts"), "mybox" },
+        { "goCase", file("golang__go/src/net/testdata/case-hosts"), "PreserveMe" },
+        { "stockWithOwnLanName", stockDebianHosts("mybox") + "192.168.1.5\tmybox.lan\n", "mybox" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        dir.write("hosts", c.hosts);
+        FaultyFileSystem fs;
+        const std::string text = programText(c.hosts);
+        const HostsHelperAnswer a = runOn(dir, fs, EtcHosts, framed(text), c.ownName);
+        EXPECT_EQ(a.status, HelperReplaced) << a.message;
+        EXPECT_EQ(dir.read("hosts"), text);
+    }
+}

@@ -1,5 +1,6 @@
 #include "core/ListCommands.h"
 
+#include "core/HostName.h"
 #include "fakes/AppFixture.h"
 
 using namespace quillon;
@@ -62,15 +63,24 @@ TEST_F(ListCommandsTest, selectAllAndInvert)
     EXPECT_EQ(shell.selections[0], (std::vector<int> { 0, 3 }));
 }
 
-TEST_F(ListCommandsTest, modifyAlias_refusesHashAndLineBreaks_cancelKeeps_changeCounts)
+// What the hosts helper would refuse is refused in the dialog: "#", line
+// breaks, the system's own names and names the program does not admit.
+TEST_F(ListCommandsTest, modifyAlias_refusesWhatTheHostsFileMayNotHold_cancelKeeps_changeCounts)
 {
+    state.ownHostName = "mybox";
     select(0, { 0 });
-    dialogs.inputSteps = { { true, "x#y" }, { true, "x\n6.6.6.6 evil.test" }, { true, "tab\tname" },
+    const std::string umlaut = "b\xC3\xBC" "cher";
+    dialogs.inputSteps = { { true, "x#y" },          { true, "x\n6.6.6.6 evil.test" }, { true, "tab\tname" },
+                           { true, "www localhost." }, { true, "MyBox.lan" },            { true, "ok " + umlaut },
                            { true, "  new alias" } };
     modifyAlias(app);
     const std::string controls = "Line breaks and control characters not permitted in the Alias field.";
-    EXPECT_EQ(dialogs.askedTexts(), (Names { "\"#\" not permitted in the Alias field.", controls, controls }));
-    EXPECT_EQ(dialogs.inputShownWith, (Names { "a1", "x#y", "x\n6.6.6.6 evil.test", "tab\tname" }));
+    const std::string system = "\" not permitted in the Alias field: only the system's own lines name it.";
+    EXPECT_EQ(dialogs.askedTexts(), (Names { "\"#\" not permitted in the Alias field.", controls, controls,
+                                             "\"localhost." + system, "\"MyBox.lan" + system,
+                                             hostNameRefusal(umlaut) }));
+    EXPECT_EQ(dialogs.inputShownWith, (Names { "a1", "x#y", "x\n6.6.6.6 evil.test", "tab\tname", "www localhost.",
+                                               "MyBox.lan", "ok " + umlaut }));
     EXPECT_EQ(state.store.hosts().at(0).Alias, "  new alias"); // as typed, blanks kept
     EXPECT_EQ(state.store.pendingChanges(), 1);
 

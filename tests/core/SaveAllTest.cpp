@@ -90,7 +90,10 @@ TEST_F(SaveAllTest, save_writesEachListToItsFileAndMarksHostsSaved)
     EXPECT_FALSE(hostsDir.exists("hosts.orig")); // there was no foreign file
 }
 
-TEST_F(SaveAllTest, failedHostsReplace_reportsReasonAndKeepsStatusesAndCount)
+// The hosts file refused: the Hosts list is kept in a file of the
+// program's own with the other lists, and nothing counts as written to the
+// hosts file. The same when hosts.tmp cannot even be written (a full disk).
+TEST_F(SaveAllTest, failedHostsReplace_setsTheListAside_keepsStatusesAndCount)
 {
     hostsDir.write("hosts", Foreign);
     startAndLoad();
@@ -99,14 +102,24 @@ TEST_F(SaveAllTest, failedHostsReplace_reportsReasonAndKeepsStatusesAndCount)
 
     EXPECT_FALSE(saveAll(app));
     ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].text,
-              "Cannot replace file \"" + state.paths.hostsFile.hosts + "\". Read-only file system");
+    EXPECT_EQ(dialogs.asked[0].text, "Cannot replace file \"" + state.paths.hostsFile.hosts
+                                         + "\". Read-only file system\n\nNothing is lost: the Hosts list is kept in \""
+                                         + state.paths.d05
+                                         + "\", and Quillon writes it to the hosts file at the next save that can.");
     EXPECT_EQ(dialogs.asked[0].kind, MessageKind::Warning);
     EXPECT_EQ(hostsDir.read("hosts"), Foreign);
+    EXPECT_NE(programDir.read("Quillon.d05").find("1.2.3.4 new "), std::string::npos);
+    EXPECT_TRUE(programDir.exists("Quillon.d01"));
+    EXPECT_FALSE(programDir.exists("Quillon.d04")); // the hosts file did not change
     EXPECT_EQ(state.store.hosts().at(0).Status, StatusVerified);
     EXPECT_EQ(state.store.pendingChanges(), 1);
     EXPECT_EQ(state.activity, ActivityNone);
-    EXPECT_FALSE(programDir.exists("Quillon.d01")); // the save stopped at the hosts file
+
+    fs.fail(Op::Write, state.paths.hostsFile.tmp, ENOSPC);
+    state.store.insertTopOfHosts(host("newer", StatusVerified));
+    EXPECT_FALSE(saveAll(app));
+    EXPECT_NE(programDir.read("Quillon.d05").find("1.2.3.4 newer "), std::string::npos);
+    EXPECT_FALSE(hostsDir.exists("hosts.tmp"));
 }
 
 TEST_F(SaveAllTest, saveAndRefresh_unlocksAfterAFailure)
@@ -395,7 +408,7 @@ TEST_F(HostsWatchTest, ourOwnSave_isNotAChangeByAnotherProgram)
     EXPECT_TRUE(dialogs.asked.empty());
 }
 
-TEST_F(HostsWatchTest, autoSave_atTheCount_neverWhenCountIsZeroOrOff)
+TEST_F(HostsWatchTest, autoSave_atTheCount_everyTickWhenCountIsZeroOrLess_neverWhenOff)
 {
     startAndLoad();
     state.settings.AutoSaveCount = 2;
@@ -407,14 +420,14 @@ TEST_F(HostsWatchTest, autoSave_atTheCount_neverWhenCountIsZeroOrOff)
     EXPECT_TRUE(hostsDir.exists("hosts"));
     EXPECT_EQ(state.store.pendingChanges(), 0);
 
-    std::filesystem::remove(hostsDir.file("hosts"));
-    state.hostsAge = fs.stamp(hostsDir.file("hosts"));
-    for (const int count : { 0, -3 }) {
-        // Set by hand in the settings file: no AutoSave rather than a save
-        // at every tick.
-        state.settings.AutoSaveCount = count;
+    for (const std::string name : { "zero.example", "minus.example" }) {
+        // Set by hand in the settings file: every tick saves, a single
+        // change included.
+        state.settings.AutoSaveCount = name == "zero.example" ? 0 : -3;
+        state.store.insertTopOfHosts(host(name, StatusVerified));
         TimerFilesTick(app);
-        EXPECT_FALSE(hostsDir.exists("hosts"));
+        EXPECT_EQ(state.store.pendingChanges(), 0);
+        EXPECT_NE(hostsDir.read("hosts").find(name), std::string::npos);
     }
 
     std::filesystem::remove(hostsDir.file("hosts"));
@@ -508,7 +521,7 @@ TEST_F(SaveAllTest, commit_isDurableBeforeItsJournalGoes)
     ASSERT_TRUE(saveAll(app));
     const std::vector<std::string>& log = fs.log();
     const auto at = [&](const std::string& entry) { return std::find(log.begin(), log.end(), entry) - log.begin(); };
-    const auto journalWritten = at("write " + state.paths.saveJournal);
+    const auto journalWritten = at("rename " + state.paths.saveJournal);
     const auto hostsRenamed = at("rename " + state.paths.hostsFile.hosts);
     const auto trashRenamed = at("rename " + state.paths.d02);
     const auto journalRemoved = at("remove " + state.paths.saveJournal);

@@ -5,6 +5,7 @@
 #include "core/ListFile.h"
 #include "core/Interface.h"
 #include "core/SaveAll.h"
+#include "core/Startup.h"
 
 #include "fakes/AppFixture.h"
 #include "fakes/ManyHosts.h"
@@ -104,33 +105,70 @@ TEST_F(SaveThroughHelperTest, written_commitsListsAndTakesTheNewStamp)
     expectNothingStaged();
 }
 
-TEST_F(SaveThroughHelperTest, notAuthorised_keepsEverything_andAutoSaveStopsAskingUntilASaveByHand)
+// A save the helper could not do keeps the Hosts list in a file of the
+// program's own, with the other lists, and the next start writes it; no
+// series of password prompts meanwhile.
+TEST_F(SaveThroughHelperTest, notAuthorised_setsTheListAside_andAutoSaveAsksAgainOnlyAfterAChange)
 {
     startWith("exit 126");
     const int pending = state.store.pendingChanges();
     autoSaveAndRefresh(app);
     ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].text,
-              "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed.\nThe changes are kept "
-              "but not saved, and AutoSave will not ask again until you save with File > Save.");
+    const std::string kept = "\n\nNothing is lost: the Hosts list is kept in \"" + programDir.file("Quillon.d05")
+        + "\", and Quillon writes it to the hosts file at the next save that can.";
+    EXPECT_EQ(dialogs.asked[0].text, "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed."
+                                         + kept
+                                         + "\nAutoSave will not ask again until the Hosts list changes or you save "
+                                           "with File > Save.");
     EXPECT_EQ(state.store.hosts().at(0).Status, StatusVerified);
     EXPECT_EQ(state.store.pendingChanges(), pending);
     EXPECT_EQ(hostsDir.read("hosts"), OldHosts);
-    EXPECT_EQ(programDir.read("Quillon.d01"), WaitLine);
+    EXPECT_FALSE(movingIsInWaitFile());
+    EXPECT_NE(programDir.read("Quillon.d05").find(" moving "), std::string::npos);
     expectNothingStaged();
 
     autoSaveAndRefresh(app);
     autoSaveAndRefresh(app);
     EXPECT_EQ(pkexecRuns(), 1u);
-    EXPECT_EQ(dialogs.asked.size(), 1u);
+    state.store.addPendingChange(); // the Hosts list changed
+    autoSaveAndRefresh(app);
+    EXPECT_EQ(pkexecRuns(), 2u);
+    EXPECT_EQ(dialogs.asked.size(), 1u); // the same failure is not shown again
 
     // By hand, the box says what happened and nothing of AutoSave.
     EXPECT_FALSE(saveAndRefresh(app));
-    EXPECT_EQ(pkexecRuns(), 2u);
+    EXPECT_EQ(pkexecRuns(), 3u);
     EXPECT_EQ(dialogs.asked.back().text,
-              "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed.");
-    autoSaveAndRefresh(app);
-    EXPECT_EQ(pkexecRuns(), 2u);
+              "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed." + kept);
+
+    // The next start reads the list set aside; the first save that can
+    // writes it, and the copy set aside goes.
+    script("pkexec", "echo run >> '" + tools.file("runs") + "'\nexec \"$@\"");
+    loadLists(app);
+    ASSERT_GE(state.store.activeIndexOf("moving"), 0);
+    EXPECT_TRUE(state.saveSoon);
+    ASSERT_TRUE(saveAndRefresh(app));
+    EXPECT_TRUE(movingIsInHostsFile());
+    EXPECT_FALSE(programDir.exists("Quillon.d05"));
+    expectNothingStaged();
+}
+
+// Without a polkit agent pkexec cannot ask for the password: the person is
+// told what is needed. A helper ended after its replace, before its answer,
+// wrote the text all the same: the save counts as done.
+TEST_F(SaveThroughHelperTest, noAgent_saysWhatIsNeeded_helperKilledAfterItsReplace_counts)
+{
+    startWith("echo 'Error executing command as another user: No authentication agent found.'\nexit 127");
+    EXPECT_FALSE(saveAll(app));
+    EXPECT_EQ(dialogs.asked.back().text.substr(0, dialogs.asked.back().text.find('\n')),
+              "No polkit authentication agent is running, so Quillon cannot ask for the password to write /etc/hosts. "
+              "Start one (for example lxpolkit) or log in to a desktop that has one.");
+
+    script("pkexec", "\"$@\"\nkill -9 $$");
+    ASSERT_TRUE(saveAll(app));
+    EXPECT_TRUE(movingIsInHostsFile());
+    EXPECT_FALSE(programDir.exists("Quillon.d05"));
+    expectNothingStaged();
 }
 
 // While the person decides, the window handles its events under the lock,
@@ -163,7 +201,8 @@ TEST_F(SaveThroughHelperTest, helperNotInstalled_isShownByAutoSaveOnce)
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_NE(dialogs.asked[0].text.find("sudo make install"), std::string::npos);
     EXPECT_EQ(pkexecRuns(), 0u);
-    EXPECT_EQ(programDir.read("Quillon.d01"), WaitLine);
+    EXPECT_NE(programDir.read("Quillon.d05").find(" moving "), std::string::npos);
+    EXPECT_FALSE(movingIsInWaitFile());
     expectNothingStaged();
 }
 
@@ -193,8 +232,10 @@ TEST_P(KilledWhileHelperRuns, nextStartKeepsHostsFileAndListsTogether)
     for (const char* name : { "Quillon.sav", "Quillon.d01.tmp", "Quillon.d02.tmp" })
         std::filesystem::copy_file(moment.file(name), programDir.file(name),
                                    std::filesystem::copy_options::overwrite_existing);
-    if (GetParam().helperWrote)
-        programDir.write("Quillon.d01", WaitLine); // the lists as they were before the save
+    // The lists as they were before the save: the program died before it
+    // heard from the helper.
+    programDir.write("Quillon.d01", WaitLine);
+    std::filesystem::remove(programDir.file("Quillon.d05"));
 
     // A save the helper never finished is reported, with what was kept.
     const Outcome finished = finishInterruptedSave(app);

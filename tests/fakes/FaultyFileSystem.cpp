@@ -1,5 +1,6 @@
 #include "fakes/FaultyFileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace quillon::test {
@@ -17,10 +18,25 @@ int FaultyFileSystem::calls(Op op) const
     return n;
 }
 
+platform::FileOwner FaultyFileSystem::ownerOf(const std::string& path)
+{
+    platform::FileOwner owner = m_real.ownerOf(path);
+    if (std::find(m_ownedByOther.begin(), m_ownedByOther.end(), owner.resolved) != m_ownedByOther.end())
+        owner.thisUser = false;
+    return owner;
+}
+
+void FaultyFileSystem::ownedByOther(const std::string& path)
+{
+    m_ownedByOther.push_back(m_real.ownerOf(path).resolved);
+}
+
 platform::Status FaultyFileSystem::check(Op op, const std::string& path, const char* name)
 {
     m_log.push_back(std::string(name) + " " + path);
     m_ops.push_back(op);
+    if (halted())
+        return platform::Status::fromErrno(EIO);
     for (Rule& r : m_rules) {
         if (r.op != op || (!r.path.empty() && r.path != path) || r.times == 0)
             continue;
@@ -35,11 +51,19 @@ platform::Status FaultyFileSystem::check(Op op, const std::string& path, const c
     return platform::Status::ok();
 }
 
+std::size_t FaultyFileSystem::bytesRead(const std::string& path) const
+{
+    const auto it = m_bytesRead.find(path);
+    return it == m_bytesRead.end() ? 0 : it->second;
+}
+
 platform::Status FaultyFileSystem::readFile(const std::string& path, std::string& out)
 {
     if (auto s = check(Op::Read, path, "read"); !s)
         return s;
-    return m_real.readFile(path, out);
+    platform::Status s = m_real.readFile(path, out);
+    countRead(path, out.size());
+    return s;
 }
 
 platform::Status FaultyFileSystem::readPieces(const std::string& path,
@@ -47,7 +71,10 @@ platform::Status FaultyFileSystem::readPieces(const std::string& path,
 {
     if (auto s = check(Op::Read, path, "read"); !s)
         return s;
-    return m_real.readPieces(path, take);
+    return m_real.readPieces(path, [&](std::string_view piece) {
+        countRead(path, piece.size());
+        take(piece);
+    });
 }
 
 platform::Status FaultyFileSystem::readLines(const std::string& path,
@@ -55,7 +82,21 @@ platform::Status FaultyFileSystem::readLines(const std::string& path,
 {
     if (auto s = check(Op::Read, path, "read lines"); !s)
         return s;
-    return m_real.readLines(path, take);
+    // Each line with one byte for its end.
+    return m_real.readLines(path, [&](std::string_view line) {
+        countRead(path, line.size() + 1);
+        take(line);
+    });
+}
+
+platform::Status FaultyFileSystem::readTail(const std::string& path, std::size_t maxBytes, std::string& out,
+                                            bool& whole)
+{
+    if (auto s = check(Op::Read, path, "read tail"); !s)
+        return s;
+    platform::Status s = m_real.readTail(path, maxBytes, out, whole);
+    countRead(path, out.size());
+    return s;
 }
 
 platform::Status FaultyFileSystem::listFolder(const std::string& folder, std::vector<platform::FolderEntry>& out)
@@ -127,7 +168,7 @@ platform::Status FaultyFileSystem::rewriteInPlace(const std::string& path, std::
 {
     if (auto s = check(Op::RewriteInPlace, path, "rewrite"); !s) {
         changed = false;
-        if (s.code() == ENOSPC)
+        if (s.code() == ENOSPC || halted())
             return s;
         // Torn: the first half of the new text over the old one.
         std::string old;

@@ -6,9 +6,14 @@
 // A failing in-place rewrite fails as a disk would: with ENOSPC at the
 // reservation, before any byte changes; with any other error after writing
 // the first half of the new text over the old one.
+//
+// haltAfter plays a process killed between two operations: from then on
+// every logged operation fails and changes nothing, so the files stay as the
+// kill would leave them.
 
 #include "platform/linux/PosixFileSystem.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +31,12 @@ public:
     int calls(Op op) const;
     void clearFailures() { m_rules.clear(); }
     const std::vector<std::string>& log() const { return m_log; }
+    // Lets the next `operations` logged operations run, then fails every
+    // later one with EIO without touching a file; resume() ends that.
+    void haltAfter(std::size_t operations) { m_haltAt = m_log.size() + operations; }
+    void resume() { m_haltAt = NoHalt; }
+    // The bytes the reads of path handed over, all reads together.
+    std::size_t bytesRead(const std::string& path) const;
 
     bool fileExists(const std::string& path) override { return m_real.fileExists(path); }
     platform::FileStamp stamp(const std::string& path) override { return m_real.stamp(path); }
@@ -35,6 +46,7 @@ public:
                                 const std::function<void(std::string_view piece)>& take) override;
     platform::Status readLines(const std::string& path,
                                const std::function<void(std::string_view line)>& take) override;
+    platform::Status readTail(const std::string& path, std::size_t maxBytes, std::string& out, bool& whole) override;
     platform::Status listFolder(const std::string& folder, std::vector<platform::FolderEntry>& out) override;
     // Fails by the rules for Op::Read on from, then Op::Write on to.
     platform::Status copyFile(const std::string& from, const std::string& to) override;
@@ -50,6 +62,11 @@ public:
     std::string linkTarget(const std::string& path) override { return m_real.linkTarget(path); }
     platform::Status syncDirectory(const std::string& dir) override;
     bool isOwnFile(const std::string& path) override { return m_real.isOwnFile(path); }
+    // As the real one, except for the files and folders given to ownedByOther.
+    platform::FileOwner ownerOf(const std::string& path) override;
+    // ownerOf says that another user owns what path (links followed) leads
+    // to, which must exist.
+    void ownedByOther(const std::string& path);
     platform::FolderWriters othersMayWrite(const std::string& folder) override { return m_real.othersMayWrite(folder); }
     void waitForFolderWriters(const std::string& folder, int timeoutMs) override
     {
@@ -66,11 +83,18 @@ private:
     };
     // The failure for this call, or ok.
     platform::Status check(Op op, const std::string& path, const char* name);
+    bool halted() const { return m_log.size() > m_haltAt; }
+    void countRead(const std::string& path, std::size_t bytes) { m_bytesRead[path] += bytes; }
+
+    static constexpr std::size_t NoHalt = static_cast<std::size_t>(-1);
 
     platform::PosixFileSystem m_real;
     std::vector<Rule> m_rules;
+    std::vector<std::string> m_ownedByOther; // resolved
     std::vector<std::string> m_log;
     std::vector<Op> m_ops;
+    std::size_t m_haltAt = NoHalt;
+    std::map<std::string, std::size_t> m_bytesRead;
 };
 
 } // namespace quillon::test

@@ -5,6 +5,7 @@
 //
 //   save_kill_trials [--trials N] [--seed S] [--layout normal|bind|both]
 //                    [--route direct|helper|both] [--hosts FILE]
+//                    [--action save|restore]
 //
 // "normal" keeps the hosts file as a plain file; "bind" bind-mounts it, as
 // containers do (a private mount namespace of its own, so root only), so
@@ -21,8 +22,17 @@
 // a private mount namespace whose /etc is a temporary folder (root only).
 // Half its trials kill the program alone (the helper goes on), half kill the
 // program and the helper together.
+//
+// "--action restore" kills Restore Previous instead: the hosts file and
+// hosts.bak start as two texts that each lack 100 hosts of the other, and
+// the child puts hosts.bak back in a loop, so that the two swap places. After
+// the next start (and, through the helper, its next run) each text must be
+// whole in hosts or hosts.bak, and nothing else may be left in the folder
+// (through the helper, what is left is counted until the helper's next run
+// tidies it).
 
 #include "core/HostsFile.h"
+#include "core/HostsRestore.h"
 #include "core/ListFile.h"
 #include "core/SaveAll.h"
 #include "core/Startup.h"
@@ -146,6 +156,48 @@ constexpr core::StatusFilter HostsFilter { core::StatusWaiting, false };
     }
 }
 
+// The child of a restore trial: puts hosts.bak back forever.
+[[noreturn]] void restoreForever(const std::string& programFolder, const HelperRoute* route, int loaded)
+{
+    ::setpgid(0, 0);
+    Program p(programFolder, route);
+    if (::write(loaded, "x", 1) != 1)
+        std::_Exit(5);
+    for (;;) {
+        p.dialogs.answers = { core::Answer::Yes };
+        if (!core::restoreHostsFile(p.app, core::KeptHostsCopy::Previous)) {
+            std::cerr << "restore failed: " << (p.dialogs.asked.empty() ? "" : p.dialogs.asked.back().text) << "\n";
+            std::_Exit(4);
+        }
+    }
+}
+
+// Two texts of the blocklist for a restore trial: each lacks 100 hosts that
+// the other has.
+std::pair<std::string, std::string> twoTexts(const std::string& blocklist)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(blocklist);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    std::vector<std::size_t> hostLines;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!core::parseListText(lines[i], -1).empty() && lines[i].find("localhost") == std::string::npos)
+            hostLines.push_back(i);
+    }
+    const auto without = [&](std::size_t from) {
+        std::set<std::size_t> dropped(hostLines.end() - static_cast<std::ptrdiff_t>(from),
+                                      hostLines.end() - static_cast<std::ptrdiff_t>(from - 100));
+        std::string text;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (!dropped.count(i))
+                text += lines[i] + "\n";
+        }
+        return text;
+    };
+    return { without(100), without(200) };
+}
+
 std::vector<std::uint64_t> readIntents(const std::string& path)
 {
     std::vector<std::uint64_t> out;
@@ -172,6 +224,10 @@ struct Tally {
     int hostsNew = 0;
     int finishedAtStart = 0; // a save or rewrite cut short, completed by the next start
     int hostsInNoList = 0;   // trials where some host was in no list file (a failure)
+    bool restores = false;   // the trials below are restore trials
+    int restored = 0;        // the hosts file is the copy put back
+    int textsLost = 0;       // trials where the previous copy or the current file was lost (a failure)
+    int leftovers = 0;       // trials leaving files in the hosts folder
 };
 
 bool makePrivateMounts()
@@ -335,8 +391,113 @@ bool trial(bool bind, const HelperRoute* route, bool killGroup, const std::strin
     return ok;
 }
 
+// The files in folder that no replace keeps there for good.
+std::vector<std::string> leftoversIn(const std::string& folder)
+{
+    static const std::set<std::string> kept { "hosts", "hosts.bak", "hosts.orig", "quillon-kill-trials", "ld.so.cache",
+                                              "ld.so.conf", "ld.so.conf.d", "passwd", "group" };
+    std::vector<std::string> out;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (!kept.count(entry.path().filename().string()))
+            out.push_back(entry.path().filename().string());
+    }
+    return out;
+}
+
+// One restore trial; false when a text was lost or (direct) something left.
+bool restoreTrial(bool bind, const HelperRoute* route, bool killGroup, const std::string& blocklist,
+                  std::mt19937& random, Tally& tally)
+{
+    test::TempDir programDir;
+    test::TempDir hostsDir;
+    test::TempDir mountSource;
+    const std::string folder = route ? std::string("/etc") : hostsDir.path();
+    const std::string hosts = folder + "/hosts";
+    const auto [previous, current] = twoTexts(readAll(blocklist));
+    for (const char* name : { "hosts.bak", "hosts.orig", "hosts.tmp", "hosts.redo", "hosts.bak.new" })
+        std::filesystem::remove(folder + "/" + name);
+    programDir.write("Quillon.ini", "[Settings]\r\nHostsFolder=" + folder + "\r\n");
+    std::ofstream(folder + "/hosts.bak", std::ios::binary | std::ios::trunc) << previous;
+    std::ofstream(hosts, std::ios::binary | std::ios::trunc) << (bind ? std::string() : current);
+    if (bind) {
+        mountSource.write("hosts", current);
+        if (::mount(mountSource.file("hosts").c_str(), hosts.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+            std::perror("mount --bind");
+            return false;
+        }
+    }
+
+    int loaded[2];
+    if (::pipe(loaded) != 0)
+        return false;
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(loaded[0]);
+        restoreForever(programDir.folder(), route, loaded[1]);
+    }
+    ::close(loaded[1]);
+    char byte = 0;
+    const bool started = ::read(loaded[0], &byte, 1) == 1;
+    ::close(loaded[0]);
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % (route ? 400000 : 150000)));
+    ::kill(killGroup ? -child : child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    bool ok = started && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    if (!ok)
+        std::cerr << "the restoring child ended by itself: status " << status << "\n";
+    {
+        Program restarted(programDir.folder(), route);
+        for (const auto& asked : restarted.dialogs.asked) {
+            std::cerr << "start-up reported: " << asked.text << "\n";
+            ok = false;
+        }
+        if (route) {
+            // The helper's next run, whatever it is asked to do.
+            waitForGroup(child);
+            if (const platform::HostsWriteResult r = restarted.writer->finishRewrite(); !r.ok()) {
+                std::cerr << "the helper's next run failed: " << r.message << "\n";
+                ok = false;
+            }
+        }
+    }
+    const std::uint64_t hostsNow = fnv1a(readAll(hosts));
+    const std::uint64_t bakNow = fnv1a(readAll(folder + "/hosts.bak"));
+    const std::uint64_t p = fnv1a(previous);
+    const std::uint64_t c = fnv1a(current);
+    if (hostsNow == p && bakNow == c) {
+        ++tally.restored;
+    } else if (!(hostsNow == c && bakNow == p)) {
+        std::cerr << "hosts and hosts.bak are not the two texts: the previous copy is "
+                  << (hostsNow == p || bakNow == p ? "kept" : "lost") << ", the current file "
+                  << (hostsNow == c || bakNow == c ? "kept" : "lost") << "\n";
+        ++tally.textsLost;
+        ok = false;
+    }
+    if (const std::vector<std::string> left = leftoversIn(folder); !left.empty()) {
+        ++tally.leftovers;
+        if (!route) {
+            std::cerr << "left in the hosts folder: " << left.front() << "\n";
+            ok = false;
+        }
+    }
+    if (bind)
+        ::umount2(hosts.c_str(), MNT_DETACH);
+    tally.restores = true;
+    ++tally.trials;
+    tally.failures += !ok;
+    return ok;
+}
+
 void print(const std::string& what, const Tally& t)
 {
+    if (t.restores) {
+        std::printf("%s, restore: %d trials, %d failed; copy put back %d; a text lost %d; trials leaving files in "
+                    "the hosts folder %d\n",
+                    what.c_str(), t.trials, t.failures, t.restored, t.textsLost, t.leftovers);
+        return;
+    }
     std::printf("%s: %d trials, %d failed; hosts whole old %d, whole new %d; saves completed at the next start %d; "
                 "helper saves reported unfinished %d; trials with a host in no list file %d\n",
                 what.c_str(), t.trials, t.failures, t.hostsOld, t.hostsNew, t.finishedAtStart, t.helperReports,
@@ -352,6 +513,7 @@ int main(int argc, char** argv)
     std::string layout = "both";
     std::string route = "direct";
     std::string blocklist = std::string(QUILLON_TEST_DATA) + "/hosts/AdAway__adaway.github.io/hosts.txt";
+    bool restore = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--trials")
@@ -364,7 +526,10 @@ int main(int argc, char** argv)
             route = argv[i + 1];
         else if (option == "--hosts")
             blocklist = argv[i + 1];
+        else if (option == "--action")
+            restore = std::string(argv[i + 1]) == "restore";
     }
+    const auto run = restore ? restoreTrial : trial;
     std::printf("seed %u\n", seed);
     std::mt19937 random(seed);
     bool allOk = true;
@@ -387,7 +552,7 @@ int main(int argc, char** argv)
             }
             Tally t;
             for (int i = 0; i < trials; ++i)
-                allOk &= trial(bind, nullptr, false, blocklist, random, t);
+                allOk &= run(bind, nullptr, false, blocklist, random, t);
             print(bind ? "bind" : "normal", t);
         }
     }
@@ -408,7 +573,7 @@ int main(int argc, char** argv)
                 for (const bool group : { false, true }) {
                     Tally t;
                     for (int i = 0; i < trials; ++i)
-                        allOk &= trial(bind, &helper, group, blocklist, random, t);
+                        allOk &= run(bind, &helper, group, blocklist, random, t);
                     print(std::string("helper, ") + (bind ? "bind" : "normal")
                               + (group ? ", program and helper killed" : ", program killed"),
                           t);

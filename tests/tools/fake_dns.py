@@ -1,17 +1,22 @@
 #!/usr/bin/env python3
-"""A name server for tests: answers A queries from a table, over UDP.
+"""A name server for tests: answers A queries from a table, over UDP and TCP.
 
     fake_dns.py ADDRESS PORT [NAME=IP ...] [--suffix SUFFIX=IP ...] [--log FILE]
 
 NAME=IP answers NAME (letter case ignored) with IP; SUFFIX=IP answers every
 name ending in .SUFFIX with IP. Other names get NXDOMAIN; other query types
-for a known name an empty answer. A name may be given again on standard
+for a known name an empty answer. Hostile forms for the reader's tests:
+NAME=IP*N answers with N records of IP (long enough, a reply that does not
+fit UDP's 512 bytes is cut short with TC set, and sent whole over TCP);
+NAME=OWNER:IP answers with a record of another name, OWNER; NAME=>TARGET
+answers with a CNAME to TARGET followed by TARGET's own records. A name may be given again on standard
 input while the server runs ("NAME=IP" moves it, "NAME=" removes it), so a
 test can move a host. Each query is logged as "NAME TYPE" to FILE. Prints
 "READY PORT" once it listens (PORT 0 picks a free one). Standard library
 only.
 """
 
+import signal
 import socket
 import struct
 import sys
@@ -30,30 +35,58 @@ def parse_name(data, offset):
         offset += 1 + length
 
 
-def answer(query, table, suffixes):
+def encode_name(name):
+    out = b""
+    for label in name.rstrip(".").split("."):
+        out += bytes([len(label)]) + label.encode("ascii")
+    return out + b"\0"
+
+
+def records_of(name, table, suffixes, depth=0):
+    """The answer records for name, or None for NXDOMAIN."""
+    lower = name.lower().rstrip(".")
+    entry = table.get(lower)
+    if entry is None:
+        for suffix, ip in suffixes.items():
+            if lower.endswith("." + suffix):
+                entry = ip
+    if entry is None:
+        return None
+    owner = encode_name(name)
+    if entry.startswith(">"):
+        target = entry[1:]
+        rest = records_of(target, table, suffixes, depth + 1) if depth < 8 else None
+        target_name = encode_name(target)
+        cname = owner + struct.pack("!HHIH", 5, 1, 60, len(target_name)) + target_name
+        return [cname] + (rest or [])
+    if ":" in entry:
+        owner_name, entry = entry.split(":", 1)
+        owner = encode_name(owner_name)
+    ip, _, times = entry.partition("*")
+    a = owner + struct.pack("!HHIH", 1, 1, 60, 4) + socket.inet_aton(ip)
+    return [a] * (int(times) if times else 1)
+
+
+def answer(query, table, suffixes, limit):
     ident, flags, qdcount = struct.unpack("!HHH", query[:6])
     if qdcount != 1:
         return None
     name, end = parse_name(query, 12)
     qtype, qclass = struct.unpack("!HH", query[end:end + 4])
     question = query[12:end + 4]
-    lower = name.lower().rstrip(".")
-    address = table.get(lower)
-    if address is None:
-        for suffix, ip in suffixes.items():
-            if lower.endswith("." + suffix):
-                address = ip
     rd = flags & 0x0100
-    if address is None:
+    records = records_of(name, table, suffixes)
+    if records is None:
         header = struct.pack("!HHHHHH", ident, 0x8180 | rd | 3, 1, 0, 0, 0)  # NXDOMAIN
         return header + question, name, qtype
-    records = b""
-    count = 0
-    if qtype == 1 and qclass == 1:
-        records = b"\xc0\x0c" + struct.pack("!HHIH", 1, 1, 60, 4) + socket.inet_aton(address)
-        count = 1
-    header = struct.pack("!HHHHHH", ident, 0x8180 | rd, 1, count, 0, 0)
-    return header + question + records, name, qtype
+    if not (qtype == 1 and qclass == 1):
+        records = []
+    body = b"".join(records)
+    if 12 + len(question) + len(body) > limit:
+        header = struct.pack("!HHHHHH", ident, 0x8380 | rd, 1, 0, 0, 0)  # TC: ask again over TCP
+        return header + question, name, qtype
+    header = struct.pack("!HHHHHH", ident, 0x8180 | rd, 1, len(records), 0, 0)
+    return header + question + body, name, qtype
 
 
 def main():
@@ -89,22 +122,65 @@ def main():
                     table.pop(name.lower(), None)
     threading.Thread(target=changes, daemon=True).start()
 
-    sock = socket.socket(socket.AF_INET6 if ":" in address else socket.AF_INET, socket.SOCK_DGRAM)
-    sock.bind((address, port))
-    print("READY %d" % sock.getsockname()[1], flush=True)
-    while True:
-        query, peer = sock.recvfrom(4096)
+    def reply_to(query, limit):
         try:
             with lock:
-                result = answer(query, dict(table), dict(suffixes))
+                result = answer(query, dict(table), dict(suffixes), limit)
         except (ValueError, IndexError, struct.error):
-            continue
+            return None
         if result is None:
-            continue
+            return None
         reply, name, qtype = result
         if log:
             log.write("%s %d\n" % (name, qtype))
-        sock.sendto(reply, peer)
+        return reply
+
+    family = socket.AF_INET6 if ":" in address else socket.AF_INET
+    sock = socket.socket(family, socket.SOCK_DGRAM)
+    sock.bind((address, port))
+    port = sock.getsockname()[1]
+    stream = socket.socket(family, socket.SOCK_STREAM)
+    stream.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    stream.bind((address, port))
+    stream.listen(16)
+
+    def read_exactly(conn, n):
+        data = b""
+        while len(data) < n:
+            more = conn.recv(n - len(data))
+            if not more:
+                raise ConnectionError("closed")
+            data += more
+        return data
+
+    def serve_stream():
+        while True:
+            conn, _ = stream.accept()
+            with conn:
+                try:
+                    while True:
+                        size = struct.unpack("!H", read_exactly(conn, 2))[0]
+                        reply = reply_to(read_exactly(conn, size), 65535)
+                        if reply is None:
+                            break
+                        conn.sendall(struct.pack("!H", len(reply)) + reply)
+                except (ConnectionError, OSError):
+                    pass
+    threading.Thread(target=serve_stream, daemon=True).start()
+
+    # One write, line end included, and a reader that has gone away is no
+    # reason to stop serving.
+    signal.signal(signal.SIGPIPE, signal.SIG_IGN)
+    try:
+        sys.stdout.write("READY %d\n" % port)
+        sys.stdout.flush()
+    except OSError:
+        pass
+    while True:
+        query, peer = sock.recvfrom(4096)
+        reply = reply_to(query, 512)
+        if reply is not None:
+            sock.sendto(reply, peer)
 
 
 if __name__ == "__main__":

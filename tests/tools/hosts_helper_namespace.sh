@@ -49,13 +49,16 @@ printf "$system""5.6.7.8 b $m\r\n1.2.3.4 good evil#x$m\r\n" > "$work/hostile"
 printf "$system""6.6.6.6 localhost $m\r\n" > "$work/remap-localhost"
 printf "$system""::ffff:6.6.6.6 localhost $m\r\n" > "$work/remap-localhost-v6"
 printf "$system""6.6.6.6 $own $m\r\n" > "$work/remap-own"
+printf "$system""6.6.6.6 www.example localhost.localdomain $m\r\n" > "$work/remap-localdomain"
+printf "$system""6.6.6.6 $own.lan $m\r\n" > "$work/remap-own-domain"
+printf "$system""1.2.3.4 b\303\274cher.example $m\r\n" > "$work/not-admitted"
 printf "$system" | tail -n +2 > "$work/drop-localhost"
 i=0
 while [ $i -lt 400 ]; do printf "10.0.0.1 host$i $m\r\n"; i=$((i + 1)); done > "$work/big-hosts"
 cat "$work/good" "$work/big-hosts" > "$work/big"
 # The frame the program sends a text in.
 frame() { printf 'QUILLON-HOSTS 1 %s %s\n' "$(wc -c < "$1")" "$(sha256sum < "$1" | cut -d' ' -f1)"; cat "$1"; }
-for f in good hostile remap-localhost remap-localhost-v6 remap-own drop-localhost big; do frame "$work/$f" > "$work/$f.framed"; done
+for f in good hostile remap-localhost remap-localhost-v6 remap-own remap-localdomain remap-own-domain not-admitted drop-localhost big; do frame "$work/$f" > "$work/$f.framed"; done
 head -c 300 "$work/big.framed" > "$work/cut.framed"
 cp "$work/old" /etc/hosts
 
@@ -81,6 +84,9 @@ for f in remap-localhost remap-localhost-v6; do
     refused "$work/$f.framed" 3 "The new hosts file was refused: line 6 names \"localhost\", which only the system's own lines of /etc/hosts may name."
 done
 refused "$work/remap-own.framed" 3 "The new hosts file was refused: line 6 names \"$own\", which only the system's own lines of /etc/hosts may name."
+refused "$work/remap-localdomain.framed" 3 "The new hosts file was refused: line 6 names \"localhost.localdomain\", which only the system's own lines of /etc/hosts may name."
+refused "$work/remap-own-domain.framed" 3 "The new hosts file was refused: line 6 names \"$own.lan\", which only the system's own lines of /etc/hosts may name."
+refused "$work/not-admitted.framed" 8 "The new hosts file was refused: line 6 holds a name that Quillon does not admit. The host name \"$(printf 'b\303\274cher.example')\" was refused: a host name holds only ASCII letters, digits, \"-\", \"_\" and \".\"."
 refused "$work/drop-localhost.framed" 3 "The new hosts file was refused: it drops or changes the system's line \"127.0.0.1 localhost\"."
 # A size over the limit is refused from the header alone.
 printf 'QUILLON-HOSTS 1 %s %s\n' $((257 * 1024 * 1024)) "$(printf x | sha256sum | cut -d' ' -f1)" > "$work/huge.framed"

@@ -16,7 +16,10 @@
 # host added through Edit > Add Host and saved with File > Save is in the
 # change log Quillon.d04, Tools > Hosts File Changes opens that window, and
 # its Restore Original Hosts File, answered Yes, puts back the file as it was
-# before Quillon first changed it, byte for byte.
+# before Quillon first changed it, byte for byte. A hostile name server's
+# answers (0.0.0.0, 127.0.0.1, a private address for a public host, another
+# name's record) never reach /etc/hosts, an 11 KB answer over TCP and an
+# honest move do, and a line the person wrote is never moved.
 #
 # Everything happens in private mount and network namespaces: /etc is an
 # overlay whose writes stay in a temporary folder, and the network is a veth
@@ -56,7 +59,13 @@ inside() {
         "$own" "$own" > /etc/hosts
     cp /etc/hosts "$work/hosts-before"
     printf 'nameserver 127.0.0.1\n' > /etc/resolv.conf
+    # Beside it, the answers of a hostile or blocking server for some names:
+    # a blocker's 0.0.0.0, a rebinding 127.0.0.1, a private address for a
+    # public host, a record of another name, and an 11 KB answer only TCP
+    # carries whole.
     python3 "$source_root/tests/tools/fake_dns.py" 127.0.0.1 53 --suffix quillon.test=203.0.113.7 \
+        blocked.quillon.test=0.0.0.0 rebound.quillon.test=127.0.0.1 rebind.quillon.test=192.168.5.5 \
+        other.quillon.test=bank.quillon.test:6.6.6.6 big.quillon.test=203.0.113.99*700 handpin.quillon.test=6.6.6.6 \
         --log "$work/dns.log" < /dev/null > "$work/dns.out" 2>&1 &
     for _ in $(seq 100); do grep -q READY "$work/dns.out" 2>/dev/null && break; sleep 0.05; done
     getent hosts alpha.quillon.test | grep -q 203.0.113.7 || fail "the name server does not answer"
@@ -152,6 +161,29 @@ inside() {
     [ "$(quillon_windows)" = 1 ] || fail "Quillon asked something while checking addresses"
     $visit stop "$firefox" > /dev/null || true
     end_quillon
+
+    # The hostile answers: none reaches /etc/hosts, the honest move and the
+    # long answer do, and the line the person wrote stays as written.
+    printf '203.0.113.7 rebind.quillon.test  %s\r\n203.0.113.7 other.quillon.test  %s\r\n198.51.100.9 big.quillon.test  %s\r\n198.51.100.1 honest.quillon.test  %s\r\n203.0.113.10 handpin.quillon.test\r\n' \
+        "$stamp" "$stamp" "$stamp" "$stamp" >> /etc/hosts
+    run_quillon hostile
+    firefox=$($visit start-own firefox "$HOME" "$port" http://blocked.quillon.test/ http://rebound.quillon.test/ \
+        http://rebind.quillon.test/ http://other.quillon.test/ http://big.quillon.test/ http://handpin.quillon.test/ \
+        http://honest.quillon.test/ | sed -n 's/^PROFILE //p')
+    for _ in $(seq 300); do
+        grep -q '^203\.0\.113\.7 honest\.quillon\.test ' /etc/hosts && grep -q '^203\.0\.113\.99 big\.quillon\.test ' /etc/hosts &&
+            grep -q '^rebound\.quillon\.test 1' "$work/dns.log" && break
+        sleep 0.1
+    done
+    $visit stop "$firefox" > /dev/null || true
+    end_quillon
+    grep -q '^203\.0\.113\.7 honest\.quillon\.test ' /etc/hosts || fail "the honest move is not in /etc/hosts"
+    grep -q '^203\.0\.113\.99 big\.quillon\.test ' /etc/hosts || fail "the long answer over TCP was not taken"
+    ! grep -qE '(blocked|rebound)\.quillon\.test' /etc/hosts || fail "a blocked or rebinding answer reached /etc/hosts"
+    grep -q '^203\.0\.113\.7 rebind\.quillon\.test ' /etc/hosts || fail "a public host moved onto the local network"
+    grep -q '^203\.0\.113\.7 other\.quillon\.test ' /etc/hosts || fail "another name's record was taken"
+    grep -q '^203\.0\.113\.10 handpin\.quillon\.test' /etc/hosts || fail "the hand-written line was moved"
+    ! grep -q '6\.6\.6\.6' /etc/hosts || fail "an address no honest answer gave reached /etc/hosts"
 
     # The change log and the way back, through the menus and keys as the
     # person would use them.

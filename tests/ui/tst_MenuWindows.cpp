@@ -19,6 +19,8 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <filesystem>
+
 using namespace quillon;
 using namespace quillon::test;
 
@@ -59,6 +61,7 @@ private slots:
     void updateItem_asksTheConfiguredServer();
     void addressTool_importsVerifiedHosts();
     void hostsChanges_listsNewestFirstAndPutsBackACopy();
+    void hostsChanges_unreadableLogSaysWhy();
 };
 
 void TestMenuWindows::helpMenu_handsItsPagesToTheDesktop()
@@ -184,6 +187,7 @@ void TestMenuWindows::hostsChanges_listsNewestFirstAndPutsBackACopy()
         QCOMPARE(rows->index(0, 0).data().toString(), QStringLiteral("2024/06/15 11:00:00"));
         QCOMPARE(rows->index(0, 4).data().toString(), QStringLiteral("10.0.0.3"));
         QCOMPARE(labelText(window, "LabelCount"), QStringLiteral("2 changes"));
+        QVERIFY(!window.findChild<QLabel*>(QStringLiteral("LabelLogError"))->isVisible());
         window.findChild<QLineEdit*>(QStringLiteral("EditFilter"))->setText(QStringLiteral("BEF"));
         QCOMPARE(labelText(window, "LabelCount"), QStringLiteral("1 of 2 changes"));
         QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("ButtonRestoreOriginal"))->isEnabled());
@@ -195,6 +199,23 @@ void TestMenuWindows::hostsChanges_listsNewestFirstAndPutsBackACopy()
         QCOMPARE(labelText(window, "LabelCount"), QStringLiteral("1 of 3 changes"));
     });
     QCOMPARE(w.mainMenu()->action(QStringLiteral("MenuToolsHostsChanges"))->isEnabled(), true);
+}
+
+// A log that cannot be read: the window says why, with the system's reason,
+// rather than showing an empty list as if nothing had changed.
+void TestMenuWindows::hostsChanges_unreadableLogSaysWhy()
+{
+    MainWindowFixture f;
+    f.writeSettings();
+    std::filesystem::create_directory(f.programDir.file("Quillon.d04"));
+    ui::TFormMain& w = f.start();
+    const std::string why = "Cannot open file \"" + w.state().paths.d04 + "\". Is a directory";
+    withWindow<ui::TFormChanges>(w, "MenuToolsHostsChanges", [&](ui::TFormChanges& window) {
+        auto* label = window.findChild<QLabel*>(QStringLiteral("LabelLogError"));
+        QVERIFY(label && label->isVisible());
+        QCOMPARE(label->text(), QString::fromStdString(why));
+        QCOMPARE(labelText(window, "LabelCount"), QStringLiteral("0 changes"));
+    });
 }
 
 QTEST_MAIN(TestMenuWindows)

@@ -41,10 +41,14 @@ TEST_F(AddHostTest, refusals_showTheDialogAgainWithTheCleanedName)
 {
     dialogs.inputSteps = { { true, "mailto:someone@example.com" }, { true, "about:blank" },
                            { true, "Waiting.Example" }, { true, "http://IGNORED.example/" },
-                           { true, "bad#name" }, { false, "" } };
+                           { true, "bad#name" }, { true, "bank\xE2\x80\xAE" "moc.test" }, { false, "" } };
     MenuEditAddHostQQDClick(app);
-    EXPECT_EQ(dialogs.askedTexts(), (Names { "Invalid Host name.", "Invalid Host name.", "Host already in list.",
-                                             "Host to be ignored.", "Invalid Host name." }));
+    // Characters no host name holds are named, an invisible one written out.
+    const std::string invalid = "Invalid Host name.\n\nThe host name \"";
+    EXPECT_EQ(dialogs.askedTexts(),
+              (Names { "Invalid Host name.", "Invalid Host name.", "Host already in list.", "Host to be ignored.",
+                       invalid + "bad#name\" was refused: a host name holds only ASCII letters, digits, \"-\", \"_\" and \".\".",
+                       invalid + "bank\\u202Emoc.test\" was refused: it holds an invisible or direction-changing character." }));
     for (const auto& q : dialogs.asked)
         EXPECT_EQ(q.kind, MessageKind::Warning);
     // Each showing after the first holds what the previous OK left in Edit1.

@@ -38,7 +38,9 @@ protected:
     {
         hostsDir.write("hosts", "5.5.5.5 moved.example  " + TwoDaysAgo + "\r\n6.6.6.6 same.example  " + TwoDaysAgo
                                     + "\r\n7.7.7.7 gone.example  " + TwoDaysAgo + "\r\n8.8.8.8 recent.example  "
-                                    + AnHourAgo + "\r\n127.0.0.1 localhost\r\n10.9.9.9 nas\r\n");
+                                    + AnHourAgo + "\r\n127.0.0.1 localhost\r\n10.9.9.9 nas\r\n203.0.113.10 public.example  "
+                                    + TwoDaysAgo + "\r\n10.1.1.1 intranet.example  " + TwoDaysAgo
+                                    + "\r\n5.4.3.2 blocked.example  " + TwoDaysAgo + "\r\n203.0.113.10 handpin.test\r\n");
         startAndLoad();
         setInterfaceLock(app, true);
         dns->table["moved.example"] = { { 9, 9, 9, 9 }, { 9, 9, 9, 10 } };
@@ -111,4 +113,30 @@ TEST_F(FreshOnUseTest, offlineOrSwitchedOff_asksNothing)
     state.settings.RefreshAfterHours = 1;
     visitAll();
     EXPECT_EQ(dns->asked, (Names { "moved.example", "same.example", "gone.example", "recent.example" }));
+}
+
+// What a hostile or blocking name server answers never moves a host: no
+// address a name may not have, no public host onto the local network, no
+// line the person wrote (never verified by the program). Within the local
+// network a host may move, and an honest address beside a refused one counts.
+TEST_F(FreshOnUseTest, hostileAnswers_moveNothing)
+{
+    dns->table["public.example"] = { { 192, 168, 1, 1 }, { 100, 64, 0, 1 } };
+    dns->table["intranet.example"] = { { 10, 1, 1, 2 } };
+    dns->table["blocked.example"] = { { 0, 0, 0, 0 } };
+    dns->table["handpin.test"] = { { 6, 6, 6, 6 } };
+    dns->table["moved.example"] = { { 127, 0, 0, 1 }, { 198, 51, 100, 9 } };
+    for (const char* name : { "public.example", "intranet.example", "blocked.example", "handpin.test", "moved.example" })
+        fresh.visited(app, name);
+    EXPECT_EQ(dns->asked, (Names { "public.example", "intranet.example", "blocked.example", "moved.example" }));
+    const double before = host("public.example").Date;
+    fresh.applyAnswers(app, say);
+    EXPECT_EQ(host("public.example").IP, "203.0.113.10");
+    EXPECT_DOUBLE_EQ(host("public.example").Date, before);
+    EXPECT_EQ(host("blocked.example").IP, "5.4.3.2");
+    EXPECT_EQ(host("handpin.test").IP, "203.0.113.10");
+    EXPECT_EQ(host("intranet.example").IP, "10.1.1.2");
+    EXPECT_EQ(host("moved.example").IP, "198.51.100.9");
+    EXPECT_EQ(said, (Names { "Address of intranet.example changed: 10.1.1.1 -> 10.1.1.2",
+                             "Address of moved.example changed: 5.5.5.5 -> 198.51.100.9" }));
 }

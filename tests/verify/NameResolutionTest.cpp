@@ -108,3 +108,30 @@ TEST(GlibcResolverErrors, reverseLookupWithoutANameRecord_isNoData)
     EXPECT_EQ(platform::reverseLookupError(TRY_AGAIN), platform::ErrorTryAgain);
     EXPECT_EQ(platform::reverseLookupError(NO_RECOVERY), platform::ErrorNoRecovery);
 }
+
+// Addresses no name may have are no answer, for every lookup that can reach
+// the hosts file on its own: a blocker's 0.0.0.0, a rebinding 127.0.0.1,
+// multicast, reserved and broadcast. Loopback stays for the localhost
+// family, and the address tool sees every answer as given.
+TEST_F(NameResolutionTest, addressesNoNameMayHave_areNoAnswer)
+{
+    for (const platform::IPv4& refused : std::vector<platform::IPv4> {
+             { 0, 0, 0, 0 }, { 0, 1, 2, 3 }, { 127, 0, 0, 1 }, { 127, 8, 8, 8 }, { 224, 0, 0, 1 },
+             { 239, 1, 1, 1 }, { 240, 0, 0, 1 }, { 255, 255, 255, 255 } }) {
+        resolver.names["blocked.test"] = { { refused }, 0 };
+        const Lookup lookup = HostToAddress(resolver, "blocked.test");
+        EXPECT_EQ(lookup.error, platform::ErrorNoData) << lookup.text;
+        EXPECT_EQ(VerifyHost(app, "blocked.test"), "");
+        EXPECT_EQ(HostToAddress(resolver, "blocked.test", AnswerRule::AsAnswered).error, 0);
+    }
+    // The refused ones are passed over, not the whole answer.
+    resolver.names["mixed.test"] = { { { 127, 0, 0, 1 }, { 203, 0, 113, 7 } }, 0 };
+    EXPECT_EQ(HostToAddress(resolver, "mixed.test").text, "203.0.113.7");
+    // Ordinary, private and shared addresses are answers.
+    resolver.names["nas.test"] = { { { 192, 168, 1, 5 } }, 0 };
+    EXPECT_EQ(HostToAddress(resolver, "nas.test").text, "192.168.1.5");
+    for (const char* name : { "localhost.localdomain", "ip6-localhost", "app.localhost", "localhost4" }) {
+        resolver.names[name] = { { { 127, 0, 0, 1 } }, 0 };
+        EXPECT_EQ(HostToAddress(resolver, name).text, "127.0.0.1") << name;
+    }
+}

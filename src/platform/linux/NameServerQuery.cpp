@@ -1,5 +1,6 @@
 #include "platform/linux/NameServerQuery.h"
 
+#include "platform/linux/DnsReply.h"
 #include "platform/linux/GlibcResolver.h"
 
 #include <arpa/inet.h>
@@ -17,7 +18,8 @@ namespace quillon::platform {
 
 namespace {
 
-constexpr std::string_view SystemdStub = "127.0.0.53";
+// The largest DNS message, as TCP's two-byte length allows it.
+constexpr std::size_t LargestReply = 65536;
 
 std::vector<std::string> serversIn(std::string_view text)
 {
@@ -42,26 +44,20 @@ std::string readText(const std::string& path)
 
 } // namespace
 
-std::vector<std::string> nameServersToAsk(std::string_view resolvConf, std::string_view stubUpstreams)
+std::vector<std::string> nameServersToAsk(std::string_view resolvConf)
 {
-    std::vector<std::string> servers = serversIn(resolvConf);
-    if (servers.size() == 1 && servers.front() == SystemdStub) {
-        if (std::vector<std::string> upstream = serversIn(stubUpstreams); !upstream.empty())
-            return upstream;
-    }
-    return servers;
+    return serversIn(resolvConf);
 }
 
-NameServerQuery::NameServerQuery(std::string resolvConf, std::string stubUpstreams, int port)
+NameServerQuery::NameServerQuery(std::string resolvConf, int port)
     : m_resolvConf(std::move(resolvConf))
-    , m_stubUpstreams(std::move(stubUpstreams))
     , m_port(port)
 {
 }
 
 ForwardAnswer NameServerQuery::ask(const std::string& name)
 {
-    const std::vector<std::string> servers = nameServersToAsk(readText(m_resolvConf), readText(m_stubUpstreams));
+    const std::vector<std::string> servers = nameServersToAsk(readText(m_resolvConf));
     if (servers.empty())
         return { {}, ErrorNoRecovery };
     // A state of this question's own: res_nquery is safe on any thread with
@@ -85,28 +81,18 @@ ForwardAnswer NameServerQuery::ask(const std::string& name)
     state.retry = 2;
     state.options &= ~static_cast<unsigned long>(RES_DNSRCH | RES_DEFNAMES); // the name as it is
 
-    unsigned char reply[4096];
-    const int size = res_nquery(&state, name.c_str(), ns_c_in, ns_t_a, reply, sizeof reply);
+    // res_nquery gives the whole reply's length, even where that is more
+    // than the buffer holds (a long answer over TCP); a buffer of the
+    // largest message keeps it whole, and a length past it is refused.
+    std::vector<unsigned char> reply(LargestReply);
+    const int size = res_nquery(&state, name.c_str(), ns_c_in, ns_t_a, reply.data(), static_cast<int>(reply.size()));
     ForwardAnswer answer;
-    if (size < 0) {
+    if (size < 0)
         answer.error = lookupError(state.res_h_errno);
-        res_nclose(&state);
-        return answer;
-    }
-    ns_msg message;
-    if (ns_initparse(reply, size, &message) == 0) {
-        for (int i = 0; i < ns_msg_count(message, ns_s_an); ++i) {
-            ns_rr record;
-            if (ns_parserr(&message, ns_s_an, i, &record) == 0 && ns_rr_type(record) == ns_t_a
-                && ns_rr_rdlen(record) == 4) {
-                IPv4 a;
-                std::memcpy(a.data(), ns_rr_rdata(record), 4);
-                answer.addresses.push_back(a);
-            }
-        }
-    }
-    if (answer.addresses.empty())
-        answer.error = ErrorNoData;
+    else if (static_cast<std::size_t>(size) > reply.size())
+        answer.error = ErrorTryAgain;
+    else
+        answer = addressesInReply(reply.data(), static_cast<std::size_t>(size), name);
     res_nclose(&state);
     return answer;
 }

@@ -29,6 +29,9 @@ using dde::UniqueFd;
 // pkexec's own exit statuses.
 constexpr int PkexecDismissed = 126;
 constexpr int PkexecNotRun = 127;
+constexpr const char* NoAgentMessage
+    = "No polkit authentication agent is running, so Quillon cannot ask for the password to write /etc/hosts. "
+      "Start one (for example lxpolkit) or log in to a desktop that has one.";
 // The helper answers with one line; anything beyond this is not read.
 constexpr std::size_t MaxAnswer = 64 * 1024;
 const std::string HelperReadyLine = std::string(HostsHelperReady) + "\n";
@@ -241,6 +244,11 @@ HostsWriteResult PkexecHostsWriter::run(std::vector<std::string> helperArgs,
             return result(HostsWriteResult::Kind::NotAuthorised,
                           "Quillon was not allowed to write /etc/hosts: the authorisation was dismissed."
                               + (message.empty() ? std::string() : "\n" + message));
+        // pkexec cannot ask for the password without an agent (window
+        // managers such as openbox or i3 start none); its own words would
+        // not say what to do about it.
+        if (code == PkexecNotRun && answer.find("No authentication agent found") != std::string::npos)
+            return result(HostsWriteResult::Kind::CouldNotRun, NoAgentMessage);
         if (code == PkexecNotRun)
             return result(HostsWriteResult::Kind::CouldNotRun,
                           "Quillon could not write /etc/hosts: the authorisation failed, or its helper could "

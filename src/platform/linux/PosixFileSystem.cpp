@@ -111,6 +111,43 @@ Status PosixFileSystem::readPieces(const std::string& path, const std::function<
     return readFilePieces(path, [](std::size_t) {}, take);
 }
 
+Status PosixFileSystem::readTail(const std::string& path, std::size_t maxBytes, std::string& out, bool& whole)
+{
+    out.clear();
+    bool cut = false;
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return Status::fromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return Status::fromErrno(errno);
+    if (S_ISDIR(st.st_mode))
+        return Status::fromErrno(EISDIR);
+    // A regular file is read from where its last maxBytes begin; anything
+    // else (a pipe) from its start, keeping only the end.
+    if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+        if (::lseek(fd.get(), static_cast<off_t>(st.st_size - static_cast<off_t>(maxBytes)), SEEK_SET) < 0)
+            return Status::fromErrno(errno);
+        cut = true;
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            out.clear();
+            return Status::fromErrno(errno);
+        }
+        if (n == 0)
+            break;
+        appendToTail(out, std::string_view(buffer, static_cast<std::size_t>(n)), maxBytes, cut);
+    }
+    trimTail(out, maxBytes, cut);
+    whole = !cut;
+    return Status::ok();
+}
+
 Status PosixFileSystem::readLines(const std::string& path, const std::function<void(std::string_view)>& take)
 {
     LineSplitter lines(take);
@@ -434,6 +471,15 @@ bool PosixFileSystem::isOwnFile(const std::string& path)
 {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_uid == ::geteuid() || st.st_uid == 0);
+}
+
+FileOwner PosixFileSystem::ownerOf(const std::string& path)
+{
+    std::unique_ptr<char, void (*)(void*)> real(::realpath(path.c_str(), nullptr), &std::free);
+    struct stat st {};
+    if (!real || ::stat(real.get(), &st) != 0)
+        return {};
+    return { true, st.st_uid == ::geteuid(), real.get() };
 }
 
 FolderWriters PosixFileSystem::othersMayWrite(const std::string& folder)

@@ -11,6 +11,7 @@ public:
     FileStamp stamp(const std::string& path) override;
     Status readFile(const std::string& path, std::string& out) override;
     Status readPieces(const std::string& path, const std::function<void(std::string_view piece)>& take) override;
+    Status readTail(const std::string& path, std::size_t maxBytes, std::string& out, bool& whole) override;
     Status readLines(const std::string& path, const std::function<void(std::string_view line)>& take) override;
     Status listFolder(const std::string& folder, std::vector<FolderEntry>& out) override;
     Status copyFile(const std::string& from, const std::string& to) override;
@@ -26,6 +27,7 @@ public:
     std::string linkTarget(const std::string& path) override;
     Status syncDirectory(const std::string& dir) override;
     bool isOwnFile(const std::string& path) override;
+    FileOwner ownerOf(const std::string& path) override;
     FolderWriters othersMayWrite(const std::string& folder) override;
     void waitForFolderWriters(const std::string& folder, int timeoutMs) override;
 };
