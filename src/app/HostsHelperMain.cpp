@@ -7,15 +7,17 @@
 #include "core/Paths.h"
 #include "platform/HostsCaches.h"
 #include "platform/HostsHelperProtocol.h"
-#include "platform/linux/FolderLock.h"
+#include "platform/linux/HelperLock.h"
 #include "platform/linux/PosixFileSystem.h"
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +53,15 @@ void answer(std::string_view message)
     }
 }
 
+// The program that runs us closed its end: it was cancelled or has gone, and
+// nobody waits for this helper any more. It sends nothing before it hears
+// that we are ready, so this is all that can happen on our input meanwhile.
+bool programGone()
+{
+    pollfd input { STDIN_FILENO, POLLRDHUP, 0 };
+    return ::poll(&input, 1, 0) > 0 && (input.revents & (POLLHUP | POLLRDHUP | POLLERR)) != 0;
+}
+
 std::string ownHostName()
 {
     char name[256] = {};
@@ -72,9 +83,16 @@ int main(int argc, char* argv[])
     ::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
 
-    // One writer of /etc/hosts at a time, and a program starting meanwhile
-    // waits for the end of this one before it reads what was saved.
-    const quillon::platform::FolderLock lock("/etc", quillon::platform::FolderLock::Kind::Exclusive);
+    // One writer of /etc/hosts at a time, under a lock that no other user
+    // can hold (see platform/linux/HelperLock.h), waited for a bounded time:
+    // a program starting meanwhile waits for the end of this one before it
+    // reads what was saved.
+    const quillon::platform::HelperLock lock(quillon::platform::HostsHelperLockFile, 0, std::chrono::seconds(10),
+                                             programGone);
+    if (!lock.held()) {
+        answer(lock.failure());
+        return quillon::core::HelperLockUnavailable;
+    }
     // The program sends the text only now (see platform/HostsHelperProtocol.h).
     answer(quillon::platform::HostsHelperReady);
     quillon::platform::PosixFileSystem fs;

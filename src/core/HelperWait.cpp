@@ -20,9 +20,19 @@ platform::HostsWriteResult waitForHelper(App& app, const std::function<platform:
     std::optional<InterfaceLockGuard> lock;
     if (app.state.unlocked)
         lock.emplace(app);
+    // Cancel works while pkexec asks and while the helper waits for its
+    // lock; the authentication box has its own Cancel as well. While the
+    // program is ending, the exit save must not cancel itself: the flag is
+    // already set then.
+    const bool cancellable = !app.state.ending && app.hostsWriter != nullptr;
+    const bool cancelBefore = app.state.cancel;
+    if (cancellable) {
+        app.state.cancel = false;
+        app.hostsWriter->setCancelled(false);
+    }
     WorkPanelSetup panel;
     panel.action = WaitingForPermission;
-    panel.cancelEnabled = false; // the authentication box has its own Cancel
+    panel.cancelEnabled = cancellable;
     app.dialogs.showWorkPanel(panel);
     app.dialogs.repaintWorkPanel();
     std::future<platform::HostsWriteResult> done;
@@ -33,8 +43,22 @@ platform::HostsWriteResult waitForHelper(App& app, const std::function<platform:
         now.set_value(job());
         done = now.get_future();
     }
-    waitHandlingEvents(done, [&app] { app.shell.processEvents(); });
+    bool cancelled = false;
+    waitHandlingEvents(done, [&] {
+        app.shell.processEvents();
+        // Said again at every slice until the worker returns: it may not
+        // have started the helper when Cancel is clicked.
+        if (cancellable && (cancelled || app.state.cancel)) {
+            cancelled = true;
+            app.hostsWriter->setCancelled(true);
+        }
+    });
     platform::HostsWriteResult result = done.get();
+    if (cancellable) {
+        app.hostsWriter->setCancelled(false);
+        // An operation cancelled before this save stays cancelled.
+        app.state.cancel = cancelBefore || cancelled;
+    }
     app.dialogs.hideWorkPanel();
     return result;
 }

@@ -56,6 +56,7 @@ enum HostsHelperStatus : int {
     HelperInputUnreadable = 6, // standard input could not be read
     HelperFrameRefused = 7,    // no frame header, fewer or more bytes than it announces, or another checksum
     HelperNameRefused = 8,     // a name that is not admissible, on a line the current file does not hold
+    HelperLockUnavailable = 9, // another process held the writers' lock for 10 s, or its file is not root's alone
 };
 
 // The one file the helper writes.

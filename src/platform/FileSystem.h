@@ -191,9 +191,9 @@ public:
     // rename or remove entries in folder, or move it through a folder above
     // it: the first such folder (empty when there is none), with why.
     virtual FolderWriters othersMayWrite(const std::string& folder) = 0;
-    // Waits, at most timeoutMs milliseconds, until no process holds the
-    // folder's exclusive lock: the hosts helper holds it on /etc while it
-    // writes the hosts file.
+    // Waits, at most timeoutMs milliseconds, until no hosts helper is at work
+    // on the hosts file in folder: the helper holds a lock that only root can
+    // take while it writes /etc/hosts.
     virtual void waitForFolderWriters(const std::string& folder, int timeoutMs)
     {
         (void)folder;

@@ -1,7 +1,7 @@
 #pragma once
 // What the hosts helper and the program that runs it say to each other
 // besides the framed text and the one-line answer: the helper's first line,
-// written once it holds the lock on /etc, after which the program sends the
+// written once it holds the writers' lock, after which the program sends the
 // text.
 
 namespace quillon::platform {

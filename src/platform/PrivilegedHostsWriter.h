@@ -20,6 +20,7 @@ struct HostsWriteResult {
         NotAuthorised, // the person dismissed the authorisation
         CouldNotRun,   // the authorisation failed, or the helper could not be started
         NotInstalled,  // the helper, or the program that runs it, is missing
+        Cancelled,     // the person cancelled the wait; the hosts file was not written
     };
     Kind kind = Kind::Written;
     // For every failure, one text to show as it stands, with the reason.
@@ -47,6 +48,11 @@ public:
     // Has the helper put /etc/hosts.orig (original) or /etc/hosts.bak back
     // as /etc/hosts.
     virtual HostsWriteResult putBackKeptCopy(bool original) = 0;
+    // Cancel: a run in progress on another thread ends as soon as it can
+    // (before the helper has the whole text, the hosts file stays as it
+    // was), and runs started meanwhile end at once, until it is called with
+    // false. May be called from any thread.
+    virtual void setCancelled(bool cancelled) { (void)cancelled; }
     // The same with the whole text at hand.
     HostsWriteResult write(std::string_view text)
     {

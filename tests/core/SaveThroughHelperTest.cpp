@@ -192,6 +192,49 @@ TEST_F(SaveThroughHelperTest, waitingForPermission_keepsTheWindowAliveAndLocked)
     EXPECT_TRUE(state.unlocked);
 }
 
+// Cancel on the work panel while the person is asked: the run ends, the
+// person hears that the save was cancelled, and the Hosts list is kept in
+// the program's own file, nothing lost.
+TEST_F(SaveThroughHelperTest, cancelWhileWaiting_endsTheRun_andKeepsTheChanges)
+{
+    startWith("touch '" + tools.file("asking") + "'\nsleep 60\nexec \"$@\"");
+    bool cancelOffered = false;
+    shell.onProcessEvents = [&] {
+        cancelOffered |= dialogs.workCancelEnabled;
+        if (tools.exists("asking"))
+            state.cancel = true; // what "Yes" to "Abort operation ?" does
+    };
+    EXPECT_FALSE(saveAll(app));
+    EXPECT_TRUE(cancelOffered);
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].text.substr(0, dialogs.asked[0].text.find('\n')),
+              "Writing /etc/hosts was cancelled; the hosts file was not changed.");
+    EXPECT_EQ(hostsDir.read("hosts"), OldHosts);
+    EXPECT_FALSE(movingIsInWaitFile());
+    EXPECT_NE(programDir.read("Quillon.d05").find(" moving "), std::string::npos);
+    expectNothingStaged();
+}
+
+// The exit save of a program asked to end runs with the cancel flag set:
+// it must still reach the helper, and offers no Cancel.
+TEST_F(SaveThroughHelperTest, endingProgram_savesThroughTheHelperAllTheSame)
+{
+    // pkexec goes on only once the window has handled its events at least
+    // once, with the flag set.
+    const std::string go = tools.file("go");
+    startWith("while [ ! -e '" + go + "' ]; do sleep 0.05; done\nexec \"$@\"");
+    state.ending = state.cancel = true;
+    bool cancelOffered = false;
+    shell.onProcessEvents = [&] {
+        cancelOffered |= dialogs.workCancelEnabled;
+        tools.write("go", "");
+    };
+    ASSERT_TRUE(saveAll(app));
+    EXPECT_FALSE(cancelOffered);
+    EXPECT_TRUE(movingIsInHostsFile());
+    EXPECT_TRUE(state.cancel);
+}
+
 TEST_F(SaveThroughHelperTest, helperNotInstalled_isShownByAutoSaveOnce)
 {
     startWith("exec \"$@\"");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include <unistd.h>
 
@@ -208,4 +209,62 @@ TEST(PkexecHostsWriter, helperBesideTheProgram_isUsedOnlyForABuildFolder)
     script(dir, "quillon-hosts-helper", "exit 0");
     EXPECT_EQ(quillon::platform::hostsHelperPath(dir.folder(), false), dir.file("quillon-hosts-helper"));
     EXPECT_EQ(quillon::platform::hostsHelperPath(dir.folder(), true), installed);
+}
+
+namespace {
+
+// Waits, with a generous bound, until dir holds name.
+bool appears(const TempDir& dir, const std::string& name)
+{
+    for (int i = 0; i < 6000 && !dir.exists(name); ++i)
+        ::usleep(10'000);
+    return dir.exists(name);
+}
+
+} // namespace
+
+// Cancel while pkexec asks for the password: pkexec and whatever it started
+// end (its whole process group), and the helper never runs.
+TEST(PkexecHostsWriter, cancelWhilePkexecAsks_endsItsGroup_andSaysSo)
+{
+    TempDir dir;
+    const std::string pkexec
+        = script(dir, "pkexec", "touch '" + dir.file("asking") + "'\nsleep 60\nexec \"$@\"");
+    PkexecHostsWriter writer(pkexec, helperScript(dir, "cat > '" + dir.file("received") + "'"));
+    std::thread canceller([&] {
+        EXPECT_TRUE(appears(dir, "asking"));
+        writer.setCancelled(true);
+    });
+    const HostsWriteResult r = writer.write("1.2.3.4 a  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+    canceller.join();
+    EXPECT_EQ(r.kind, Kind::Cancelled);
+    EXPECT_EQ(r.message, "Writing /etc/hosts was cancelled; the hosts file was not changed.");
+    EXPECT_FALSE(dir.exists("received"));
+}
+
+// A helper running as root cannot be signalled: Cancel closes its input,
+// which ends its wait for the lock (here a helper that ignores SIGTERM and
+// waits for the end of its input, as the real one does).
+TEST(PkexecHostsWriter, cancelWhileTheHelperWaits_closesItsInput)
+{
+    TempDir dir;
+    const std::string helper = script(dir, "helper",
+                                      "trap '' TERM\ntouch '" + dir.file("waiting") + "'\n"
+                                      "timeout -s KILL 60 cat >/dev/null\necho 'Gave up.'\nexit 9");
+    PkexecHostsWriter writer(passThrough(dir), helper);
+    std::thread canceller([&] {
+        EXPECT_TRUE(appears(dir, "waiting"));
+        writer.setCancelled(true);
+    });
+    const HostsWriteResult r = writer.write("1.2.3.4 a  #Quillon|1899/12/30|00.00.00|1|0#\r\n");
+    canceller.join();
+    EXPECT_EQ(r.kind, Kind::Cancelled);
+
+    // Until told otherwise, nothing more runs; then runs go as before.
+    EXPECT_EQ(writer.finishRewrite().kind, Kind::Cancelled);
+    writer.setCancelled(false);
+    PkexecHostsWriter next(passThrough(dir), helperScript(dir, "cat >/dev/null", "helper2"));
+    next.setCancelled(true);
+    next.setCancelled(false);
+    EXPECT_TRUE(next.write("text").ok());
 }

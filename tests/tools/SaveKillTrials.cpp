@@ -53,6 +53,7 @@
 #include <iostream>
 #include <random>
 #include <sched.h>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -122,6 +123,33 @@ constexpr core::StatusFilter HostsFilter { core::StatusWaiting, false };
 
 // The child: saves forever, alternately sending the last hundred hosts to
 // the Trash and restoring them.
+// Runs work (which never returns) in a child that writes a byte to the fd
+// it is given once its lists are loaded, then kills it (with its helper when
+// killGroup) at a random moment long enough for several saves, so that the
+// kill lands anywhere in one. True when the child was started and killed.
+bool killAtRandom(const std::function<void(int loaded)>& work, const HelperRoute* route, bool killGroup,
+                  std::mt19937& random, pid_t& child, int& status)
+{
+    int loaded[2];
+    if (::pipe(loaded) != 0)
+        return false;
+    std::fflush(stdout);
+    child = ::fork();
+    if (child == 0) {
+        ::close(loaded[0]);
+        work(loaded[1]);
+        ::_exit(1);
+    }
+    ::close(loaded[1]);
+    char byte = 0;
+    const bool started = ::read(loaded[0], &byte, 1) == 1;
+    ::close(loaded[0]);
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % (route ? 400000 : 150000)));
+    ::kill(killGroup ? -child : child, SIGKILL);
+    ::waitpid(child, &status, 0);
+    return started && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
 [[noreturn]] void saveForever(const std::string& programFolder, const std::string& intents, const HelperRoute* route,
                               int loaded)
 {
@@ -306,25 +334,10 @@ bool trial(bool bind, const HelperRoute* route, bool killGroup, const std::strin
     const std::string intents = programDir.file("intents");
     std::set<std::string> everyName = namesIn(blocklist);
 
-    int loaded[2];
-    if (::pipe(loaded) != 0)
-        return false;
-    std::fflush(stdout);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(loaded[0]);
-        saveForever(programDir.folder(), intents, route, loaded[1]);
-    }
-    ::close(loaded[1]);
-    char byte = 0;
-    const bool started = ::read(loaded[0], &byte, 1) == 1;
-    ::close(loaded[0]);
-    // Long enough for several saves, so that the kill lands anywhere in one.
-    std::this_thread::sleep_for(std::chrono::microseconds(random() % (route ? 400000 : 150000)));
-    ::kill(killGroup ? -child : child, SIGKILL);
     int status = 0;
-    ::waitpid(child, &status, 0);
-    const bool killed = started && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    pid_t child = -1;
+    const bool killed = killAtRandom([&](int loadedFd) { saveForever(programDir.folder(), intents, route, loadedFd); },
+                                     route, killGroup, random, child, status);
 
     const bool wasRedo = std::filesystem::exists(folder + "/hosts.redo") || programDir.exists("Quillon.sav");
     bool ok = killed;
@@ -427,24 +440,10 @@ bool restoreTrial(bool bind, const HelperRoute* route, bool killGroup, const std
         }
     }
 
-    int loaded[2];
-    if (::pipe(loaded) != 0)
-        return false;
-    std::fflush(stdout);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(loaded[0]);
-        restoreForever(programDir.folder(), route, loaded[1]);
-    }
-    ::close(loaded[1]);
-    char byte = 0;
-    const bool started = ::read(loaded[0], &byte, 1) == 1;
-    ::close(loaded[0]);
-    std::this_thread::sleep_for(std::chrono::microseconds(random() % (route ? 400000 : 150000)));
-    ::kill(killGroup ? -child : child, SIGKILL);
     int status = 0;
-    ::waitpid(child, &status, 0);
-    bool ok = started && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    pid_t child = -1;
+    bool ok = killAtRandom([&](int loadedFd) { restoreForever(programDir.folder(), route, loadedFd); }, route,
+                           killGroup, random, child, status);
     if (!ok)
         std::cerr << "the restoring child ended by itself: status " << status << "\n";
     {

@@ -20,7 +20,8 @@ else
 fi
 
 etc=$(mktemp -d)
-trap 'rm -rf "$etc"' EXIT
+run=$(mktemp -d)
+trap 'rm -rf "$etc" "$run"' EXIT
 # What the helper's loader reads from /etc, and the mark that tells the copy
 # from the real folder.
 for f in ld.so.cache ld.so.conf passwd group; do
@@ -29,12 +30,14 @@ done
 [ -d /etc/ld.so.conf.d ] && cp -r /etc/ld.so.conf.d "$etc/"
 touch "$etc/quillon-namespace-test"
 
-export QUILLON_HELPER="$helper" QUILLON_WRITER_TESTS="$writer_tests" QUILLON_ETC="$etc"
+export QUILLON_HELPER="$helper" QUILLON_WRITER_TESTS="$writer_tests" QUILLON_ETC="$etc" QUILLON_RUN="$run"
 $enter sh -eu <<'INSIDE'
 fail() { echo "FAIL: $*"; exit 1; }
 # Every write below goes to /etc only after this proves it is the copy.
 mount --bind "$QUILLON_ETC" /etc || exit 1
 [ -f /etc/quillon-namespace-test ] || fail "/etc is not the temporary copy"
+# The helper's lock file goes to a private /run as well.
+mount --bind "$QUILLON_RUN" /run || exit 1
 on_copy() { [ -f /etc/quillon-namespace-test ] || fail "/etc is not the temporary copy"; }
 
 m=' #Quillon|2001/03/05|14.07.09|1|0#'
@@ -138,6 +141,25 @@ out=$(answer_of "$out")
 [ "$out" = 'Cannot create file "/etc/hosts.tmp". No space left on device' ] || fail "full disk: $out"
 cmp -s /etc/hosts "$work/old" || fail "full disk: hosts changed"
 umount /etc
+
+# Another holder of the writers' lock: the helper gives up after its bounded
+# wait, says who holds it, and leaves the hosts file alone. The lock is taken
+# through this shell's descriptor, so it lasts until the shell closes it.
+on_copy
+cp "$work/old" /etc/hosts
+[ -f /run/quillon-hosts.lock ] || fail "no lock file was made"
+[ "$(stat -c '%a %u %F' /run/quillon-hosts.lock)" = "600 0 regular empty file" ] || fail "lock file: $(stat -c '%a %u %F' /run/quillon-hosts.lock)"
+exec 9<>/run/quillon-hosts.lock
+flock -x 9
+status=0
+out=$("$QUILLON_HELPER" /etc/hosts < "$work/good.framed") || status=$?
+exec 9>&-
+[ "$status" = 9 ] || fail "lock held: status $status: $out"
+case $out in
+"Another program (process "*") holds the lock on /etc/hosts (/run/quillon-hosts.lock); try again later.") ;;
+*) fail "lock held: $out" ;;
+esac
+cmp -s /etc/hosts "$work/old" || fail "lock held: hosts changed"
 rm -rf "$work"
 
 # The program's writer and save, running this helper through a stand-in pkexec.

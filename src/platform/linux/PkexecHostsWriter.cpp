@@ -32,6 +32,7 @@ constexpr int PkexecNotRun = 127;
 constexpr const char* NoAgentMessage
     = "No polkit authentication agent is running, so Quillon cannot ask for the password to write /etc/hosts. "
       "Start one (for example lxpolkit) or log in to a desktop that has one.";
+constexpr const char* CancelledMessage = "Writing /etc/hosts was cancelled; the hosts file was not changed.";
 // The helper answers with one line; anything beyond this is not read.
 constexpr std::size_t MaxAnswer = 64 * 1024;
 const std::string HelperReadyLine = std::string(HostsHelperReady) + "\n";
@@ -82,9 +83,13 @@ std::string lastLine(const std::string& text)
 // `out` gives, at the same time: a helper that refuses early stops reading,
 // and one that answers at length must not stall on a full pipe while we
 // still write. Nothing is sent before the helper says it is ready: by then
-// it holds the lock on /etc, so that a program started after this one is
-// killed waits for the end of whatever it had sent.
-void exchange(UniqueFd& in, UniqueFd& out, const std::function<bool(std::string&)>& next, std::string& answer)
+// it holds the writers' lock, so that a program started after this one is
+// killed waits for the end of whatever it had sent. The helper's input stays
+// open until then, so that it can tell a program that went away while it
+// waited for its lock. A byte on wake is Cancel: cancel() is called, the
+// helper's input closed and its answer read to the end; true then.
+bool exchange(UniqueFd& in, UniqueFd& out, const std::function<bool(std::string&)>& next, std::string& answer,
+              int wake, const std::function<void()>& cancel)
 {
     ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) | O_NONBLOCK);
     std::string piece;
@@ -100,15 +105,24 @@ void exchange(UniqueFd& in, UniqueFd& out, const std::function<bool(std::string&
         }
         return !text.empty();
     };
-    if (!refill())
-        in.reset();
+    refill();
+    bool cancelled = false;
     while (out.valid()) {
+        if (ready && text.empty())
+            in.reset();
         const bool sending = in.valid() && ready;
-        pollfd fds[2] = { { out.get(), POLLIN, 0 }, { sending ? in.get() : -1, POLLOUT, 0 } };
-        if (::poll(fds, 2, -1) < 0) {
+        pollfd fds[3] = { { out.get(), POLLIN, 0 },
+                          { sending ? in.get() : -1, POLLOUT, 0 },
+                          { cancelled ? -1 : wake, POLLIN, 0 } };
+        if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR)
                 continue;
-            return;
+            return cancelled;
+        }
+        if (fds[2].revents != 0) {
+            cancelled = true;
+            cancel();
+            in.reset();
         }
         if (sending && fds[1].revents != 0) {
             // A socket, not a pipe: MSG_NOSIGNAL turns a helper gone away into
@@ -140,6 +154,7 @@ void exchange(UniqueFd& in, UniqueFd& out, const std::function<bool(std::string&
         }
     }
     in.reset();
+    return cancelled;
 }
 
 int waitFor(pid_t pid)
@@ -158,6 +173,24 @@ PkexecHostsWriter::PkexecHostsWriter(std::string pkexecPath, std::string helperP
     : m_pkexec(std::move(pkexecPath))
     , m_helper(std::move(helperPath))
 {
+    int wake[2];
+    if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) == 0) {
+        m_wakeRead.reset(wake[0]);
+        m_wakeWrite.reset(wake[1]);
+    }
+}
+
+void PkexecHostsWriter::setCancelled(bool cancelled)
+{
+    m_cancelled = cancelled;
+    if (cancelled) {
+        if (m_wakeWrite.valid())
+            (void)!::write(m_wakeWrite.get(), "c", 1); // a full pipe wakes as well
+        return;
+    }
+    char drain[64];
+    while (m_wakeRead.valid() && ::read(m_wakeRead.get(), drain, sizeof drain) > 0) {
+    }
 }
 
 bool PkexecHostsWriter::neededFor(const std::string& hostsFolder) const
@@ -196,6 +229,9 @@ HostsWriteResult PkexecHostsWriter::run(std::vector<std::string> helperArgs,
     if (!isExecutableFile(m_helper))
         return notInstalled("its helper \"" + m_helper + "\"");
 
+    if (m_cancelled)
+        return result(HostsWriteResult::Kind::Cancelled, CancelledMessage);
+
     int input[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0)
         return result(HostsWriteResult::Kind::CouldNotRun,
@@ -214,8 +250,14 @@ HostsWriteResult PkexecHostsWriter::run(std::vector<std::string> helperArgs,
     posix_spawn_file_actions_adddup2(actions.get(), theirOutput.get(), STDOUT_FILENO);
     // pkexec says why it could not run the helper on its error output.
     posix_spawn_file_actions_adddup2(actions.get(), theirOutput.get(), STDERR_FILENO);
-    // The signals the program blocks or ignores are not the helper's.
+    // The signals the program blocks or ignores are not the helper's. A
+    // group of its own, so that Cancel ends pkexec and whatever it started
+    // as this user, and nothing else.
     SpawnAttributes attributes;
+    short flags = 0;
+    posix_spawnattr_getflags(attributes.get(), &flags);
+    posix_spawnattr_setflags(attributes.get(), static_cast<short>(flags | POSIX_SPAWN_SETPGROUP));
+    posix_spawnattr_setpgroup(attributes.get(), 0);
 
     std::string pkexec = m_pkexec;
     std::string helper = m_helper;
@@ -232,9 +274,15 @@ HostsWriteResult PkexecHostsWriter::run(std::vector<std::string> helperArgs,
     theirOutput.reset();
 
     std::string answer;
-    exchange(ourInput, ourOutput, next, answer);
+    const bool cancelled = exchange(ourInput, ourOutput, next, answer, m_wakeRead.get(), [pid] {
+        // A helper already running as root is not ours to signal: it ends on
+        // its own once its input is closed.
+        ::kill(-pid, SIGTERM);
+    });
     const int status = waitFor(pid);
     const std::string message = lastLine(answer);
+    if (cancelled && !(status >= 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0))
+        return result(HostsWriteResult::Kind::Cancelled, CancelledMessage);
 
     if (status >= 0 && WIFEXITED(status)) {
         const int code = WEXITSTATUS(status);

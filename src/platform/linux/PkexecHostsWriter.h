@@ -8,10 +8,17 @@
 // or the helper could not be run) could not run. A missing pkexec or helper
 // is found before anything starts.
 //
+// pkexec runs in a process group of its own. Cancel ends that group (pkexec
+// still asking for the password, or a stand-in) and closes the helper's
+// input: a helper already running as root, which we may not signal, then
+// stops waiting for its lock, or refuses the text cut short.
+//
 // Both paths are given, so that tests can stand a script in for pkexec.
 
 #include "platform/PrivilegedHostsWriter.h"
+#include "platform/linux/DdeWire.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -28,12 +35,18 @@ public:
     HostsWriteResult writePieces(const std::function<bool(std::string& piece)>& next) override;
     HostsWriteResult finishRewrite() override;
     HostsWriteResult putBackKeptCopy(bool original) override;
+    void setCancelled(bool cancelled) override;
 
 private:
     HostsWriteResult run(std::vector<std::string> helperArgs, const std::function<bool(std::string& piece)>& next);
 
     std::string m_pkexec;
     std::string m_helper;
+    std::atomic<bool> m_cancelled { false };
+    // A byte in this pipe wakes a run waiting for the helper, so that it
+    // sees m_cancelled.
+    dde::UniqueFd m_wakeRead;
+    dde::UniqueFd m_wakeWrite;
 };
 
 // Where the helper is: where it is installed (LIBEXECDIR/quillon) for an

@@ -1,7 +1,7 @@
 #include "platform/linux/PosixFileSystem.h"
 
 #include "platform/LineSplitter.h"
-#include "platform/linux/FolderLock.h"
+#include "platform/linux/HelperLock.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -29,6 +29,13 @@ public:
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
+    // Takes another descriptor, closing the one held.
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
     int get() const { return m_fd; }
     // Closes now, so that a failing close is reported.
     int release()
@@ -66,18 +73,28 @@ FileStamp PosixFileSystem::stamp(const std::string& path)
 
 namespace {
 
-// Reads a file in pieces; sized learns the size of a regular file first.
-Status readFilePieces(const std::string& path, const std::function<void(std::size_t)>& sized,
-                  const std::function<void(std::string_view)>& take)
+// Opens a file to read it, with what fstat says of it; a folder is no file
+// to read.
+Status openForReading(const std::string& path, Fd& fd, struct stat& st)
 {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0)
         return Status::fromErrno(errno);
-    struct stat st {};
     if (::fstat(fd.get(), &st) != 0)
         return Status::fromErrno(errno);
     if (S_ISDIR(st.st_mode))
         return Status::fromErrno(EISDIR);
+    return Status::ok();
+}
+
+// Reads a file in pieces; sized learns the size of a regular file first.
+Status readFilePieces(const std::string& path, const std::function<void(std::size_t)>& sized,
+                  const std::function<void(std::string_view)>& take)
+{
+    Fd fd(-1);
+    struct stat st {};
+    if (Status s = openForReading(path, fd, st); !s)
+        return s;
     if (S_ISREG(st.st_mode) && st.st_size > 0)
         sized(static_cast<std::size_t>(st.st_size));
     char buffer[1 << 16];
@@ -115,14 +132,10 @@ Status PosixFileSystem::readTail(const std::string& path, std::size_t maxBytes, 
 {
     out.clear();
     bool cut = false;
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return Status::fromErrno(errno);
+    Fd fd(-1);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        return Status::fromErrno(errno);
-    if (S_ISDIR(st.st_mode))
-        return Status::fromErrno(EISDIR);
+    if (Status s = openForReading(path, fd, st); !s)
+        return s;
     // A regular file is read from where its last maxBytes begin; anything
     // else (a pipe) from its start, keeping only the end.
     if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > maxBytes) {
@@ -511,7 +524,14 @@ FolderWriters PosixFileSystem::othersMayWrite(const std::string& folder)
 
 void PosixFileSystem::waitForFolderWriters(const std::string& folder, int timeoutMs)
 {
-    const FolderLock lock(folder, FolderLock::Kind::Shared, timeoutMs);
+    // The helper writes /etc/hosts and nothing else. Its lock is one this
+    // user cannot open, let alone hold, so the wait is seen from outside
+    // (/proc/locks) and no one but the helper can make it last.
+    std::string trimmed = folder;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    if (trimmed == "/etc")
+        waitForLockRelease(HostsHelperLockFile, std::chrono::milliseconds(timeoutMs));
 }
 
 } // namespace quillon::platform

@@ -36,7 +36,7 @@ public:
     std::string_view name() const { return m_error.name ? m_error.name : ""; }
 
 private:
-    sd_bus_error m_error = SD_BUS_ERROR_NULL;
+    sd_bus_error m_error {}; // SD_BUS_ERROR_NULL: all empty
 };
 
 Bus openBus(const std::string& address)
