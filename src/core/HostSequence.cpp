@@ -27,6 +27,7 @@ void HostSequence::insert(std::size_t row, RecordPtr record)
         m_items.push_front(std::move(record));
     else
         m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(row), std::move(record));
+    m_slots.entered(row, 1);
     tellInserted();
 }
 
@@ -43,6 +44,7 @@ void HostSequence::insertRange(std::size_t row, RecordList records)
         m_index.insert(r.get());
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(row), std::make_move_iterator(records.begin()),
                    std::make_move_iterator(records.end()));
+    m_slots.entered(row, records.size());
     tellInserted();
 }
 
@@ -83,6 +85,7 @@ std::size_t HostSequence::appendNewNames(RecordList records, const std::vector<s
     const int first = static_cast<int>(m_items.size());
     tellAboutToInsert(first, first + static_cast<int>(kept) - 1);
     m_items.insert(m_items.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+    m_slots.entered(static_cast<std::size_t>(first), kept);
     tellInserted();
     return kept;
 }
@@ -110,6 +113,7 @@ RecordPtr HostSequence::take(std::size_t row)
     RecordPtr record = std::move(m_items[row]);
     m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(row));
     m_index.erase(record.get());
+    m_slots.left(RowSlots::Records(&record, 1));
     tellRemoved();
     return record;
 }
@@ -151,14 +155,19 @@ RecordList HostSequence::takeRows(const std::vector<int>& rows)
                 m_items[write++] = std::move(m_items[read]);
         }
         m_items.resize(write);
+        m_slots.left(taken);
         tellReset();
         return taken;
     }
     // Remove from the bottom up so that the row numbers of the ranges still
-    // to come stay valid.
+    // to come stay valid, and the rows stay known at every step.
+    std::size_t end = taken.size();
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
         tellAboutToRemove(it->first, it->second);
         m_items.erase(m_items.begin() + it->first, m_items.begin() + it->second + 1);
+        const auto count = static_cast<std::size_t>(it->second - it->first + 1);
+        end -= count;
+        m_slots.left(RowSlots::Records(taken).subspan(end, count));
         tellRemoved();
     }
     return taken;
@@ -176,13 +185,15 @@ RecordList HostSequence::takeAll()
             m_index.erase(r.get());
     RecordList taken(std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()));
     m_items.clear();
+    m_slots.numberAfresh();
     tellReset();
     return taken;
 }
 
 RecordList HostSequence::takeForReorder()
 {
-    // The records stay indexed: they come back through reorder().
+    // The records stay indexed: they come back through reorder(), in an
+    // order that is numbered afresh.
     tellAboutToReset();
     RecordList taken(std::make_move_iterator(m_items.begin()), std::make_move_iterator(m_items.end()));
     m_items.clear();
@@ -192,16 +203,8 @@ RecordList HostSequence::takeForReorder()
 void HostSequence::reorder(RecordList records)
 {
     m_items.assign(std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+    m_slots.numberAfresh();
     tellReset();
-}
-
-int HostSequence::rowOf(const TRecHost* record) const
-{
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
-        if (m_items[i].get() == record)
-            return static_cast<int>(i);
-    }
-    return -1;
 }
 
 void HostSequence::notifyChanged(std::size_t first, std::size_t last) const

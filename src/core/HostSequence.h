@@ -2,10 +2,11 @@
 // One ordered sequence of owned host records: the Hosts part or the Wait
 // part of the active list, or the Trash. Every change is indexed by name and
 // reported to the observers of its page, so views stay row for row in step
-// with the sequence.
+// with the sequence; every record's row is known without a scan (RowSlots).
 
 #include "core/HostRecord.h"
 #include "core/ListPage.h"
+#include "core/RowSlots.h"
 
 #include <cstdint>
 #include <deque>
@@ -57,8 +58,8 @@ public:
     RecordList takeForReorder();
     void reorder(RecordList records);
 
-    // Row of the record, or -1.
-    int rowOf(const TRecHost* record) const;
+    // Row of the record, or -1 when this sequence does not hold it; O(log n).
+    int rowOf(const TRecHost* record) const { return m_slots.rowOf(record); }
 
     // Tells the views that records changed in place.
     void notifyChanged(std::size_t first, std::size_t last) const;
@@ -83,6 +84,7 @@ private:
     NameIndex& m_index;
     const std::vector<ListObserver*>& m_observers;
     std::deque<RecordPtr> m_items;
+    RowSlots m_slots { m_items };
 };
 
 } // namespace quillon::core

@@ -45,29 +45,27 @@ const TRecHost& HostStore::active(std::size_t x) const
     return x < m_hosts.size() ? m_hosts.at(x) : m_wait.at(x - m_hosts.size());
 }
 
-int HostStore::firstInOrder(const HostSequence& seq, const NameIndex& index, std::string_view name, int offset)
+int HostStore::firstInOrder(const HostSequence& seq, const NameIndex& index, std::string_view name)
 {
-    std::vector<const TRecHost*> matches;
-    index.forEachMatch(name, [&](const TRecHost* r) { matches.push_back(r); });
-    if (matches.empty())
-        return -1;
-    // Names differing only in letter case are rare (hand-edited files); the
-    // scan keeps "first in list order" right when they occur.
-    for (std::size_t i = 0; i < seq.size(); ++i) {
-        if (std::find(matches.begin(), matches.end(), seq.get(i)) != matches.end())
-            return offset + static_cast<int>(i);
-    }
-    return -1;
+    // Names differing only in letter case are rare (hand-edited files), and
+    // the Hosts and Wait parts share one index: the smallest row among the
+    // matches that this sequence holds is the one a scan meets first.
+    int first = -1;
+    index.forEachMatch(name, [&](const TRecHost* r) {
+        const int row = seq.rowOf(r);
+        if (row >= 0 && (first < 0 || row < first))
+            first = row;
+    });
+    return first;
 }
 
 int HostStore::activeIndexOf(std::string_view name) const
 {
-    if (!m_activeIndex.containsIgnoreCase(name))
-        return -1;
-    const int inHosts = firstInOrder(m_hosts, m_activeIndex, name, 0);
+    const int inHosts = firstInOrder(m_hosts, m_activeIndex, name);
     if (inHosts >= 0)
         return inHosts;
-    return firstInOrder(m_wait, m_activeIndex, name, static_cast<int>(m_hosts.size()));
+    const int inWait = firstInOrder(m_wait, m_activeIndex, name);
+    return inWait < 0 ? -1 : static_cast<int>(m_hosts.size()) + inWait;
 }
 
 bool HostStore::activeAliasesHold(std::string_view name) const
@@ -87,7 +85,7 @@ bool HostStore::activeAliasesHold(std::string_view name) const
 
 int HostStore::trashIndexOf(std::string_view name) const
 {
-    return firstInOrder(m_trash, m_trashIndex, name, 0);
+    return firstInOrder(m_trash, m_trashIndex, name);
 }
 
 void HostStore::insertTopOfHosts(RecordPtr record)

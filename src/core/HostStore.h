@@ -48,6 +48,7 @@ public:
 
     // First active-list position whose host name equals name with letter
     // case ignored, as a scan from position 0 finds it; -1 when none does.
+    // From the name index and the rows' slots, without a scan: O(log n).
     int activeIndexOf(std::string_view name) const;
     int trashIndexOf(std::string_view name) const;
     bool activeContains(std::string_view name) const { return m_activeIndex.containsIgnoreCase(name); }
@@ -94,7 +95,8 @@ public:
     const std::vector<std::string>& ignoreNames() const { return m_ignoreNames; }
 
 private:
-    static int firstInOrder(const HostSequence& seq, const NameIndex& index, std::string_view name, int offset);
+    // Row in seq of the first record indexed under name, or -1.
+    static int firstInOrder(const HostSequence& seq, const NameIndex& index, std::string_view name);
 
     std::vector<ListObserver*> m_observers;
     NameIndex m_activeIndex;

@@ -19,8 +19,8 @@ constexpr std::uint32_t Out = ~std::uint32_t { 0 }; // -1 in unsigned sums
 
 void RowSlots::entered(std::size_t first, std::size_t count)
 {
-    if (count == 0)
-        return;
+    if (count == 0 || !m_numbered)
+        return; // numbered with the others at the next question
     const std::size_t end = first + count;
     // Every slot strictly between those of the neighbouring rows is free.
     const std::int64_t below = first == 0 ? -1 : std::int64_t { m_rows[first - 1]->ListSlot };
@@ -29,7 +29,7 @@ void RowSlots::entered(std::size_t first, std::size_t count)
     const std::int64_t room = above - below - 1;
     const auto n = static_cast<std::int64_t>(count);
     if (room < n) {
-        renumber();
+        numberAfresh();
         return;
     }
     std::int64_t base = 0;
@@ -54,23 +54,29 @@ void RowSlots::entered(std::size_t first, std::size_t count)
 void RowSlots::left(Records records)
 {
     if (m_rows.empty()) {
-        // Nothing to count any more; a sequence emptied gives its slots back.
-        std::vector<std::uint32_t>().swap(m_tree);
+        numberAfresh(); // an emptied sequence gives its slots back
         return;
     }
+    if (!m_numbered)
+        return;
     recount(records.size(), Out, [&](auto&& f) {
         for (const auto& r : records)
             f(r->ListSlot);
     });
 }
 
-void RowSlots::renumber()
+void RowSlots::numberAfresh()
 {
+    m_numbered = false;
+    std::vector<std::uint32_t>().swap(m_tree);
+}
+
+void RowSlots::number() const
+{
+    m_numbered = true;
     const std::size_t n = m_rows.size();
-    if (n == 0) {
-        std::vector<std::uint32_t>().swap(m_tree);
+    if (n == 0)
         return;
-    }
     const std::size_t room = roomAtEachEnd(n);
     for (std::size_t i = 0; i < n; ++i)
         m_rows[i]->ListSlot = static_cast<std::uint32_t>(room + i);
@@ -84,6 +90,8 @@ void RowSlots::renumber()
 
 int RowSlots::rowOf(const TRecHost* record) const
 {
+    if (!m_numbered)
+        number();
     if (!record || record->ListSlot >= capacity())
         return -1;
     // A record of another sequence may hold any slot: the row found must
@@ -122,7 +130,7 @@ std::uint32_t RowSlots::countBelow(std::uint32_t slot) const
     return sum;
 }
 
-void RowSlots::build()
+void RowSlots::build() const
 {
     const std::size_t slots = capacity();
     for (std::size_t i = 1; i <= slots; ++i) {

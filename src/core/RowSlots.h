@@ -11,6 +11,9 @@
 // slot: O(log n). Only an entry where no slot is free, and a new order
 // (sorting), renumber the whole sequence, with room at both ends again; the
 // room grows with the sequence, so entries at one end cost O(1) amortised.
+// Renumbering waits for the next question about a row: loading a long list
+// or sorting it twice costs no pass over scattered records until a look-up
+// needs one.
 //
 // It reads the sequence's rows and does not own them. The sequence tells it
 // of every change as soon as its rows have changed, before its observers
@@ -45,10 +48,11 @@ public:
     // These records were just taken out of the rows.
     void left(Records records);
     // The rows stand in a new order, or were emptied: every row is numbered
-    // afresh.
-    void renumber();
+    // afresh before the next question.
+    void numberAfresh();
 
     // Row of the record in the rows, or -1 when it is not one of them.
+    // O(log n), or O(n) once after the rows were numbered afresh.
     int rowOf(const TRecHost* record) const;
 
 private:
@@ -60,14 +64,18 @@ private:
     void add(std::uint32_t slot, std::uint32_t delta);
     // Number of slots in use below slot.
     std::uint32_t countBelow(std::uint32_t slot) const;
+    // Gives every row its slot, with room at both ends, and builds the tree.
+    void number() const;
     // Between the tree and plain per-slot counts, in place, O(slots).
-    void build();
+    void build() const;
     void unbuild();
 
     const Rows& m_rows;
     // 1-based: m_tree[s + 1] covers slot s. Unsigned sums wrap correctly on
     // the way down (delta -1 is added as its two's complement).
-    std::vector<std::uint32_t> m_tree;
+    // Both change in a question (rowOf) that finds the rows to be numbered.
+    mutable std::vector<std::uint32_t> m_tree;
+    mutable bool m_numbered = true;
 };
 
 } // namespace quillon::core

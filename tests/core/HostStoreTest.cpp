@@ -2,7 +2,12 @@
 
 #include "fakes/RecordingObserver.h"
 
+#include "core/HostName.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
 
 using namespace quillon::core;
 using quillon::test::RecordingObserver;
@@ -61,13 +66,174 @@ TEST_F(HostStoreTest, activePositions_runThroughHostsThenWait)
     EXPECT_EQ(store.trashIndexOf("T1"), 1);
 }
 
-TEST_F(HostStoreTest, indexOf_namesDifferingInCaseGiveTheFirstInListOrder)
+// Where a name is found after the lists change: the first copy in list
+// order counts (Hosts part before Wait part), and rows shift as records
+// enter, leave or are put in a new order.
+namespace {
+struct IndexCase {
+    const char* name;
+    void (*change)(HostStore&);
+    const char* query;
+    bool inTrash;
+    int expected;
+};
+void PrintTo(const IndexCase& c, std::ostream* os) { *os << c.name; }
+
+class HostStoreIndexOf : public HostStoreTest, public ::testing::WithParamInterface<IndexCase> {
+protected:
+    void SetUp() override
+    {
+        HostStoreTest::SetUp();
+        // Rows are numbered at the first look-up; the changes then update
+        // the numbers instead of starting afresh.
+        store.activeIndexOf("h0");
+        store.trashIndexOf("t0");
+    }
+};
+} // namespace
+
+TEST_P(HostStoreIndexOf, findsTheFirstCopyInListOrder)
 {
-    store.wait().pushFront(host("Dup", StatusWaiting));
-    store.hosts().insert(3, host("DUP", StatusSaved));
-    EXPECT_EQ(store.activeIndexOf("dup"), 3);
-    store.hosts().take(3);
-    EXPECT_EQ(store.activeIndexOf("dup"), 5);
+    GetParam().change(store);
+    const int found = GetParam().inTrash ? store.trashIndexOf(GetParam().query) : store.activeIndexOf(GetParam().query);
+    EXPECT_EQ(found, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, HostStoreIndexOf,
+    ::testing::Values(
+        IndexCase { "copiesInBothParts_hostsCopyCounts",
+                    [](HostStore& s) {
+                        s.wait().pushFront(host("Dup", StatusWaiting));
+                        s.hosts().insert(3, host("DUP", StatusSaved));
+                    },
+                    "dup", false, 3 },
+        IndexCase { "hostsCopyRemoved_waitCopyCounts",
+                    [](HostStore& s) {
+                        s.wait().insert(1, host("Dup", StatusWaiting));
+                        s.hosts().insert(3, host("DUP", StatusSaved));
+                        s.hosts().take(3);
+                    },
+                    "dup", false, 6 },
+        IndexCase { "insertAtTop_newCopyComesFirst",
+                    [](HostStore& s) {
+                        s.hosts().insert(3, host("dup", StatusSaved));
+                        s.insertTopOfHosts(host("DUP", StatusVerified));
+                    },
+                    "Dup", false, 0 },
+        IndexCase { "insertsAtTop_shiftTheRowsBelow",
+                    [](HostStore& s) {
+                        for (int i = 0; i < 40; ++i)
+                            s.insertTopOfHosts(host("n" + std::to_string(i), StatusVerified));
+                    },
+                    "h4", false, 44 },
+        IndexCase { "firstOfTwoRemoved_secondCounts",
+                    [](HostStore& s) {
+                        s.hosts().insert(1, host("dup", StatusSaved));
+                        s.hosts().insert(4, host("Dup", StatusSaved));
+                        s.hosts().take(1);
+                    },
+                    "DUP", false, 3 },
+        IndexCase { "hostsRowRemoved_waitRowsMoveUp", [](HostStore& s) { s.removeActiveRecord(0); }, "w1", false, 5 },
+        IndexCase { "waitEntryAtTop_hostsUnmoved", [](HostStore& s) { s.insertTopOfWait(host("w9", StatusWaiting)); },
+                    "w2", false, 8 },
+        IndexCase { "sortedBackwards_lastCopyNowFirst",
+                    [](HostStore& s) {
+                        s.hosts().pushFront(host("dup", StatusSaved));
+                        RecordList tail;
+                        tail.push_back(host("DUP", StatusSaved));
+                        s.hosts().append(std::move(tail));
+                        RecordList all = s.hosts().takeForReorder();
+                        std::reverse(all.begin(), all.end());
+                        s.hosts().reorder(std::move(all));
+                        s.hosts().take(s.hosts().size() - 1); // "dup", now last
+                    },
+                    "dup", false, 0 },
+        IndexCase { "rowsTakenAndPutBack_samePlaces",
+                    [](HostStore& s) {
+                        RecordList taken = s.hosts().takeRows({ 1, 3 });
+                        s.hosts().insert(1, std::move(taken[0]));
+                        s.hosts().insert(3, std::move(taken[1]));
+                    },
+                    "h3", false, 3 },
+        IndexCase { "movedToTrash_lastMovedOnTop",
+                    [](HostStore& s) {
+                        s.hosts().insert(2, host("T1", StatusSaved));
+                        s.moveRowsToTrash(ListPage::Hosts, { 0, 2 });
+                    },
+                    "t1", true, 0 }),
+    [](const ::testing::TestParamInfo<IndexCase>& info) { return std::string(info.param.name); });
+
+// Many random changes, checked against a scan of the lists: entries at both
+// ends and in between, single and scattered removals, put-backs, new orders.
+TEST_F(HostStoreTest, randomChanges_positionsAgreeWithAScan)
+{
+    std::mt19937 rng(11);
+    const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+    const auto newRecord = [&] {
+        std::string name = "n" + std::to_string(pick(150));
+        if (pick(4) == 0)
+            name[0] = 'N'; // a copy differing in letter case
+        return host(name, StatusSaved);
+    };
+    const auto scan = [](const HostSequence& seq, const std::string& name) {
+        for (std::size_t i = 0; i < seq.size(); ++i)
+            if (equalsIgnoreCase(seq.at(i).HostName, name))
+                return static_cast<int>(i);
+        return -1;
+    };
+    for (int step = 0; step < 3000; ++step) {
+        HostSequence& seq = store.page(static_cast<ListPage>(pick(3)));
+        const std::size_t n = seq.size();
+        switch (pick(8)) {
+        case 0:
+            seq.pushFront(newRecord());
+            break;
+        case 1:
+            seq.insert(pick(n + 1), newRecord());
+            break;
+        case 2: {
+            RecordList more;
+            for (std::size_t k = pick(120); k > 0; --k)
+                more.push_back(newRecord());
+            seq.insertRange(pick(n + 1), std::move(more));
+            break;
+        }
+        case 3:
+            if (n > 0)
+                seq.take(pick(n));
+            break;
+        case 4:
+        case 5: { // scattered rows out, half the time put back where they were
+            std::vector<int> rows;
+            const std::size_t every = 1 + pick(5);
+            for (std::size_t r = pick(every); r < n; r += every)
+                rows.push_back(static_cast<int>(r));
+            RecordList taken = seq.takeRows(rows);
+            for (std::size_t k = 0; pick(2) == 0 && k < rows.size(); ++k)
+                seq.insert(static_cast<std::size_t>(rows[k]), std::move(taken[k]));
+            break;
+        }
+        case 6: {
+            RecordList all = seq.takeForReorder();
+            std::shuffle(all.begin(), all.end(), rng);
+            seq.reorder(std::move(all));
+            break;
+        }
+        default:
+            if (pick(20) == 0)
+                seq.clear();
+            break;
+        }
+        for (int i = 0; i < 150; i += 7) {
+            const std::string name = "n" + std::to_string(i);
+            const int inHosts = scan(store.hosts(), name);
+            const int inWait = scan(store.wait(), name);
+            const int active = inHosts >= 0 ? inHosts : inWait >= 0 ? static_cast<int>(store.hostsCount()) + inWait : -1;
+            ASSERT_EQ(store.activeIndexOf(name), active) << name << " at step " << step;
+            ASSERT_EQ(store.trashIndexOf(name), scan(store.trash(), name)) << name << " at step " << step;
+        }
+    }
 }
 
 TEST_F(HostStoreTest, moveToTrash_fromHosts_reverseOrderOnTopAndCounted)
