@@ -5,13 +5,21 @@
 // blanks and tabs) are the record's address and names, and nothing else.
 // The same bytes, read as standard input in reads of any size, either come
 // whole in their frame or are refused; never more than the frame announced.
+// And read as the current hosts file, the text the program would write from
+// the list it loads from them is one the helper takes: the program never
+// sends a text that the helper refuses.
 
+#include "core/CurrentHostsLines.h"
 #include "core/HostLine.h"
 #include "core/HostsFrame.h"
 #include "core/HostsHelper.h"
+#include "core/ListFile.h"
+#include "core/SystemHostLines.h"
+#include "FuzzSupport.h"
 
 #include <cstdint>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -78,12 +86,35 @@ void checkFrameReader(std::string_view bytes)
     }
 }
 
+// The bytes as the current hosts file of a machine named "mybox".
+void checkProgramText(std::string_view current)
+{
+    const std::string path = "/etc/hosts";
+    quillon::fuzz::MemoryFileSystem fs;
+    fs.put(path, current);
+    HostStore store;
+    CurrentHostsLines kept;
+    if (!loadIntoActive(fs, path, store, StatusSaved) || !readCurrentHostsLines(fs, path, "mybox", kept))
+        return;
+    std::string written;
+    ListFileText pieces({ &store.hosts() }, { StatusWaiting, false }, StatusSaved, &kept);
+    while (pieces.next(written)) {
+    }
+    const HostsTextRefusal refusal = hostsTextRefusal(fs, path, written, "mybox");
+    // Only a file without any host line to keep may be refused.
+    if (refusal && refusal.message.find("it holds no host line.") == std::string::npos) {
+        std::fprintf(stderr, "REFUSED: %s\nTEXT: [%s]\n", refusal.message.c_str(), written.c_str());
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     checkFrameReader(text);
+    checkProgramText(text);
     if (firstRefusedHostsLine(text) != 0)
         return 0;
     std::size_t start = 0;

@@ -5,6 +5,7 @@
 #include "core/FileErrors.h"
 #include "core/HostName.h"
 #include "core/Interface.h"
+#include "core/ListCommands.h"
 #include "core/ListFile.h"
 #include "core/SaveAll.h"
 
@@ -70,6 +71,14 @@ int IgnoreListEditor::add()
             continue;
         }
         const int inActive = IndexOfHost(store, name);
+        if (inActive >= 0 && static_cast<std::size_t>(inActive) < store.hostsCount()) {
+            const std::string why
+                = core::systemRowRefusal(m_app.state, store.active(static_cast<std::size_t>(inActive)), "ignored");
+            if (!why.empty()) {
+                m_app.dialogs.ask(why, core::MessageKind::Warning);
+                continue;
+            }
+        }
         if (inActive >= 0 || store.trashIndexOf(name) >= 0) {
             if (m_app.dialogs.ask(OtherListsQuestion, core::MessageKind::QuestionDefaultYes) != core::Answer::Yes)
                 return -1;

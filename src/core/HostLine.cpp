@@ -214,4 +214,28 @@ std::string formatHostLine(const TRecHost& r)
     return out;
 }
 
+bool isWrittenHostLine(std::string_view line)
+{
+    // A control character anywhere could end the line early for one reader
+    // and not for another (CR, Ctrl-Z, NUL), or part fields (tab).
+    for (const char ch : line) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7f)
+            return false;
+    }
+    // The resolver reads up to the first "#", whatever precedes it on the
+    // same token; the marker must be where that first "#" is.
+    const std::size_t hash = line.find('#');
+    if (hash == std::string_view::npos || hash == 0 || line[hash - 1] != ' ')
+        return false;
+    const TRecHost r = readHostLine(line, StatusSaved);
+    if (!isWritableHostRecord(r))
+        return false;
+    // The marker as the program writes it for what was read; the written
+    // line has no "#" before its marker, so the first one starts it.
+    const std::string written = formatHostLine(r);
+    const std::string_view marker = std::string_view(written).substr(written.find('#') - 1);
+    return line.substr(hash - 1) == marker;
+}
+
 } // namespace quillon::core

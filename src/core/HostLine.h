@@ -38,6 +38,25 @@ inline bool appendHostLine(std::string& out, const TRecHost& r) { return appendH
 // The line of r; empty for a record that is not writable.
 std::string formatHostLine(const TRecHost& r);
 
+// True when line (without its line end) is one the program writes: no
+// control character, and the record marker, exactly as appendHostLine
+// writes it for what the line reads as, where the resolver's comment
+// begins.
+bool isWrittenHostLine(std::string_view line);
+
+// Calls f(name) for the host name of r and each name of its alias.
+template <typename F>
+void forEachName(const TRecHost& r, F&& f)
+{
+    f(std::string_view(r.HostName));
+    std::string_view rest = r.Alias;
+    while (!rest.empty()) {
+        const std::size_t blank = rest.find(' ');
+        f(rest.substr(0, blank));
+        rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+    }
+}
+
 // A date and time as the record marker writes them: YYYY/MM/DD, then
 // between, then hh.mm.ss.
 std::string listFileDateTime(TDateTime date, char between);

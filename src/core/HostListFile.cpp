@@ -2,6 +2,7 @@
 
 #include "core/DueRule.h"
 #include "core/Interface.h"
+#include "core/ListCommands.h"
 #include "core/ListFile.h"
 #include "core/SaveAll.h"
 
@@ -63,7 +64,29 @@ bool importHostsList(App& app, const std::string& path)
             // are kept aside in case that file cannot be read (a list file
             // left alone by the save, unreadable since start-up, included).
             RecordList waitBefore = s.store.wait().takeAll();
+            // The rows of the system's own lines stay at the top as they
+            // stand; the file's own (another computer's localhost and own
+            // name) are not this computer's.
+            const auto isSystemRow = [&s](const TRecHost& r) { return !systemRowRefusal(s, r, "replaced").empty(); };
+            RecordList systemRows;
+            for (const RecordPtr& r : s.store.hosts()) {
+                if (isSystemRow(*r))
+                    systemRows.push_back(std::make_unique<TRecHost>(*r));
+            }
+            const bool hashed = hashes.size() == records.size();
+            std::size_t kept = 0;
+            for (std::size_t i = 0; i < records.size(); ++i) {
+                if (isSystemRow(*records[i]))
+                    continue;
+                records[kept] = std::move(records[i]);
+                if (hashed)
+                    hashes[kept] = hashes[i];
+                ++kept;
+            }
+            records.resize(kept);
+            hashes.resize(hashed ? kept : 0);
             s.store.clearActive();
+            s.store.hosts().appendNewNames(std::move(systemRows));
             s.store.hosts().appendNewNames(std::move(records), hashes);
             // The Hosts list is whole again: it may be written over the hosts
             // file even if the file could not be read at start-up.

@@ -1,5 +1,6 @@
 #include "core/HostsFile.h"
 
+#include "core/CurrentHostsLines.h"
 #include "core/FileErrors.h"
 #include "core/HostsFrame.h"
 #include "core/ListFile.h"
@@ -347,7 +348,7 @@ const std::string& keptCopyPath(const HostsFilePaths& paths, KeptHostsCopy copy)
 }
 
 Outcome putBackKeptCopy(platform::FileSystem& fs, const HostsFilePaths& p, KeptHostsCopy copy,
-                        const platform::FileStamp& ownStamp, platform::FileStamp& newStamp)
+                        std::string_view ownName, const platform::FileStamp& ownStamp, platform::FileStamp& newStamp)
 {
     // hosts.bak may be the copy a rewrite cut short still needs.
     if (Outcome o = finishInterruptedRewrite(fs, p); !o)
@@ -360,7 +361,10 @@ Outcome putBackKeptCopy(platform::FileSystem& fs, const HostsFilePaths& p, KeptH
     std::string text;
     if (platform::Status s = fs.readFile(kept, text); !s)
         return Outcome::failure(cannotOpenFile(kept, s));
-    return replaceHostsFile(fs, p, text, ownStamp, newStamp);
+    CurrentHostsLines current;
+    if (Outcome o = readCurrentHostsLines(fs, p.hosts, ownName, current); !o)
+        return o;
+    return replaceHostsFile(fs, p, current.withSystemLines(text), ownStamp, newStamp);
 }
 
 } // namespace quillon::core

@@ -83,10 +83,13 @@ enum class KeptHostsCopy { Original, Previous };
 const std::string& keptCopyPath(const HostsFilePaths& paths, KeptHostsCopy copy);
 
 // Puts the kept copy back as the hosts file, through the same replacement
-// (so the file replaced becomes hosts.bak in turn). A rewrite cut short is
-// finished first. A copy that this user (or root) did not make is refused.
+// (so the file replaced becomes hosts.bak in turn), with the system's lines
+// of the current file in place of the copy's own (see
+// CurrentHostsLines::withSystemLines; ownName is the machine's name). A
+// rewrite cut short is finished first. A copy that this user (or root) did
+// not make is refused.
 Outcome putBackKeptCopy(platform::FileSystem& fs, const HostsFilePaths& paths, KeptHostsCopy copy,
-                        const platform::FileStamp& ownStamp, platform::FileStamp& newStamp);
+                        std::string_view ownName, const platform::FileStamp& ownStamp, platform::FileStamp& newStamp);
 
 // True while an in-place rewrite waits to be finished from hosts.tmp.
 bool rewriteLeftUnfinished(platform::FileSystem& fs, const HostsFilePaths& paths);

@@ -13,44 +13,10 @@ namespace quillon::core {
 
 namespace {
 
-bool isControl(char ch)
-{
-    const auto c = static_cast<unsigned char>(ch);
-    return c < 0x20 || c == 0x7f;
-}
-
-// One line without its end (see firstRefusedHostsLine).
-bool isAcceptedLine(std::string_view line)
-{
-    if (line.empty())
-        return true;
-    if (line.size() > HostsHelperMaxLine)
-        return false;
-    // A control character anywhere could end the line early for one reader
-    // and not for another (CR, Ctrl-Z, NUL), or part fields (tab).
-    for (const char ch : line) {
-        if (isControl(ch))
-            return false;
-    }
-    // The resolver reads up to the first "#", whatever precedes it on the
-    // same token; the marker must be where that first "#" is.
-    const std::size_t hash = line.find('#');
-    if (hash == std::string_view::npos || hash == 0 || line[hash - 1] != ' ')
-        return false;
-    const TRecHost r = readHostLine(line, StatusSaved);
-    if (!isWritableHostRecord(r))
-        return false;
-    // The marker as the program writes it for what was read; the written
-    // line has no "#" before its marker, so the first one starts it.
-    const std::string written = formatHostLine(r);
-    const std::string_view marker = std::string_view(written).substr(written.find('#') - 1);
-    return line.substr(hash - 1) == marker;
-}
-
 std::string oneLine(std::string text)
 {
     for (char& ch : text) {
-        if (isControl(ch))
+        if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f)
             ch = ' ';
     }
     return text;
@@ -71,7 +37,7 @@ std::size_t firstRefusedHostsLine(std::string_view text)
         std::string_view line = text.substr(pos, end - pos);
         if (end < text.size() && !line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if (!isAcceptedLine(line))
+        if (!line.empty() && (line.size() > HostsHelperMaxLine || !isWrittenHostLine(line)))
             return number;
         pos = next;
     }
@@ -181,7 +147,7 @@ HostsHelperAnswer runHostsHelper(const std::vector<std::string>& args, const Hel
         const platform::FileStamp noOwnStamp;
         platform::FileStamp written;
         if (Outcome o = putBackKeptCopy(fs, paths, original ? KeptHostsCopy::Original : KeptHostsCopy::Previous,
-                                        noOwnStamp, written);
+                                        system.ownName, noOwnStamp, written);
             !o)
             return { HelperReplaceFailed, oneLine(o.message()) };
         return {};
@@ -189,15 +155,11 @@ HostsHelperAnswer runHostsHelper(const std::vector<std::string>& args, const Hel
     std::string text;
     if (HostsHelperAnswer a = readFramedText(input, text); a.status != HelperReplaced)
         return a;
-    if (const std::size_t line = firstRefusedHostsLine(text); line != 0) {
-        return { HelperTextRefused, std::string(Refused) + "line " + std::to_string(line)
-                                        + " is not a host line that Quillon writes." };
-    }
-    // A rewrite cut short is finished first, so that the system lines are
+    // A rewrite cut short is finished first, so that the current lines are
     // read from the whole file.
     if (Outcome o = finishInterruptedRewrite(fs, paths); !o)
         return { HelperReplaceFailed, oneLine(o.message()) };
-    if (HostsTextRefusal refusal = systemLinesRefusal(fs, paths.hosts, text, system.ownName); refusal) {
+    if (HostsTextRefusal refusal = hostsTextRefusal(fs, paths.hosts, text, system.ownName); refusal) {
         const int status = refusal.kind == HostsTextRefusal::Kind::HostName ? HelperNameRefused : HelperTextRefused;
         return { status, oneLine(std::move(refusal.message)) };
     }

@@ -14,9 +14,10 @@
 // and a size over HostsHelperMaxInput is refused before any byte of the text
 // is read; then exactly that many bytes, their SHA-256 and the end of the
 // input are checked, so that a text cut short (the program killed while it
-// sent it) or lengthened is refused whole. Every line must then be empty or
-// a host line that Quillon itself writes (see firstRefusedHostsLine); the
-// system's own lines of the current /etc/hosts must stand unchanged, no
+// sent it) or lengthened is refused whole. Every line must then be empty, a
+// host line that Quillon itself writes (see firstRefusedHostsLine), or a line
+// the current /etc/hosts holds byte for byte (its comments, the person's own
+// lines with their tabs); the system's own lines of the current /etc/hosts must stand unchanged, no
 // other line may name localhost or the machine's own name, and every name
 // must be admissible unless its line stands so in the current file (see
 // core/SystemHostLines.h). Only then is the hosts file replaced, with the
@@ -98,7 +99,8 @@ struct HelperSystem {
 // and a record marker as the program writes it, ending the line. So what the
 // system resolver reads from the line (all before its first "#") is exactly
 // the record the program reads from it: no other byte of the line can name a
-// host or an address. Comment lines never pass: the program never writes one.
+// host or an address. Comment lines never pass here: the program writes only
+// those the current file holds (see hostsTextRefusal).
 std::size_t firstRefusedHostsLine(std::string_view text);
 
 // Reads one framed text from input into text; an answer other than

@@ -21,7 +21,7 @@ Outcome putBack(App& app, KeptHostsCopy copy)
         return r.ok() ? Outcome::success() : Outcome::failure(r.message);
     }
     platform::FileStamp written;
-    if (Outcome o = putBackKeptCopy(app.fs, s.paths.hostsFile, copy, s.ownHostsStamp, written); !o)
+    if (Outcome o = putBackKeptCopy(app.fs, s.paths.hostsFile, copy, s.ownHostName, s.ownHostsStamp, written); !o)
         return o;
     // Caches of the system's hosts file are told to read it again (the
     // helper does so itself).

@@ -68,7 +68,32 @@ std::string selectedHosts(int selected)
     return selected == 1 ? "selected Host" : std::to_string(selected) + " selected Hosts";
 }
 
+// The first of the rows of page that only the system may change, as the
+// refusal to show; empty when there is none.
+std::string systemRowsRefusal(const App& app, int page, const std::vector<int>& rows, const std::string& change)
+{
+    if (page != pageIndex(ListPage::Hosts))
+        return {};
+    const HostSequence& hosts = app.state.store.hosts();
+    for (const int row : rows) {
+        if (std::string why = systemRowRefusal(app.state, hosts.at(static_cast<std::size_t>(row)), change); !why.empty())
+            return why;
+    }
+    return {};
+}
+
 } // namespace
+
+std::string systemRowRefusal(const ProgramState& state, const TRecHost& row, const std::string& change)
+{
+    const bool system = state.keptHostsLines ? state.keptHostsLines->isSystemRecord(row)
+                                             : isReservedHostName(row.HostName, state.ownHostName);
+    if (!system)
+        return {};
+    return "\"" + row.HostName + "\" cannot be " + change
+        + ": it stands on one of the system's own lines of the hosts file (localhost, the IPv6 names, the "
+          "computer's own name), which Quillon keeps as the system wrote them.";
+}
 
 std::string deleteQuestion(int page, int selected)
 {
@@ -136,6 +161,10 @@ void modifyAlias(App& app)
     std::vector<int> selected;
     if (!aliasSelection(app, page, selected))
         return;
+    if (const std::string why = systemRowsRefusal(app, page, { selected.front() }, "given another alias"); !why.empty()) {
+        reportError(app, why);
+        return;
+    }
     const auto row = static_cast<std::size_t>(selected.front());
     HostStore& store = app.state.store;
     const std::string current = store.page(pageFromIndex(page)).at(row).Alias;
@@ -172,6 +201,10 @@ void removeAlias(App& app)
     std::vector<int> selected;
     if (!aliasSelection(app, page, selected))
         return;
+    if (const std::string why = systemRowsRefusal(app, page, selected, "given another alias"); !why.empty()) {
+        reportError(app, why);
+        return;
+    }
     if (app.dialogs.ask(removeAliasQuestion(static_cast<int>(selected.size())), MessageKind::QuestionDefaultYes)
         != Answer::Yes)
         return;
@@ -220,6 +253,10 @@ void deleteSelectedRows(App& app)
         return;
     if (page != pageIndex(ListPage::Trash) && refuseMoveInto(app, ListPage::Trash))
         return;
+    if (const std::string why = systemRowsRefusal(app, page, selected, "sent to Trash"); !why.empty()) {
+        reportError(app, why);
+        return;
+    }
     if (app.dialogs.ask(deleteQuestion(page, static_cast<int>(selected.size())), MessageKind::QuestionDefaultYes)
         != Answer::Yes)
         return;
@@ -253,6 +290,13 @@ void restoreSelectedRows(App& app)
         const std::string name = store.trash().at(static_cast<std::size_t>(row)).HostName;
         const int existing = store.activeIndexOf(name);
         if (existing >= 0) {
+            const auto x = static_cast<std::size_t>(existing);
+            const std::string why
+                = x < store.hostsCount() ? systemRowRefusal(app.state, store.active(x), "overwritten") : std::string();
+            if (!why.empty()) {
+                reportError(app, why);
+                continue; // deselected, stays in the Trash
+            }
             const Answer a = app.dialogs.ask(name + " already in list: overwrite ?", MessageKind::ThreeWayDefaultNo);
             if (a == Answer::Cancel) {
                 // The rest stay selected in the Trash.

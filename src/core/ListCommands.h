@@ -29,6 +29,12 @@ std::string blockedListReason(const ProgramState& state, ListPage target);
 // The same, shown to the person; true when the move is refused.
 bool refuseMoveInto(App& app, ListPage target);
 
+// Why the Hosts list's row of name stays as it is: it stands on one of the
+// system's own lines of the hosts file (localhost, the IPv6 names, the
+// machine's own name), which every save keeps as the system wrote them.
+// Empty for any other row. change says what was refused ("sent to Trash").
+std::string systemRowRefusal(const ProgramState& state, const TRecHost& row, const std::string& change);
+
 // The texts of the questions, from their pieces.
 std::string deleteQuestion(int page, int selected);
 std::string removeAliasQuestion(int selected);

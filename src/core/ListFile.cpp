@@ -40,6 +40,16 @@ RecordList parseListText(std::string_view text, std::int32_t forcedStatus, std::
     return reader.take();
 }
 
+platform::Status readListFileLines(platform::FileSystem& fs, const std::string& path,
+                                   const std::function<void(std::string_view line)>& take)
+{
+    PieceLines lines(take);
+    const platform::Status s = fs.readPieces(path, [&](std::string_view piece) { lines.feed(piece); });
+    if (s)
+        lines.finish();
+    return s;
+}
+
 Outcome readListFileRecords(platform::FileSystem& fs, const std::string& path, std::int32_t forcedStatus,
                             RecordList& records, std::vector<std::uint64_t>* hashes)
 {
@@ -97,13 +107,28 @@ Outcome loadIntoTrash(platform::FileSystem& fs, const std::string& path, HostSto
 bool ListFileText::next(std::string& piece)
 {
     const std::size_t start = piece.size();
+    if (m_kept && !m_headGiven) {
+        m_headGiven = true;
+        for (const std::string& line : m_kept->head())
+            piece.append(line).append("\r\n");
+    }
     for (; m_part < m_parts.size(); ++m_part, m_row = 0) {
         const HostSequence& seq = *m_parts[m_part];
         for (; m_row < seq.size(); ++m_row) {
             if (piece.size() - start >= PieceBytes)
                 return true;
             const TRecHost& r = *seq.get(m_row);
-            if (m_filter.accepts(r) && appendHostLine(piece, r, m_newStatus >= 0 ? m_newStatus : r.Status))
+            if (!m_filter.accepts(r))
+                continue;
+            if (m_kept) {
+                if (m_kept->isSystemRecord(r))
+                    continue;
+                if (const std::string* line = m_kept->handWrittenLine(r)) {
+                    piece.append(*line).append("\r\n");
+                    continue;
+                }
+            }
+            if (appendHostLine(piece, r, m_newStatus >= 0 ? m_newStatus : r.Status))
                 piece.append("\r\n");
         }
     }

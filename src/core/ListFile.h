@@ -9,11 +9,13 @@
 // system's reason. Writing: CR LF line ends; the new file replaces the old one
 // in one step, so a failed write leaves the old file whole.
 
+#include "core/CurrentHostsLines.h"
 #include "core/HostStore.h"
 #include "core/Outcome.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <functional>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -66,6 +68,11 @@ private:
 RecordList parseListText(std::string_view text, std::int32_t forcedStatus,
                          std::vector<std::uint64_t>* hashes = nullptr);
 
+// Calls take(line) for each line of the file at path, exactly as loading a
+// list file splits it (see forEachLine), without holding the whole text.
+platform::Status readListFileLines(platform::FileSystem& fs, const std::string& path,
+                                   const std::function<void(std::string_view line)>& take);
+
 // Reads a file; a missing file gives empty text and success.
 Outcome readListFileText(platform::FileSystem& fs, const std::string& path, std::string& text);
 // Reads the records of a list file as parseListText reads its text, without
@@ -89,13 +96,16 @@ std::string formatListFile(const std::vector<const HostSequence*>& parts, Status
                            std::int32_t newStatus);
 // The same text given out in pieces of whole lines, about PieceBytes each,
 // for FileSystem::writeFilePieces. The records must not change until the
-// last piece is given.
+// last piece is given. For the hosts file, kept names what the current file
+// keeps: its head first, then the records, those of the system's lines
+// left out and hand-written lines as they stand.
 class ListFileText {
 public:
     static constexpr std::size_t PieceBytes = 1 << 20;
 
-    ListFileText(std::vector<const HostSequence*> parts, StatusFilter filter, std::int32_t newStatus)
-        : m_parts(std::move(parts)), m_filter(filter), m_newStatus(newStatus)
+    ListFileText(std::vector<const HostSequence*> parts, StatusFilter filter, std::int32_t newStatus,
+                 const CurrentHostsLines* kept = nullptr)
+        : m_parts(std::move(parts)), m_filter(filter), m_newStatus(newStatus), m_kept(kept)
     {
     }
     // Appends the next piece; false when it appended the last one.
@@ -105,6 +115,8 @@ private:
     std::vector<const HostSequence*> m_parts;
     StatusFilter m_filter;
     std::int32_t m_newStatus;
+    const CurrentHostsLines* m_kept;
+    bool m_headGiven = false;
     std::size_t m_part = 0;
     std::size_t m_row = 0;
 };

@@ -5,6 +5,7 @@
 
 #include "core/DateTimeText.h"
 #include "core/ChangeLog.h"
+#include "core/CurrentHostsLines.h"
 #include "core/HostStore.h"
 #include "core/HostsFrame.h"
 #include "core/Paths.h"
@@ -65,6 +66,11 @@ struct ProgramState {
     platform::FileStamp hostsSnapshotStamp;
     KnownText knownD01;
     KnownText knownD02;
+    // What a new hosts text keeps of the hosts file (its comments, the
+    // system's lines, hand-written lines), and the file's stamp then: read
+    // again whenever the file changed.
+    std::optional<CurrentHostsLines> keptHostsLines;
+    platform::FileStamp keptHostsLinesStamp;
 
     // The machine's own host name (read at start-up): its line in the hosts
     // file is an entry set on purpose.

@@ -6,6 +6,7 @@
 #include "core/HelperWait.h"
 #include "core/Interface.h"
 #include "core/ListFile.h"
+#include "core/SystemHostLines.h"
 #include "platform/HostsCaches.h"
 
 #include <algorithm>
@@ -49,11 +50,49 @@ constexpr std::string_view HelperJournalWord = "QUILLON-HOSTS ";
 // The line an earlier version wrote there, with another checksum.
 constexpr std::string_view OldHelperJournalWord = "helper ";
 
-// The hosts text, made afresh in pieces each time it is needed: the records
-// do not change during a save.
-ListFileText hostsText(const HostStore& store)
+// The hosts folder is checked at every save, not only at start-up: a link
+// on its way that another user owns could have been pointed at another
+// folder since, or a folder above it opened to others. The folder is then
+// not used any more this run, and the Hosts list is set aside.
+Outcome checkHostsFolderAgain(App& app)
 {
-    return ListFileText({ &store.hosts(), &store.wait() }, HostsFilter, StatusSaved);
+    ProgramState& s = app.state;
+    const platform::FolderWriters writers = app.fs.othersMayWrite(s.paths.hostsFile.folder);
+    if (!writers.any())
+        return Outcome::success();
+    s.hostsFolderUnsafe = hostsFolderRefusal(s.paths.hostsFile.folder, writers);
+    return Outcome::failure(s.hostsFolderUnsafe);
+}
+
+// What the hosts file keeps of itself, read again when another program
+// (or this one) changed it since. A hosts folder not used is not read.
+Outcome readKeptHostsLines(App& app)
+{
+    ProgramState& s = app.state;
+    const std::string& hosts = s.paths.hostsFile.hosts;
+    if (!s.hostsFolderUnsafe.empty()) {
+        s.keptHostsLines.emplace(s.ownHostName);
+        return Outcome::success();
+    }
+    const platform::FileStamp stamp = app.fs.stamp(hosts);
+    if (s.keptHostsLines && stamp == s.keptHostsLinesStamp && s.keptHostsLines->ownName() == s.ownHostName)
+        return Outcome::success();
+    CurrentHostsLines lines;
+    Outcome o = readCurrentHostsLines(app.fs, hosts, s.ownHostName, lines);
+    s.keptHostsLines = std::move(lines);
+    s.keptHostsLinesStamp = o ? stamp : platform::FileStamp {};
+    return o;
+}
+
+// The hosts text, made afresh in pieces each time it is needed: the records
+// do not change during a save. The lines it keeps of the hosts file are
+// those last read (see readKeptHostsLines).
+ListFileText hostsText(App& app)
+{
+    ProgramState& s = app.state;
+    if (!s.keptHostsLines)
+        s.keptHostsLines.emplace(s.ownHostName);
+    return ListFileText({ &s.store.hosts(), &s.store.wait() }, HostsFilter, StatusSaved, &*s.keptHostsLines);
 }
 
 HostsFrame frameOf(ListFileText text)
@@ -186,18 +225,23 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
     ProgramState& s = app.state;
     HostStore& store = s.store;
     if (s.blocked.hosts) {
-        if (!sameAsLoaded(s.knownHosts, frameOf(hostsText(store))))
+        if (!sameAsLoaded(s.knownHosts, frameOf(hostsText(app))))
             report.skip(s.paths.hostsFile.hosts, s.hostsFolderUnsafe.empty()
                                                      ? notSavedUnreadable(s.paths.hostsFile.hosts)
                                                      : s.hostsFolderUnsafe);
-    } else if (staged.hostsFrame = frameOf(hostsText(store)); hostsUnchanged(app, *staged.hostsFrame)) {
+    } else if (Outcome o = checkHostsFolderAgain(app); !o) {
+        staged.hostsStageFailure = o;
+    } else if (Outcome o = readKeptHostsLines(app); !o) {
+        // Without the file's own lines no text can keep them.
+        staged.hostsStageFailure = o;
+    } else if (staged.hostsFrame = frameOf(hostsText(app)); hostsUnchanged(app, *staged.hostsFrame)) {
         // Compared before anyone is asked for a password.
         staged.hostsUnchanged = true;
     } else if (throughHelper(app)) {
         staged.helperFrame = staged.hostsFrame;
     } else {
         // Written as it is made: a million-line text need not stand in memory.
-        ListFileText text = hostsText(store);
+        ListFileText text = hostsText(app);
         if (Outcome o = prepareHostsFile(
                 app.fs, s.paths.hostsFile, [&](std::string& piece) { return text.next(piece); }, s.ownHostsStamp);
             !o)
@@ -262,7 +306,8 @@ bool setAside(App& app, Staged& staged)
         app.fs.removeFile(stagedName(*log));
         staged.lists.erase(log);
     }
-    ListFileText text = hostsText(s.store);
+    // The list alone, as the next start reads it back.
+    ListFileText text({ &s.store.hosts(), &s.store.wait() }, HostsFilter, StatusSaved);
     if (platform::Status st = app.fs.writeFilePieces(stagedName(aside), [&](std::string& piece) { return text.next(piece); });
         !st) {
         app.fs.removeFile(stagedName(aside));
@@ -310,15 +355,30 @@ Outcome commitList(App& app, const std::string& path)
 Outcome writeThroughHelper(App& app, const HostsFrame& frame, SaveReport& report)
 {
     ProgramState& s = app.state;
-    ListFileText text = hostsText(s.store);
+    // The helper's own check, made here first: a text it would refuse is
+    // never sent, and the person is never asked for a password for it.
+    std::string text;
+    {
+        ListFileText pieces = hostsText(app);
+        while (pieces.next(text)) {
+        }
+    }
+    if (HostsTextRefusal refusal = hostsTextRefusal(app.fs, s.paths.hostsFile.hosts, text, s.ownHostName)) {
+        report.notAuthorised = true;
+        return Outcome::failure(refusal.message);
+    }
     bool headerSent = false;
+    std::size_t sent = 0;
     std::function<bool(std::string&)> next = [&](std::string& piece) {
         if (!headerSent) {
             headerSent = true;
             piece = frame.header() + "\n";
             return true;
         }
-        return text.next(piece);
+        const std::size_t size = std::min(ListFileText::PieceBytes, text.size() - sent);
+        piece.append(text, sent, size);
+        sent += size;
+        return sent < text.size();
     };
     const platform::HostsWriteResult written
         = waitForHelper(app, [&app, &next] { return app.hostsWriter->writePieces(next); });
@@ -577,8 +637,9 @@ void rememberListTexts(App& app, bool hostsAndWait, bool trash)
     const HostStore& store = s.store;
     if (hostsAndWait) {
         // A hosts folder others may write is not even looked at.
+        readKeptHostsLines(app);
         s.knownHosts = { s.hostsFolderUnsafe.empty() ? app.fs.stamp(s.paths.hostsFile.hosts) : platform::FileStamp {},
-                         frameOf(hostsText(store)) };
+                         frameOf(hostsText(app)) };
         s.knownD01 = { app.fs.stamp(s.paths.d01), frameOf(ListFileText({ &store.hosts(), &store.wait() }, WaitFilter, -1)) };
     }
     if (trash)

@@ -4,6 +4,7 @@
 #include "core/HostAddress.h"
 #include "core/HostLine.h"
 #include "core/HostName.h"
+#include "core/HostsHelper.h"
 #include "core/ListFile.h"
 
 #include <unordered_set>
@@ -22,18 +23,6 @@ std::string lineKey(const TRecHost& r)
     if (!r.Alias.empty())
         key += " " + r.Alias;
     return key;
-}
-
-template <typename F>
-void forEachName(const TRecHost& r, F&& f)
-{
-    f(std::string_view(r.HostName));
-    std::string_view rest = r.Alias;
-    while (!rest.empty()) {
-        const std::size_t blank = rest.find(' ');
-        f(rest.substr(0, blank));
-        rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
-    }
 }
 
 // The own name alone, with a final dot or with a domain after it; lower and
@@ -70,12 +59,16 @@ public:
 
     void readCurrent(std::string_view line)
     {
+        // Lines the program writes pass on their own; any other may stand
+        // again as it stands now.
+        if (line.find("#Quillon") == std::string_view::npos || !isWrittenHostLine(line))
+            m_held.emplace(line);
         const TRecHost r = readHostLine(line, StatusSaved);
         // A line the program cannot write (an address with a zone) is not
         // one it could keep.
         if (r.HostName.empty() || !isWritableHostRecord(r))
             return;
-        if (isSystemLine(r)) {
+        if (isSystemHostLine(r, m_ownName)) {
             if (m_required.insert(lineKey(r)).second)
                 m_order.push_back(lineKey(r));
             forEachName(r, [&](std::string_view name) { m_reserved.insert(toLowerAscii(name)); });
@@ -92,6 +85,10 @@ public:
     // The refusal for line number n of the new text, or none.
     HostsTextRefusal readNew(std::string_view line, std::size_t n)
     {
+        if (line.empty())
+            return {};
+        if ((line.size() > HostsHelperMaxLine || !isWrittenHostLine(line)) && !m_held.count(std::string(line)))
+            return { HostsTextRefusal::Kind::SystemLines, lineRefused(n) + " is not a host line that Quillon writes." };
         const TRecHost r = readHostLine(line, StatusSaved);
         if (r.HostName.empty())
             return {};
@@ -135,51 +132,62 @@ private:
         return { HostsTextRefusal::Kind::SystemLines, std::string(Refused) + why };
     }
 
-    bool isSystemLine(const TRecHost& r) const
-    {
-        bool own = false;
-        bool local = false;
-        forEachName(r, [&](std::string_view name) {
-            const std::string lower = toLowerAscii(name);
-            own = own || isOwnNameOrUnder(lower, m_ownName);
-            local = local || isLocalhostFamilyOrDotted(lower) || lower.starts_with("localhost.");
-        });
-        return own || (local && isSystemScopeAddress(r.IP));
-    }
-
     std::string m_ownName;
     std::unordered_set<std::string> m_reserved;
     std::unordered_set<std::string> m_required;
     std::vector<std::string> m_order;
     std::unordered_set<std::string> m_found;
     std::unordered_set<std::string> m_keptAsIs;
+    std::unordered_set<std::string> m_held;
     bool m_anyHost = false;
 };
 
 } // namespace
+
+bool isSystemHostLine(const TRecHost& r, std::string_view ownName)
+{
+    const std::string own = toLowerAscii(ownName);
+    bool ownLine = false;
+    bool local = false;
+    forEachName(r, [&](std::string_view name) {
+        const std::string lower = toLowerAscii(name);
+        ownLine = ownLine || isOwnNameOrUnder(lower, own);
+        local = local || isLocalhostFamilyOrDotted(lower) || lower.starts_with("localhost.");
+    });
+    return ownLine || (local && isSystemScopeAddress(r.IP));
+}
 
 bool isReservedHostName(std::string_view name, std::string_view ownName)
 {
     return isReservedLowerCase(toLowerAscii(name), toLowerAscii(ownName));
 }
 
-HostsTextRefusal systemLinesRefusal(platform::FileSystem& fs, const std::string& currentPath, std::string_view text,
-                                    std::string_view ownName)
+HostsTextRefusal hostsTextRefusal(platform::FileSystem& fs, const std::string& currentPath, std::string_view text,
+                                  std::string_view ownName)
 {
     SystemLines lines(ownName);
     if (fs.stamp(currentPath).exists) {
-        if (platform::Status s = fs.readLines(currentPath, [&](std::string_view line) { lines.readCurrent(line); });
+        if (platform::Status s = readListFileLines(fs, currentPath, [&](std::string_view line) { lines.readCurrent(line); });
             !s)
             return { HostsTextRefusal::Kind::SystemLines, cannotOpenFile(currentPath, s) };
     }
-    HostsTextRefusal refusal;
+    // Lines end with LF or CR LF, as the system's resolver reads them: a
+    // lone CR is no line end but a control character inside a line.
     std::size_t n = 0;
-    forEachLine(text, [&](std::string_view line) {
+    for (std::size_t pos = 0; pos < text.size();) {
         ++n;
-        if (!refusal)
-            refusal = lines.readNew(line, n);
-    });
-    return refusal ? refusal : lines.finish();
+        std::size_t end = text.find('\n', pos);
+        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        if (end < text.size() && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (HostsTextRefusal refusal = lines.readNew(line, n))
+            return refusal;
+        pos = next;
+    }
+    return lines.finish();
 }
 
 } // namespace quillon::core

@@ -14,6 +14,10 @@
 // name (isReservedHostName), may stand on no other line. A new text without
 // any host line is refused.
 //
+// Every line of the new text is empty, a host line the program writes
+// (isWrittenHostLine), or a line the current file holds byte for byte: its
+// comment lines, and the person's own lines with their tabs and comments.
+//
 // Every other name of the new text must be admissible (isAdmissibleHostName),
 // except on a line that stands so in the current file: the person's own line,
 // kept as it was, with the same address and names.
@@ -23,12 +27,17 @@
 // The program keeps system lines as written, so only a forged caller meets
 // the system-line refusals.
 
+#include "core/HostRecord.h"
 #include "platform/FileSystem.h"
 
 #include <string>
 #include <string_view>
 
 namespace quillon::core {
+
+// True when the line read as r is one of the system's own lines (above) for
+// the machine named ownName (empty when unknown).
+bool isSystemHostLine(const TRecHost& r, std::string_view ownName);
 
 // True for a name only the system's own lines may hold: the localhost family
 // (isLocalhostFamilyName), also with a final dot, and the machine's own name
@@ -40,7 +49,7 @@ struct HostsTextRefusal {
     enum class Kind {
         None,
         SystemLines, // a system line dropped or changed, a reserved name elsewhere, no host line,
-                     // or the current file unreadable
+                     // a line the program does not write, or the current file unreadable
         HostName,    // a name that is not admissible on a line the current file does not hold
     };
     Kind kind = Kind::None;
@@ -52,7 +61,9 @@ struct HostsTextRefusal {
 // Whether text may replace the hosts file at currentPath (which need not
 // exist) by the rules above. ownName is the machine's host name
 // (gethostname), empty when unknown.
-HostsTextRefusal systemLinesRefusal(platform::FileSystem& fs, const std::string& currentPath, std::string_view text,
-                                    std::string_view ownName);
+// The helper asks this before it replaces the hosts file, and the program
+// before it sends a text, so that it never sends one the helper refuses.
+HostsTextRefusal hostsTextRefusal(platform::FileSystem& fs, const std::string& currentPath, std::string_view text,
+                                  std::string_view ownName);
 
 } // namespace quillon::core

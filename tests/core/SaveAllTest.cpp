@@ -54,13 +54,14 @@ TEST_F(SaveAllTest, saveWithoutChange_writesNoFile)
     EXPECT_FALSE(hostsDir.exists("hosts.orig"));
 }
 
-TEST_F(SaveAllTest, firstSave_rewritesForeignFileOneLinePerHost_keepsBackupAndOriginal)
+TEST_F(SaveAllTest, firstSave_keepsTheFilesCommentsAtTheTop_oneLinePerHost_keepsBackupAndOriginal)
 {
     hostsDir.write("hosts", Foreign);
     startAndLoad();
     state.store.hosts().at(1).Alias = "b1"; // a change
     ASSERT_TRUE(saveAll(app));
-    EXPECT_EQ(hostsDir.read("hosts"), "10.0.0.1 alpha a1 a2 #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+    EXPECT_EQ(hostsDir.read("hosts"), "# comment\r\n\r\n"
+                                      "10.0.0.1 alpha a1 a2 #Quillon|1899/12/30|00.00.00|1|0#\r\n"
                                       "10.0.0.2 beta b1 #Quillon|1899/12/30|00.00.00|1|0#\r\n");
     EXPECT_EQ(hostsDir.read("hosts.bak"), Foreign);
     EXPECT_EQ(hostsDir.read("hosts.orig"), Foreign);
@@ -212,6 +213,33 @@ TEST_F(SaveAllTest, sharedHostsFolder_isNeverReadNorWritten)
     EXPECT_EQ(std::filesystem::status(programDir.file("id_rsa")).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(hostsDir.path()), {}), 2);
+}
+
+// A link on the way to the hosts folder that another user owns could be
+// pointed anywhere after the check at start-up: every save looks again, and
+// the Hosts list is set aside instead.
+TEST_F(SaveAllTest, hostsFolderLinkGivenToAnotherUser_isRefusedAtTheNextSave_listSetAside)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a link to another user";
+    TempDir victim;
+    victim.write("hosts", "VICTIM\n");
+    const std::string link = programDir.file("hostsLink");
+    std::filesystem::create_directory_symlink(hostsDir.path(), link);
+    programDir.write("Quillon.ini", "[Settings]\r\nHostsFolder=" + link + "\r\n");
+    hostsDir.write("hosts", Foreign);
+    startAndLoad();
+    ASSERT_TRUE(dialogs.asked.empty());
+    std::filesystem::remove(link);
+    std::filesystem::create_directory_symlink(victim.path(), link);
+    ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+    state.store.insertTopOfHosts(host("captured", StatusVerified));
+    EXPECT_FALSE(saveAll(app));
+    EXPECT_EQ(victim.read("hosts"), "VICTIM\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(victim.path()), {}), 1);
+    EXPECT_NE(dialogs.asked.back().text.find("\"" + link + "\": it belongs to another user"), std::string::npos)
+        << dialogs.asked.back().text;
+    EXPECT_NE(programDir.read("Quillon.d05").find(" captured "), std::string::npos);
 }
 
 // What a killed save left beside the files goes at the next start; links
@@ -569,19 +597,19 @@ TEST_F(SaveAllTest, startup_finishesAnInterruptedHostsRewrite)
 }
 
 // Debian's own hosts file names localhost for IPv4 and for IPv6: both lines
-// stay, while a line repeating an earlier one's name and address goes.
+// stay as written, in their order, while a line repeating an earlier one's
+// name goes.
 TEST_F(SaveAllTest, firstSave_keepsTheSystemsLocalhostLinesForBothAddresses)
 {
+    resolver.hostName = "mybox";
     hostsDir.write("hosts", "127.0.0.1\tlocalhost\n127.0.1.1\tmybox\n\n"
                             "::1     localhost ip6-localhost ip6-loopback\nff02::1 ip6-allnodes\n"
-                            "0.0.0.0 ads.example\n0.0.0.0 ads.example\n10.0.0.1 mybox\n");
+                            "0.0.0.0 ads.example\n0.0.0.0 ads.example\n");
     startAndLoad();
     state.store.insertTopOfWait(host("waiting", StatusWaiting)); // a change, though not to this file
     state.store.hosts().at(4).Freq = 1;                            // and one to it
     ASSERT_TRUE(saveAll(app));
-    EXPECT_EQ(hostsDir.read("hosts"), "127.0.0.1 localhost  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
-                                      "127.0.1.1 mybox  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
-                                      "::1 localhost ip6-localhost ip6-loopback #Quillon|1899/12/30|00.00.00|1|0#\r\n"
-                                      "ff02::1 ip6-allnodes  #Quillon|1899/12/30|00.00.00|1|0#\r\n"
+    EXPECT_EQ(hostsDir.read("hosts"), "127.0.0.1\tlocalhost\r\n127.0.1.1\tmybox\r\n\r\n"
+                                      "::1     localhost ip6-localhost ip6-loopback\r\nff02::1 ip6-allnodes\r\n"
                                       "0.0.0.0 ads.example  #Quillon|1899/12/30|00.00.00|1|1#\r\n");
 }

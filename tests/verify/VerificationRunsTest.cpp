@@ -256,9 +256,10 @@ TEST_F(VerificationRunsTest, completeHostsList_leavesEntriesSetOnPurposeAsWritte
     EXPECT_EQ(names(ListPage::Hosts),
               (Names { "intranet", "h1", "localhost", resolver.hostName + ".home.arpa", "localhost", "ip6-allnodes",
                        "ip6-allrouters", "ads.example", "vm", "nas", "mdns.example", "broadcasthost" }));
-    for (const std::string& kept : Names { "127.0.0.1 localhost ", "127.0.1.1 " + resolver.hostName + ".home.arpa ",
-                                    "0.0.0.0 ads.example ", "::1 localhost ", "ff02::1 ip6-allnodes ",
-                                    "10.9.9.9 vm ", "192.168.1.20 nas printer " })
+    for (const std::string& kept : Names { "127.0.0.1\tlocalhost\r\n",
+                                           "127.0.1.1\t" + resolver.hostName + ".home.arpa\t" + resolver.hostName + "\r\n",
+                                           "0.0.0.0 ads.example ", "::1     localhost ip6-localhost ip6-loopback\r\n",
+                                           "ff02::1 ip6-allnodes\r\n", "10.9.9.9 vm ", "192.168.1.20 nas printer " })
         EXPECT_NE(fileDuringLookup.find(kept), std::string::npos) << kept;
     EXPECT_EQ(names(ListPage::Wait), (Names { "w1", "w2", "w3" }));
     EXPECT_TRUE(state.store.trash().empty());

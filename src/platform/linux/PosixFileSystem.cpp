@@ -18,6 +18,56 @@ namespace quillon::platform {
 
 namespace {
 
+// The first link on the way to path (following each link as the system
+// does) that neither this user nor root owns; empty when there is none. Its
+// owner could point it elsewhere after any check of where it leads.
+std::string linkOwnedByOthers(const std::string& path, uid_t me)
+{
+    std::string done;         // resolved so far, without a final "/"
+    std::string rest = path;  // still to walk
+    if (!rest.starts_with("/")) {
+        std::unique_ptr<char, void (*)(void*)> cwd(::getcwd(nullptr, 0), &std::free);
+        if (!cwd)
+            return {};
+        rest = std::string(cwd.get()) + "/" + rest;
+    }
+    for (int links = 0; links < 40;) {
+        while (rest.starts_with("/"))
+            rest.erase(0, 1);
+        if (rest.empty())
+            return {};
+        const std::size_t slash = rest.find('/');
+        const std::string part = rest.substr(0, slash);
+        rest = slash == std::string::npos ? std::string() : rest.substr(slash);
+        if (part == ".")
+            continue;
+        if (part == "..") {
+            done.erase(done.empty() ? 0 : done.rfind('/'));
+            continue;
+        }
+        const std::string next = done + "/" + part;
+        struct stat st {};
+        if (::lstat(next.c_str(), &st) != 0)
+            return {};
+        if (!S_ISLNK(st.st_mode)) {
+            done = next;
+            continue;
+        }
+        if (st.st_uid != me && st.st_uid != 0)
+            return next;
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        const ssize_t n = ::readlink(next.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size())
+            return {};
+        target.resize(static_cast<std::size_t>(n));
+        if (target.starts_with("/"))
+            done.clear();
+        rest = target + "/" + rest;
+        ++links;
+    }
+    return {};
+}
+
 // Closes a descriptor when it goes out of scope.
 class Fd {
 public:
@@ -497,12 +547,17 @@ FileOwner PosixFileSystem::ownerOf(const std::string& path)
 
 FolderWriters PosixFileSystem::othersMayWrite(const std::string& folder)
 {
+    const uid_t me = ::geteuid();
+    if (const std::string link = linkOwnedByOthers(folder, me); !link.empty()) {
+        struct stat st {};
+        ::lstat(link.c_str(), &st);
+        return { link, link == folder, true, static_cast<unsigned>(st.st_mode & 07777) };
+    }
     // The folder really written, links resolved; one that does not exist
     // holds nothing to read, and nothing is created in it.
     std::unique_ptr<char, void (*)(void*)> real(::realpath(folder.c_str(), nullptr), &std::free);
     if (!real)
         return {};
-    const uid_t me = ::geteuid();
     std::string path = real.get();
     for (bool first = true;; first = false) {
         struct stat st {};
