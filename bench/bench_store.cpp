@@ -9,6 +9,7 @@
 #include "core/HostName.h"
 #include "core/HostsFile.h"
 #include "core/ListFile.h"
+#include "core/SystemHostLines.h"
 #include "core/Paths.h"
 #include "platform/linux/PosixFileSystem.h"
 
@@ -60,6 +61,29 @@ void BM_SaveAllBlocklist(benchmark::State& state)
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(paths.hosts));
 }
 BENCHMARK(BM_SaveAllBlocklist)->Unit(benchmark::kMillisecond);
+
+// What a save through the helper adds below the blocklist: the current
+// file's kept lines, the text made with them, and the helper's check of it
+// (the program makes it before sending, the helper again before writing).
+void BM_HostsTextCheckBlocklist(benchmark::State& state)
+{
+    platform::PosixFileSystem fs;
+    core::HostStore store;
+    const std::string path = bench::blocklistPath();
+    core::loadIntoActive(fs, path, store, core::StatusSaved);
+    for (auto _ : state) {
+        core::CurrentHostsLines kept;
+        if (!core::readCurrentHostsLines(fs, path, "mybox", kept))
+            state.SkipWithError("read failed");
+        std::string text;
+        core::ListFileText pieces({ &store.hosts(), &store.wait() }, { 0, false }, 1, &kept);
+        while (pieces.next(text)) {
+        }
+        if (core::hostsTextRefusal(fs, path, text, "mybox"))
+            state.SkipWithError("refused");
+    }
+}
+BENCHMARK(BM_HostsTextCheckBlocklist)->Unit(benchmark::kMillisecond);
 
 // A hostile hosts file: 64 MB holding no line end at all, read in pieces.
 // Its time should be in step with its size, as for the blocklist.

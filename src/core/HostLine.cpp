@@ -216,6 +216,11 @@ std::string formatHostLine(const TRecHost& r)
 
 bool isWrittenHostLine(std::string_view line)
 {
+    return isWrittenHostLine(line, readHostLine(line, StatusSaved));
+}
+
+bool isWrittenHostLine(std::string_view line, const TRecHost& r)
+{
     // A control character anywhere could end the line early for one reader
     // and not for another (CR, Ctrl-Z, NUL), or part fields (tab).
     for (const char ch : line) {
@@ -228,7 +233,6 @@ bool isWrittenHostLine(std::string_view line)
     const std::size_t hash = line.find('#');
     if (hash == std::string_view::npos || hash == 0 || line[hash - 1] != ' ')
         return false;
-    const TRecHost r = readHostLine(line, StatusSaved);
     if (!isWritableHostRecord(r))
         return false;
     // The marker as the program writes it for what was read; the written

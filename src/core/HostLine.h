@@ -43,6 +43,9 @@ std::string formatHostLine(const TRecHost& r);
 // writes it for what the line reads as, where the resolver's comment
 // begins.
 bool isWrittenHostLine(std::string_view line);
+// The same when the line has been read already: asRead is
+// readHostLine(line, ...).
+bool isWrittenHostLine(std::string_view line, const TRecHost& asRead);
 
 // Calls f(name) for the host name of r and each name of its alias.
 template <typename F>

@@ -59,11 +59,11 @@ public:
 
     void readCurrent(std::string_view line)
     {
+        const TRecHost r = readHostLine(line, StatusSaved);
         // Lines the program writes pass on their own; any other may stand
         // again as it stands now.
-        if (line.find("#Quillon") == std::string_view::npos || !isWrittenHostLine(line))
+        if (line.find("#Quillon") == std::string_view::npos || !isWrittenHostLine(line, r))
             m_held.emplace(line);
-        const TRecHost r = readHostLine(line, StatusSaved);
         // A line the program cannot write (an address with a zone) is not
         // one it could keep.
         if (r.HostName.empty() || !isWritableHostRecord(r))
@@ -87,9 +87,9 @@ public:
     {
         if (line.empty())
             return {};
-        if ((line.size() > HostsHelperMaxLine || !isWrittenHostLine(line)) && !m_held.count(std::string(line)))
-            return { HostsTextRefusal::Kind::SystemLines, lineRefused(n) + " is not a host line that Quillon writes." };
         const TRecHost r = readHostLine(line, StatusSaved);
+        if ((line.size() > HostsHelperMaxLine || !isWrittenHostLine(line, r)) && !m_held.count(line))
+            return { HostsTextRefusal::Kind::SystemLines, lineRefused(n) + " is not a host line that Quillon writes." };
         if (r.HostName.empty())
             return {};
         m_anyHost = true;
@@ -138,7 +138,12 @@ private:
     std::vector<std::string> m_order;
     std::unordered_set<std::string> m_found;
     std::unordered_set<std::string> m_keptAsIs;
-    std::unordered_set<std::string> m_held;
+    // Looked up by the new text's lines without a copy of each.
+    struct ViewHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view> {}(s); }
+    };
+    std::unordered_set<std::string, ViewHash, std::equal_to<>> m_held;
     bool m_anyHost = false;
 };
 
