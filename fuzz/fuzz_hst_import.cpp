@@ -22,6 +22,7 @@
 #include "core/HostListFile.h"
 #include "core/HostName.h"
 #include "core/HostsFile.h"
+#include "core/ListCommands.h"
 #include "core/ListFile.h"
 #include "core/Startup.h"
 
@@ -139,9 +140,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!state.blocked.hosts, "hosts file still blocked");
     FUZZ_CHECK(shell.page == pageIndex(ListPage::Hosts), "page " + std::to_string(shell.page));
 
-    // The Hosts list is the .hst's records as the loader keeps them, all Saved.
+    // The Hosts list is the rows of the system's own lines it held, then the
+    // .hst's other records as the loader keeps them, all Saved.
+    const auto isSystemRow = [&](const TRecHost& r) { return !systemRowRefusal(state, r, "").empty(); };
+    const auto withoutSystemRows = [&](std::vector<TRecHost> records) {
+        std::erase_if(records, isSystemRow);
+        return records;
+    };
+    std::vector<TRecHost> expected;
+    for (const TRecHost& r : hostsBefore) {
+        if (isSystemRow(r))
+            expected.push_back(r);
+    }
+    for (TRecHost& r : withoutSystemRows(plainRecords(hstMissing ? "" : hst, 1)))
+        expected.push_back(std::move(r));
     std::set<std::string> taken;
-    const std::vector<TRecHost> expectedHosts = fuzz::hostsListOf(plainRecords(hstMissing ? "" : hst, 1), taken);
+    const std::vector<TRecHost> expectedHosts = fuzz::hostsListOf(expected, taken);
     checkSameRecords(copies(state.store.hosts()), expectedHosts, "Hosts list");
     // The Wait list: read back from Quillon.d01 as the first save left it
     // (the previous Wait list; a save that failed refuses the import), or the
@@ -168,17 +182,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A Hosts list other than the file holds is a change the save could
         // not write: the person was told.
         std::set<std::string> read;
-        const bool same = asWritten(fuzz::hostsListOf(plainRecords(hostsFile, 1), read)) == asWritten(copies(state.store.hosts()));
+        const bool same = asWritten(withoutSystemRows(fuzz::hostsListOf(plainRecords(hostsFile, 1), read)))
+            == asWritten(withoutSystemRows(copies(state.store.hosts())));
         FUZZ_CHECK(same || !dialogs.errors.empty(), "a change the save could not write went unreported");
         return 0;
     }
-    // The file reads as the Hosts list: written anew in the program's form,
-    // or left as found when the Hosts list gives the text it gave then.
+    // The file reads as the Hosts list (the system's own lines aside, which
+    // stay as the file had them): written anew in the program's form, or
+    // left as found when the Hosts list gives the text it gave then.
     std::set<std::string> read;
-    FUZZ_CHECK(asWritten(fuzz::hostsListOf(plainRecords(hostsFile, 1), read)) == asWritten(copies(state.store.hosts())),
+    FUZZ_CHECK(asWritten(withoutSystemRows(fuzz::hostsListOf(plainRecords(hostsFile, 1), read)))
+                   == asWritten(withoutSystemRows(copies(state.store.hosts()))),
                "the hosts file is not the Hosts list: " + shown(hostsFile));
-    if (hostsFile != hostsFileBefore)
-        FUZZ_CHECK(!isForeignHostsText(hostsFile), shown(hostsFile));
+    // Every line of a new file is one the program writes, or one the file
+    // before held as it stands.
+    std::set<std::string, std::less<>> linesBefore;
+    forEachLine(hostsFileBefore, [&](std::string_view line) { linesBefore.emplace(line); });
+    forEachLine(hostsFile, [&](std::string_view line) {
+        FUZZ_CHECK(line.empty() || isWrittenHostLine(line) || linesBefore.count(line), shown(std::string(line)));
+    });
     if (hostsFile != hostsFileBefore && parts.size() > 2 && isForeignHostsText(parts[2]))
         FUZZ_CHECK(fileText(fs, paths.hostsFile.orig) == parts[2], "hosts.orig is not the first hosts file");
     else if (hostsFile == hostsFileBefore)

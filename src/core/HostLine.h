@@ -60,6 +60,30 @@ void forEachName(const TRecHost& r, F&& f)
     }
 }
 
+// Calls f(line, number) for each line of a hosts text as the system's
+// resolver splits it (LF or CR LF ends a line; a lone CR is part of the
+// line), numbered from 1, until f returns true; returns that line's number,
+// or 0 when f never did.
+template <typename F>
+std::size_t firstResolverLineWhere(std::string_view text, F&& f)
+{
+    std::size_t number = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        ++number;
+        std::size_t end = text.find('\n', pos);
+        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        if (end < text.size() && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (f(line, number))
+            return number;
+        pos = next;
+    }
+    return 0;
+}
+
 // A date and time as the record marker writes them: YYYY/MM/DD, then
 // between, then hh.mm.ss.
 std::string listFileDateTime(TDateTime date, char between);

@@ -26,22 +26,9 @@ std::string oneLine(std::string text)
 
 std::size_t firstRefusedHostsLine(std::string_view text)
 {
-    std::size_t number = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        ++number;
-        std::size_t end = text.find('\n', pos);
-        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        if (end < text.size() && !line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (!line.empty() && (line.size() > HostsHelperMaxLine || !isWrittenHostLine(line)))
-            return number;
-        pos = next;
-    }
-    return 0;
+    return firstResolverLineWhere(text, [](std::string_view line, std::size_t) {
+        return !line.empty() && (line.size() > HostsHelperMaxLine || !isWrittenHostLine(line));
+    });
 }
 
 namespace {

@@ -176,22 +176,14 @@ HostsTextRefusal hostsTextRefusal(platform::FileSystem& fs, const std::string& c
             !s)
             return { HostsTextRefusal::Kind::SystemLines, cannotOpenFile(currentPath, s) };
     }
-    // Lines end with LF or CR LF, as the system's resolver reads them: a
-    // lone CR is no line end but a control character inside a line.
-    std::size_t n = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        ++n;
-        std::size_t end = text.find('\n', pos);
-        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        if (end < text.size() && !line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (HostsTextRefusal refusal = lines.readNew(line, n))
-            return refusal;
-        pos = next;
-    }
+    // A lone CR is no line end but a control character inside a line.
+    HostsTextRefusal refusal;
+    firstResolverLineWhere(text, [&](std::string_view line, std::size_t n) {
+        refusal = lines.readNew(line, n);
+        return static_cast<bool>(refusal);
+    });
+    if (refusal)
+        return refusal;
     return lines.finish();
 }
 

@@ -132,8 +132,12 @@ inside() {
         grep -q "^203\.0\.113\.7 $host\.quillon\.test  #Quillon|" /etc/hosts ||
             fail "$host.quillon.test is not verified into /etc/hosts"
     done
-    for line in "127.0.0.1 localhost " "127.0.1.1 $own.home.arpa $own " "::1 localhost ip6-localhost ip6-loopback " \
-                "ff02::1 ip6-allnodes " "ff02::2 ip6-allrouters " "10.9.9.9 nas printer "; do
+    # The stock file's lines stay at the top as the system wrote them, its
+    # comment and blank line included; the LAN line keeps its address.
+    local top
+    top=$(printf '127.0.0.1\tlocalhost\r\n127.0.1.1\t%s.home.arpa\t%s\r\n\r\n# The following lines are desirable for IPv6 capable hosts\r\n::1     localhost ip6-localhost ip6-loopback\r\nff02::1 ip6-allnodes\r\nff02::2 ip6-allrouters\r\n' "$own" "$own")
+    [ "$(head -c ${#top} /etc/hosts)" = "$top" ] || fail "the stock lines are not at the top of /etc/hosts as they were"
+    for line in "10.9.9.9 nas printer "; do
         grep -q "^$line" /etc/hosts || fail "the line \"$line\" is not in /etc/hosts as it was"
     done
     cmp -s /etc/hosts.orig "$work/hosts-before" || fail "hosts.orig is not the file as it was"
