@@ -92,10 +92,11 @@ public:
 };
 
 // Every name resolves at once.
-class InstantResolver final : public platform::Resolver {
+class InstantResolver final : public platform::Resolver, public platform::AsyncResolver {
 public:
     std::optional<platform::IPv4> numericAddress(const std::string&) override { return std::nullopt; }
     platform::ForwardAnswer lookupName(const std::string&) override { return { { { 10, 1, 2, 3 } }, 0 }; }
+    void ask(const std::string& name, Answered answered) override { answered(lookupName(name)); }
     platform::ReverseAnswer lookupAddress(const platform::IPv4&) override { return {}; }
     std::string localHostName() override { return "bench"; }
 };

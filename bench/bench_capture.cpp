@@ -99,8 +99,7 @@ void BM_CaptureTickBothBrowsers(benchmark::State& state)
         core::App app { programState, fs, clock, dialogs, shell, resolver, online };
         programState.unlocked = true; // the ticks run while the interface is unlocked
         // The first tick's lookups answered at once, on this thread.
-        capture::CaptureLookups lookups(std::shared_ptr<platform::Resolver>(std::shared_ptr<void>(), &resolver),
-                                        [](const std::function<void()>& work) { work(); });
+        capture::CaptureLookups lookups(std::shared_ptr<platform::AsyncResolver>(std::shared_ptr<void>(), &resolver));
         capture::TimerDDETimer(app, browsers, lookups); // the first tick adds both hosts
         lookups.applyAnswers(app);
         if (programState.store.hosts().size() != 2)

@@ -9,6 +9,7 @@
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignal.h"
 #include "platform/XdgFolders.h"
+#include "platform/linux/CaresResolver.h"
 #include "platform/linux/GlibcResolver.h"
 #include "platform/linux/InterruptibleResolver.h"
 #include "platform/linux/PkexecHostsWriter.h"
@@ -66,8 +67,9 @@ int main(int argc, char* argv[])
         quillon::platform::PkexecHostsWriter::SystemPkexec,
         quillon::platform::hostsHelperPath(place.executableFolder, !place.installedAssets.empty()));
     environment.hostsWriter = &hostsWriter;
-    // Captures' lookups still running at the end keep the resolver alive.
-    environment.lookupResolver = resolver;
+    // Many names at once (runs, captures' lookups): every question on its
+    // way from one thread, none of them holding a thread of its own.
+    environment.lookups = std::make_shared<quillon::platform::CaresResolver>();
     quillon::ui::DesktopUrlOpener opener;
     quillon::platform::XdgAutostart autostart(fileSystem, quillon::platform::XdgAutostart::defaultPath());
     environment.opener = &opener;

@@ -5,12 +5,10 @@
 
 namespace quillon::capture {
 
-// One worker: the captures' names are answered one after the other.
-constexpr int CaptureWorkers = 1;
-
-CaptureLookups::CaptureLookups(std::shared_ptr<platform::Resolver> resolver, Starter start)
-    : m_asked([resolver = std::move(resolver)](const std::string& name) { return verify::HostToAddress(*resolver, name); },
-              std::move(start))
+CaptureLookups::CaptureLookups(std::shared_ptr<platform::AsyncResolver> lookups)
+    : m_asked([lookups = std::move(lookups)](const std::string& name, core::AnswerQueue<verify::Lookup>::Answered answered) {
+        verify::askHostToAddress(*lookups, name, std::move(answered));
+    })
 {
 }
 
@@ -24,7 +22,10 @@ void CaptureLookups::admit(core::App& app, const std::string& name, bool verifyN
         AdmitCapturedHost(app, name, verifyNow);
         return;
     }
-    m_asked.ask(name, CaptureWorkers);
+    if (std::optional<verify::Lookup> known = verify::answeredAtOnce(app.resolver, name))
+        m_asked.answerNow(name, *std::move(known));
+    else
+        m_asked.ask(name, app.state.settings.LookAhead);
     if (m_asked.size() == 1)
         core::setActivityIndicator(app, core::ActivityVerifying);
 }
@@ -33,7 +34,6 @@ void CaptureLookups::applyAnswers(core::App& app)
 {
     if (m_asked.empty())
         return;
-    m_asked.startWorkers(CaptureWorkers);
     // While locked a run or a dialog works on the lists; while ending, the
     // exit save is on its way and nothing new enters.
     if (!app.state.unlocked || app.state.ending)

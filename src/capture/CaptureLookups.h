@@ -14,22 +14,21 @@
 //
 // Rules:
 // - Every member is called on the owner's thread (the window's).
-// - One worker thread at a time takes the names in the order asked and
-//   answers each through the resolver; it holds no program state, only the
-//   names, their answers and its share of the resolver, which must be safe to
-//   call from any thread.
+// - Up to LookAhead names are on their way at once through the asynchronous
+//   resolver, in the order asked (LOCALHOST and numeric names are answered
+//   without it); its answers hold no program state, only the names and
+//   their addresses.
 // - Answers are applied in the order asked, and only while the capture ticks
 //   may run: the interface unlocked (no verification run, no Options dialog)
 //   and the program not ending. Those that arrive meanwhile wait.
 // - The activity indicator shows verification while lookups are pending and
 //   goes back to none when the last answer has been applied.
 // - Destroying the object abandons what is pending: no answer is applied
-//   after it, and a worker still waiting for the resolver touches only what
-//   it shares.
+//   after it, and one still on its way touches only what it shares.
 
 #include "core/AnswerQueue.h"
 #include "core/App.h"
-#include "platform/Resolver.h"
+#include "platform/AsyncResolver.h"
 #include "verify/NameResolution.h"
 
 #include <functional>
@@ -40,9 +39,7 @@ namespace quillon::capture {
 
 class CaptureLookups {
 public:
-    using Starter = core::AnswerQueue<verify::Lookup>::Starter;
-
-    explicit CaptureLookups(std::shared_ptr<platform::Resolver> resolver, Starter start = {});
+    explicit CaptureLookups(std::shared_ptr<platform::AsyncResolver> lookups);
 
     // A captured name: AdmitCapturedHost at once when no lookup is needed,
     // else the lookup is asked for and the admission waits for its answer.

@@ -1,27 +1,32 @@
 #pragma once
-// Names asked on the window's thread and answered on worker threads, the
-// answers taken back on the window's thread in the order asked.
+// Names asked on the owner's thread (the window's) and answered by an
+// asynchronous resolver, the answers taken back on the owner's thread in the
+// order asked.
 //
-// - Up to `workers` threads take the names in order and answer each through
-//   the ask function; they hold no program state, only the names, their
-//   answers and the ask function, which must be safe to call from any thread.
+// - Up to `inFlight` names are on their way at once; each answer that comes
+//   in sends the next name waiting, on whatever thread the answer came. The
+//   ask function hands a name over and returns: the answer comes once, on
+//   any thread, or at once before the ask function returns. It holds no
+//   program state, only the names, their answers and what it asks.
 // - takeAnswered() gives the answers that are there, in the order asked, up
-//   to the first name still waiting for its own.
-// - When no thread can be had, the names wait; startWorkers() tries again.
-// - Destroying the queue abandons what is pending: a worker still waiting for
-//   its answer touches only what it shares, and its answer goes nowhere.
+//   to the first name still waiting for its own; waitForNext() waits for
+//   that one's answer, for a slice of time at most.
+// - A name whose answer is known without asking (answerNow) keeps its place
+//   in the order all the same.
+// - Destroying the queue abandons what is pending: no waiting name is asked
+//   after it, and an answer still on its way goes nowhere.
 
 #include "core/HostName.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -30,59 +35,50 @@ namespace quillon::core {
 template <typename Answer>
 class AnswerQueue {
 public:
-    // Runs a worker's loop on a thread of its own (a detached one unless
-    // given); a test may run it at once on the calling thread.
-    using Starter = std::function<void(std::function<void()> work)>;
-    using Ask = std::function<Answer(const std::string& name)>;
+    using Answered = std::function<void(Answer answer)>;
+    using Ask = std::function<void(const std::string& name, Answered answered)>;
 
-    explicit AnswerQueue(Ask ask, Starter start = {})
+    explicit AnswerQueue(Ask ask)
         : m_channel(std::make_shared<Channel>())
-        , m_start(start ? std::move(start) : Starter([](std::function<void()> work) {
-            std::thread(std::move(work)).detach();
-        }))
     {
-        m_channel->ask = std::move(ask);
+        m_channel->ask = std::make_shared<const Ask>(std::move(ask));
     }
     ~AnswerQueue()
     {
+        // The ask function goes too, so that the answers still on their way
+        // do not keep what it holds (the resolver) alive; it goes outside the
+        // lock, since the resolver's end waits for answers that take it.
+        std::shared_ptr<const Ask> ask;
         const std::lock_guard lock(m_channel->mutex);
         m_channel->abandoned = true;
-        m_channel->queue.clear();
+        m_channel->waiting.clear();
+        ask.swap(m_channel->ask);
     }
     AnswerQueue(const AnswerQueue&) = delete;
     AnswerQueue& operator=(const AnswerQueue&) = delete;
 
-    // Asks for name's answer, with up to workers threads at work.
-    void ask(std::string name, int workers)
+    // Asks for name's answer, with up to inFlight names (at least one) on
+    // their way at once from now on.
+    void ask(std::string name, int inFlight)
     {
         auto request = std::make_shared<Request>();
         request->name = std::move(name);
         m_asked.push_back(request);
         {
             const std::lock_guard lock(m_channel->mutex);
-            m_channel->queue.push_back(std::move(request));
+            m_channel->waiting.push_back(std::move(request));
+            m_channel->inFlightLimit = std::max(1, inFlight);
         }
-        startWorkers(workers);
+        sendWaiting(m_channel);
     }
 
-    // Starts workers, up to workers of them and no more than names wait.
-    void startWorkers(int workers)
+    // Adds name with its answer, known without asking, in its place.
+    void answerNow(std::string name, Answer answer)
     {
-        for (;;) {
-            {
-                const std::lock_guard lock(m_channel->mutex);
-                if (m_channel->working >= workers || m_channel->working >= static_cast<int>(m_channel->queue.size()))
-                    return;
-                ++m_channel->working;
-            }
-            try {
-                m_start([channel = m_channel] { answerNames(channel); });
-            } catch (const std::system_error&) {
-                const std::lock_guard lock(m_channel->mutex);
-                --m_channel->working;
-                return;
-            }
-        }
+        auto request = std::make_shared<Request>();
+        request->name = std::move(name);
+        request->answer = std::move(answer);
+        m_asked.push_back(std::move(request));
     }
 
     // The names answered and their answers, in the order asked, up to the
@@ -98,6 +94,17 @@ public:
         return answered;
     }
 
+    // Waits until the first name in the queue has its answer, for longest at
+    // most; true when it has (or the queue is empty).
+    bool waitForNext(std::chrono::milliseconds longest)
+    {
+        if (m_asked.empty())
+            return true;
+        const std::shared_ptr<Request>& first = m_asked.front();
+        std::unique_lock lock(m_channel->mutex);
+        return m_channel->answeredOne.wait_for(lock, longest, [&first] { return first->answer.has_value(); });
+    }
+
     // How many names wait for their answers to be taken.
     std::size_t size() const { return m_asked.size(); }
     bool empty() const { return m_asked.empty(); }
@@ -111,33 +118,53 @@ public:
 private:
     struct Request {
         std::string name;
-        std::optional<Answer> answer; // under Channel::mutex
+        std::optional<Answer> answer; // under Channel::mutex once asked
     };
-    // What the owner and the workers share; it outlives either of them.
+    // What the owner and the answers on their way share; it outlives either.
     struct Channel {
-        Ask ask;
+        std::shared_ptr<const Ask> ask; // none once abandoned
         std::mutex mutex;
-        std::deque<std::shared_ptr<Request>> queue; // asked, not yet taken by a worker
-        int working = 0;                             // workers running
+        std::condition_variable answeredOne;
+        std::deque<std::shared_ptr<Request>> waiting; // not yet asked
+        int inFlight = 0;
+        int inFlightLimit = 1;
+        bool sending = false; // a thread is in sendWaiting's loop
         bool abandoned = false;
     };
 
-    static void answerNames(const std::shared_ptr<Channel>& channel)
+    // Asks waiting names while there is room. One thread at a time does it,
+    // in a loop rather than by recursion, so that answers that come at once
+    // (before ask returns) neither nest nor skip a name.
+    static void sendWaiting(const std::shared_ptr<Channel>& channel)
     {
         std::unique_lock lock(channel->mutex);
-        while (!channel->abandoned && !channel->queue.empty()) {
-            const std::shared_ptr<Request> request = std::move(channel->queue.front());
-            channel->queue.pop_front();
+        if (channel->sending)
+            return; // that thread sees the room made, before it stops
+        channel->sending = true;
+        while (!channel->abandoned && !channel->waiting.empty() && channel->inFlight < channel->inFlightLimit) {
+            std::shared_ptr<Request> request = std::move(channel->waiting.front());
+            channel->waiting.pop_front();
+            ++channel->inFlight;
+            std::shared_ptr<const Ask> ask = channel->ask;
             lock.unlock();
-            Answer answer = channel->ask(request->name);
+            // A copy: once answered, the request may go with its answer.
+            const std::string name = request->name;
+            (*ask)(name, [channel, request = std::move(request)](Answer answer) {
+                {
+                    const std::lock_guard answeredLock(channel->mutex);
+                    request->answer = std::move(answer);
+                    --channel->inFlight;
+                }
+                channel->answeredOne.notify_all();
+                sendWaiting(channel);
+            });
+            ask.reset(); // perhaps the last hold on the resolver: not under the lock
             lock.lock();
-            request->answer = std::move(answer);
         }
-        --channel->working;
+        channel->sending = false;
     }
 
     std::shared_ptr<Channel> m_channel;
-    Starter m_start;
     // The names in the order asked, until their answers are taken.
     std::vector<std::shared_ptr<Request>> m_asked;
 };

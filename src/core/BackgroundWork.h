@@ -1,16 +1,16 @@
 #pragma once
 // Work off the window's thread, and the window's side of waiting for it.
 //
-// A detached worker is a thread nobody joins: a look-ahead lookup that a
-// cancelled run no longer waits for runs to its end on its own. Whatever such
-// work calls must outlive it; the program's services live until it exits,
-// and tests wait for the stragglers (waitForDetachedWork) before their
-// doubles go.
+// A detached worker is a thread nobody joins: a reverse lookup of the
+// address tool that a cancelled walk no longer waits for runs to its end on
+// its own. Whatever such work calls must outlive it; the program's services
+// live until it exits, and tests wait for the stragglers
+// (waitForDetachedWork) before their doubles go.
 //
-// waitHandlingEvents is the one wait of the window's thread for a worker's
-// answer: it never blocks longer than EventSlice before the window's events
-// are handled again, so that the window repaints and a click on Cancel is
-// seen while the answer takes its time.
+// The window's thread never waits for an answer longer than EventSlice
+// before its events are handled again (waitHandlingEvents here, a run's
+// look-ahead in slices of its own), so that the window repaints and a click
+// on Cancel is seen while the answer takes its time.
 
 #include <chrono>
 #include <functional>

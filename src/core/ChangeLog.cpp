@@ -240,6 +240,23 @@ ChangeEntry restoreEntry(TDateTime when, const std::string& keptCopy)
     return { stamp.substr(0, tab), stamp.substr(tab + 1), '=', keptCopy, {}, {} };
 }
 
+std::optional<TDateTime> entryDateTime(const ChangeEntry& entry)
+{
+    // YYYY/MM/DD and hh.mm.ss, as listFileDateTime writes them.
+    const std::string_view d = entry.date;
+    const std::string_view t = entry.time;
+    if (d.size() != 10 || d[4] != '/' || d[7] != '/' || t.size() != 8 || t[2] != '.' || t[5] != '.')
+        return std::nullopt;
+    const auto number = [](std::string_view digits, std::int32_t& value) {
+        return digits.find_first_not_of("0123456789") == std::string_view::npos && parseInt32(digits, value);
+    };
+    std::int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (!number(d.substr(0, 4), year) || !number(d.substr(5, 2), month) || !number(d.substr(8, 2), day)
+        || !number(t.substr(0, 2), hour) || !number(t.substr(3, 2), minute) || !number(t.substr(6, 2), second))
+        return std::nullopt;
+    return encodeDateTime({ year, month, day, hour, minute, second, 0 });
+}
+
 std::vector<std::size_t> newestFirst(const std::vector<ChangeEntry>& entries, std::string_view filter)
 {
     const std::string wanted = toLowerAscii(filter);

@@ -27,6 +27,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,11 @@ std::string changeLogText(std::string_view oldText, const std::vector<ChangeEntr
 platform::Status readChangeLogTail(platform::FileSystem& fs, const std::string& path, std::string& text);
 // The entry that notes a kept copy put back (keptCopy: "hosts.orig").
 ChangeEntry restoreEntry(TDateTime when, const std::string& keptCopy);
+
+// The date and time of an entry as a date-time value, to be shown in the
+// lists' form; nothing when the log does not hold a valid one there (a log
+// edited by hand).
+std::optional<TDateTime> entryDateTime(const ChangeEntry& entry);
 
 // The indexes of entries, newest first, whose name holds filter (letter
 // case ignored; every entry for an empty filter).

@@ -104,7 +104,9 @@ public:
     virtual void setWorkProgress(int percent) = 0; // the bar and "N%"
     virtual int workProgress() const = 0;
     virtual void setWorkCancelEnabled(bool enabled) = 0;
-    // Paints the work panel now, before a blocking step.
+    // Paints what changed on the work panel: at once the first time after
+    // showWorkPanel, before a blocking step; otherwise with the window's next
+    // paint, at most about 30 times a second.
     virtual void repaintWorkPanel() = 0;
 };
 

@@ -1,9 +1,10 @@
 #pragma once
 // The work panel's progress through a run of n items, the one routine every
 // long operation uses: before item i it shows the item (and "Verifying Host
-// (i of n):" when n > 1), paints the panel and lets the window handle its
-// events, which is when a click on Cancel is seen; after item i it moves the
-// bar, but only when the whole percentage changes.
+// (i of n):" when n > 1), asks for the panel's paint (the window paints at
+// its own pace, not once per item) and lets the window handle its events,
+// which is when a click on Cancel is seen; after item i it moves the bar,
+// but only when the whole percentage changes.
 
 #include "core/App.h"
 

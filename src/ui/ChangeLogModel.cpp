@@ -38,8 +38,9 @@ QIcon changeIcon(char op)
 
 } // namespace
 
-ChangeLogModel::ChangeLogModel(QObject* parent)
+ChangeLogModel::ChangeLogModel(const core::DateTimeText& dateText, QObject* parent)
     : QAbstractTableModel(parent)
+    , m_dateText(dateText)
 {
 }
 
@@ -77,10 +78,10 @@ QVariant ChangeLogModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case ColumnDate: {
-            // The time as clocks show it; the file keeps the list files' dots.
-            QString time = QString::fromStdString(e.time);
-            time.replace(QLatin1Char('.'), QLatin1Char(':'));
-            return QString::fromStdString(e.date) + QLatin1Char(' ') + time;
+            if (const auto when = core::entryDateTime(e))
+                return QString::fromLocal8Bit(m_dateText.format(*when));
+            // A date the log does not hold validly shows as it stands.
+            return shownText(e.date + ' ' + e.time);
         }
         case ColumnChange:
             return changeText(e.op);

@@ -1,8 +1,10 @@
 #pragma once
 // The change log as a table, newest first, with a filter on the name:
-// date, change, name, address, old address.
+// date, change, name, address, old address. Dates show in the lists' form
+// (the person's locale).
 
 #include "core/ChangeLog.h"
+#include "core/DateTimeText.h"
 
 #include <QAbstractTableModel>
 
@@ -16,7 +18,8 @@ class ChangeLogModel final : public QAbstractTableModel {
 public:
     enum Column { ColumnDate, ColumnChange, ColumnName, ColumnAddress, ColumnOldAddress, ColumnCount };
 
-    explicit ChangeLogModel(QObject* parent = nullptr);
+    // dateText must outlive the model.
+    explicit ChangeLogModel(const core::DateTimeText& dateText, QObject* parent = nullptr);
 
     void setEntries(std::vector<core::ChangeEntry> entries);
     void setFilter(const QString& filter);
@@ -30,6 +33,7 @@ public:
 private:
     void refilter();
 
+    const core::DateTimeText& m_dateText;
     std::vector<core::ChangeEntry> m_entries;
     std::vector<std::size_t> m_rows; // indexes into m_entries, newest first
     std::string m_filter;

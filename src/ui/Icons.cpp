@@ -81,12 +81,12 @@ const std::array<MenuPicture, 33>& menuPictures()
              shrunk(p, px, 13.0, [](QPainter& q, qreal qpx) { art::globe(q, qpx, pal::Blue); });
              art::arrow(p, QPointF(9.0, 7.0), QPointF(15.0, 1.0), pal::Ink, 1.7);
          }},
-        {ImportHosts, "document-import",
+        {ImportHosts, "document-open",
          [](QPainter& p, qreal px) {
              art::document(p, px);
              art::arrow(p, QPointF(0.6, 9.0), QPointF(9.6, 9.0), pal::Green, 2.0);
          }},
-        {ExportHosts, "document-export",
+        {ExportHosts, "document-save-as",
          [](QPainter& p, qreal px) {
              p.save();
              p.translate(-2.0, 0.0);

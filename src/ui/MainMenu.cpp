@@ -159,12 +159,13 @@ void MainMenu::buildMainMenu(QMenuBar* bar)
     addItem(import, "MenuImportChromiumHistory", "Chromium Hi&story", icon(MenuIcon::ImportIECache));
     addItem(import, "MenuImportChromiumBookmarks", "Chromium Bookm&arks", icon(MenuIcon::ImportNetscapeBookmarks));
 
-    QMenu* help = addMenu(bar, "MenuHelp", "&?");
+    QMenu* help = addMenu(bar, "MenuHelp", "&Help");
     addItem(help, "MenuHelpHelp", "&Help", icon(MenuIcon::Help));
     addItem(help, "MenuHelpStatusChart", "&Legend", icon(MenuIcon::Legend));
     help->addSeparator();
     addItem(help, "MenuHelpHomePageProgram", "&Quillon Home Page", icon(MenuIcon::HomePage));
-    addItem(help, "MenuHelpHomePageAuthor", "&Veltrano Home Page", icon(MenuIcon::HomePage));
+    // The maker's name alone would not say where the item leads.
+    addItem(help, "MenuHelpHomePageAuthor", "&Veltrano Home Page (the maker's web site)", icon(MenuIcon::HomePage));
     help->addSeparator();
     addItem(help, "MenuHelpAbout", "&About...", icon(MenuIcon::About));
 

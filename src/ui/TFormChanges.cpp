@@ -14,7 +14,7 @@
 
 namespace quillon::ui {
 
-TFormChanges::TFormChanges(HostsChangesActions actions, QWidget* parent)
+TFormChanges::TFormChanges(HostsChangesActions actions, const core::DateTimeText& dateText, QWidget* parent)
     : QDialog(parent)
     , m_actions(std::move(actions))
 {
@@ -22,7 +22,7 @@ TFormChanges::TFormChanges(HostsChangesActions actions, QWidget* parent)
     setWindowTitle(QStringLiteral("Hosts File Changes"));
     setWindowIcon(icons::menuIcon(icons::MenuIcon::HostsChanges));
 
-    m_model = new ChangeLogModel(this);
+    m_model = new ChangeLogModel(dateText, this);
     m_filter = new QLineEdit(this);
     m_filter->setObjectName(QStringLiteral("EditFilter"));
     m_filter->setPlaceholderText(QStringLiteral("Host name"));

@@ -5,6 +5,7 @@
 // whether a copy is there and putting it back are given to it.
 
 #include "core/ChangeLog.h"
+#include "core/DateTimeText.h"
 #include "core/HostsFile.h"
 #include "core/Outcome.h"
 
@@ -34,7 +35,9 @@ class TFormChanges final : public QDialog {
     Q_OBJECT
 
 public:
-    TFormChanges(HostsChangesActions actions, QWidget* parent = nullptr);
+    // Dates show as dateText writes them, as in the lists; it must outlive
+    // the window.
+    TFormChanges(HostsChangesActions actions, const core::DateTimeText& dateText, QWidget* parent = nullptr);
 
 private:
     void reload();

@@ -31,7 +31,9 @@
 #include "verify/frmVerify.h"
 #include "verify/Scheduler.h"
 #include "verify/TWinshoeIPWatch.h"
+#include "verify/BackgroundRefresh.h"
 #include "verify/FreshOnUse.h"
+#include "platform/linux/CaresResolver.h"
 #include "platform/linux/FreshAnswerQuery.h"
 #include "platform/linux/KernelRouteAddress.h"
 #include "verify/VerificationRuns.h"
@@ -40,6 +42,7 @@
 #include "ui/Icons.h"
 #include "ui/MainMenu.h"
 #include "ui/PageControl.h"
+#include "ui/PaintPacer.h"
 #include "ui/StatusPanels.h"
 #include "ui/TFormAbout.h"
 #include "ui/TFormOptions.h"
@@ -132,12 +135,14 @@ TFormMain::TFormMain(MainWindowEnvironment environment, QWidget* parent)
     m_app = std::make_unique<core::App>(
         core::App { *m_state, m_env.fs, m_env.clock, *m_dialogs, *this, m_env.resolver, *m_watch });
     m_app->hostsWriter = m_env.hostsWriter;
-    m_lookups = std::make_unique<capture::CaptureLookups>(
-        m_env.lookupResolver ? m_env.lookupResolver
-                             : std::shared_ptr<platform::Resolver>(std::shared_ptr<void>(), &m_env.resolver));
+    if (!m_env.lookups)
+        m_env.lookups = std::make_shared<platform::CaresResolver>();
+    m_app->lookups = m_env.lookups;
+    m_lookups = std::make_unique<capture::CaptureLookups>(m_env.lookups);
     m_fresh = std::make_unique<verify::FreshOnUse>(m_env.dns ? m_env.dns
                                                              : std::make_shared<platform::FreshAnswerQuery>());
     m_lookups->onVisit = [this](core::App& app, const std::string& name) { m_fresh->visited(app, name); };
+    m_refresh = std::make_unique<verify::BackgroundRefresh>(*m_fresh);
     if (!m_env.programs) {
         m_noPrograms = std::make_unique<NoPrograms>();
         m_env.programs = m_noPrograms.get();
@@ -226,8 +231,16 @@ void TFormMain::buildWindow()
     column->addWidget(m_pages, 1);
 
     m_status = new StatusPanels(central);
-    m_status->light()->setPicture(
-        [this](qreal dpr) { return icons::activityPixmap(m_state->activity, dpr); });
+    m_status->light()->setPicture([this](qreal dpr) {
+        // An activity shown since the last paint, however briefly, is what
+        // this paint shows: a run turns the light on and off for every host,
+        // many times between two paints. The next paint shows the state.
+        const int shown = m_lightActivity != core::ActivityNone ? m_lightActivity : m_state->activity;
+        m_lightActivity = core::ActivityNone;
+        if (shown != m_state->activity)
+            QTimer::singleShot(0, m_status->light(), qOverload<>(&QWidget::update));
+        return icons::activityPixmap(shown, dpr);
+    });
     column->addWidget(m_status);
     setCentralWidget(central);
 
@@ -238,6 +251,8 @@ void TFormMain::buildWindow()
     m_tray = new TrayIcon(this);
     m_tray->setImage(icons::trayIcon(0));
     m_tray->setHint(QStringLiteral("Quillon"));
+
+    new PaintPacer(this);
 }
 
 void TFormMain::buildTimers()
@@ -254,6 +269,10 @@ void TFormMain::buildTimers()
     // Applies the answers of captures' lookups soon after they arrive.
     m_timerLookups = makeTimer("TimerCaptureLookups");
     m_timerLookups->setInterval(50);
+    // Walks the Hosts list for entries due for a check; it says when it
+    // wants its next tick.
+    m_timerRefresh = makeTimer("TimerRefresh");
+    m_timerRefresh->setSingleShot(true);
     // The connection watch polls on its own timer; the window's design has
     // it switched off until the interface is first unlocked.
     m_watchTimer = makeTimer("WinshoeIPWatch1");
@@ -294,6 +313,12 @@ void TFormMain::connectCommands()
         pollCaptureLookups();
     });
     connect(m_timerCheck, &QTimer::timeout, this, [this] { verify::TimerCheckTimer(*m_app); });
+    connect(m_timerRefresh, &QTimer::timeout, this, [this] {
+        const int next = m_refresh->tick(*m_app);
+        pollCaptureLookups();
+        if (!m_state->ending)
+            m_timerRefresh->start(next);
+    });
     connect(m_watchTimer, &QTimer::timeout, this, [this] { m_watch->poll(); });
     m_watch->OnStatusChanged = [this] { verify::WinshoeIPWatch1StatusChanged(*m_app, *m_watch); };
 
@@ -487,6 +512,7 @@ void TFormMain::start()
     }
 
     core::setInterfaceLock(*m_app, true);
+    m_timerRefresh->start(RefreshStartMs);
 
     if (s.settings.StartTNA) {
         if (m_tray->available()) {
@@ -579,8 +605,9 @@ void TFormMain::showActivity(int indicator)
 {
     if (m_state->settings.WorkTNA)
         m_tray->setImage(icons::trayIcon(indicator));
-    // Painted now: a name lookup may block the window right after this.
-    m_status->light()->repaint();
+    if (indicator != core::ActivityNone)
+        m_lightActivity = indicator;
+    m_status->light()->update();
 }
 
 void TFormMain::showHostCount()
@@ -772,7 +799,7 @@ void TFormMain::MenuToolsHostsChangesClick()
         }
         return restored;
     };
-    TFormChanges changes(std::move(actions), this);
+    TFormChanges changes(std::move(actions), m_state->dateText, this);
     changes.exec();
 }
 

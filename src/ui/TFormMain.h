@@ -14,7 +14,7 @@
 #include "platform/FtpClient.h"
 #include "platform/LocaleFormats.h"
 #include "platform/DefaultRouteAddress.h"
-#include "platform/DnsQuery.h"
+#include "platform/AsyncResolver.h"
 #include "platform/PrivilegedHostsWriter.h"
 #include "platform/UrlOpener.h"
 
@@ -30,6 +30,7 @@ class QSocketNotifier;
 namespace quillon::verify {
 class TWinshoeIPWatch;
 class FreshOnUse;
+class BackgroundRefresh;
 }
 namespace quillon::capture {
 class CaptureLookups;
@@ -78,16 +79,17 @@ struct MainWindowEnvironment {
     platform::FtpClient* ftp = nullptr;
     // The name servers asked about visited hosts' addresses, past the hosts
     // file; those of /etc/resolv.conf unless given. Safe on any thread.
-    std::shared_ptr<platform::DnsQuery> dns {};
+    std::shared_ptr<platform::AsyncResolver> dns {};
     // Where the connection watch reads the computer's address; the kernel's
     // default route unless given.
     platform::DefaultRouteAddress* routeAddress = nullptr;
     // Writes /etc/hosts for a person who may not; none: always written directly.
     platform::PrivilegedHostsWriter* hostsWriter = nullptr;
-    // The resolver of the captures' lookups, which run off the window's
-    // thread and may outlive it; safe to call from any thread. Without one
-    // they use `resolver`, which must then outlive them.
-    std::shared_ptr<platform::Resolver> lookupResolver {};
+    // Many names at once: verification runs' look-ahead and the captures'
+    // lookups, over the hosts file and the name servers as the system's
+    // resolver has them; c-ares over /etc/hosts and /etc/resolv.conf unless
+    // given. Safe on any thread; shared with answers still on their way.
+    std::shared_ptr<platform::AsyncResolver> lookups {};
 };
 
 class TFormMain final : public QMainWindow, public core::Shell {
@@ -204,8 +206,15 @@ private:
     QTimer* m_timerHistory = nullptr;
     std::unique_ptr<capture::HistoryFollower> m_follower;
     std::unique_ptr<capture::CaptureLookups> m_lookups;
-    // Checks of visited hosts' addresses with the name servers.
+    // Checks of visited hosts' addresses with the name servers, and of
+    // every entry as it ages.
     std::unique_ptr<verify::FreshOnUse> m_fresh;
+    std::unique_ptr<verify::BackgroundRefresh> m_refresh;
+    QTimer* m_timerRefresh = nullptr;
+    // The first check of aged entries, this long after the start.
+    static constexpr int RefreshStartMs = 2000;
+    // An activity shown since the light's last paint (ActivityNone: none).
+    int m_lightActivity = core::ActivityNone;
     QString m_panel1Text;       // what panel 1 shows under a message
     QTimer* m_messageTimer = nullptr;
     QTimer* m_timerLookups = nullptr;

@@ -67,16 +67,16 @@ TFormOptions::TFormOptions(const core::OptionValues& values, const QStringList& 
     // General
     m_pages->addTab(makePage("PanelGeneral", "General options:", themed("preferences-system", icons::MenuIcon::Options), body),
                     QStringLiteral("General"));
-    m_autoStart = addCheck(body, "chkAutoStart", "Run at Windows start-up");
+    m_autoStart = addCheck(body, "chkAutoStart", "Run at log-in");
     m_autoStart->setToolTip(QStringLiteral("Starts Quillon when you log in to the desktop "
                                            "(an entry in ~/.config/autostart)."));
     m_startSplash = addCheck(body, "chkStartSplash", "Show splash screen");
-    m_startTNA = addCheck(body, "chkStartTNA", "Start minimized on tray-bar");
+    m_startTNA = addCheck(body, "chkStartTNA", "Start minimized in the system tray");
     m_workTNA = addCheck(body, "chkWorkTNA", "Show activity on tray-bar");
     m_saveWindow = addCheck(body, "chkSaveWindow", "Save size and position");
 
     // Browser
-    m_pages->addTab(makePage("PanelBrowser", "Browser integration:", themed("web-browser", icons::MenuIcon::OpenHost), body),
+    m_pages->addTab(makePage("PanelBrowser", "Browser integration:", themed("internet-web-browser", icons::MenuIcon::OpenHost), body),
                     QStringLiteral("Browser"));
     m_captureIExplore = addCheck(body, "chkDDECaptureIExplore", "Capture Hosts from Internet Explorer");
     m_captureNetscape = addCheck(body, "chkDDECaptureNetscape", "Capture Hosts from Netscape Navigator");

@@ -1,5 +1,7 @@
 #include "ui/TrayIcon.h"
 
+#include "ui/Icons.h"
+
 #include <QAction>
 #include <QMenu>
 #include <algorithm>
@@ -22,6 +24,7 @@ TrayIcon::TrayIcon(QObject* parent)
 
     m_exit = m_menu->addAction(QStringLiteral("E&xit"));
     m_exit->setObjectName(QStringLiteral("MenuTNAExit"));
+    m_exit->setIcon(icons::menuIcon(icons::MenuIcon::Exit));
 
     connect(m_open, &QAction::triggered, this, &TrayIcon::openRequested);
     connect(m_exit, &QAction::triggered, this, &TrayIcon::exitRequested);

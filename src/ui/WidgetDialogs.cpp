@@ -108,7 +108,7 @@ void WidgetDialogs::setWorkCancelEnabled(bool enabled)
 
 void WidgetDialogs::repaintWorkPanel()
 {
-    m_panel.repaintNow();
+    m_panel.paintChanges();
 }
 
 } // namespace quillon::ui

@@ -1,5 +1,7 @@
 #include "ui/WorkPanel.h"
 
+#include "ui/PaintPacer.h"
+
 #include <QLabel>
 #include <QMovie>
 #include <QProgressBar>
@@ -98,6 +100,7 @@ void WorkPanel::showPanel(const core::WorkPanelSetup& setup)
     setCancelEnabled(setup.cancelEnabled);
     raise();
     show();
+    m_paintAtOnce = true;
 }
 
 void WorkPanel::hidePanel()
@@ -137,9 +140,14 @@ void WorkPanel::setCancelEnabled(bool enabled)
     m_cancel->setEnabled(enabled);
 }
 
-void WorkPanel::repaintNow()
+void WorkPanel::paintChanges()
 {
-    repaint();
+    if (m_paintAtOnce) {
+        m_paintAtOnce = false;
+        PaintPacer::paintNow(this);
+    } else {
+        update();
+    }
 }
 
 void WorkPanel::showEvent(QShowEvent* event)

@@ -51,8 +51,10 @@ public:
     // The percentage text as it stands, or empty for work without one.
     void setPercentText(const QString& text);
     void setCancelEnabled(bool enabled);
-    // Paints the panel now, before the caller blocks.
-    void repaintNow();
+    // Paints what changed on the panel: at once the first time after
+    // showPanel (the caller may block next), with the window's next paint
+    // otherwise (a run's hosts would paint it hundreds of times a second).
+    void paintChanges();
 
 signals:
     void cancelClicked();
@@ -72,6 +74,7 @@ private:
     QPushButton* m_cancel = nullptr;
     QLabel* m_animation = nullptr;
     QMovie* m_movie = nullptr;
+    bool m_paintAtOnce = false;
 };
 
 } // namespace quillon::ui

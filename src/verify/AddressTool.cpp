@@ -14,6 +14,10 @@ namespace quillon::verify {
 
 namespace {
 
+// The most reverse lookups of an interval on their way at once, each on a
+// thread of its own.
+constexpr int ReverseWorkers = 64;
+
 // A view that shows nothing, for a tool without a window.
 class NoView final : public AddressToolView {
 public:
@@ -163,10 +167,14 @@ IntervalOutcome AddressTool::walk(const std::string& firstThree, int low, int hi
         addresses.push_back(firstThree + "." + std::to_string(k));
     // The lookups run on workers, at least one, so that the window handles
     // its events while the resolver takes its time; the rows are added here,
-    // in address order.
+    // in address order. A reverse lookup has no asynchronous form: each
+    // holds a thread, so no more than ReverseWorkers at once.
     platform::Resolver& resolver = m_app.resolver;
-    LookAhead ahead(addresses, std::max(1, m_app.state.settings.LookAhead),
-                    [&resolver](const std::string& address) { return AddressToHost(resolver, address); });
+    const LookAhead::LookupFunction lookup = [&resolver](const std::string& address) {
+        return AddressToHost(resolver, address);
+    };
+    LookAhead ahead(addresses, std::clamp(m_app.state.settings.LookAhead, 1, ReverseWorkers),
+                    LookAhead::onWorkerThreads(lookup), lookup);
     for (int k = low; k <= high && !m_cancel && !m_app.state.ending; ++k) {
         const std::size_t position = static_cast<std::size_t>(k - low);
         const std::string& address = addresses[position];

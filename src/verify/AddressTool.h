@@ -12,7 +12,7 @@
 //
 // Threads: everything runs on the window's thread. Only the reverse lookups
 // of an interval run on worker threads, up to the LookAhead setting at a
-// time (at least one); each takes an address and returns an answer, and the
+// time (at least one, at most 64); each takes an address and returns an answer, and the
 // rows are changed on the window's thread in address order. The resolver
 // must therefore be safe to call from any thread.
 //

@@ -30,36 +30,57 @@ bool mayMove(const core::TRecHost& r, const std::string& ownName)
 
 } // namespace
 
-FreshOnUse::FreshOnUse(std::shared_ptr<platform::DnsQuery> dns, Starter start)
-    : m_asked([dns = std::move(dns)](const std::string& name) { return dns->ask(name); }, std::move(start))
+FreshOnUse::FreshOnUse(std::shared_ptr<platform::AsyncResolver> dns)
+    : m_asked([dns = std::move(dns)](const std::string& name, core::AnswerQueue<platform::ForwardAnswer>::Answered answered) {
+        if (core::isAdmissibleHostName(name))
+            dns->ask(name, std::move(answered));
+        else
+            answered({ {}, platform::ErrorHostNotFound });
+    })
 {
+}
+
+bool FreshOnUse::checking(const core::App& app)
+{
+    return app.state.settings.RefreshAfterHours > 0 && IsConnectionDetected(app);
+}
+
+bool FreshOnUse::due(const core::App& app, const core::TRecHost& r, core::TDateTime now)
+{
+    // The date first: a blocklist's lines (never verified) go at once.
+    return r.Date != 0 && atLeastHoursApart(r.Date, now, app.state.settings.RefreshAfterHours)
+        && mayMove(r, app.state.ownHostName);
+}
+
+bool FreshOnUse::ask(core::App& app, const core::TRecHost& r, core::TDateTime now)
+{
+    const int hours = app.state.settings.RefreshAfterHours;
+    const std::string key = core::toLowerAscii(r.HostName);
+    if (const auto last = m_lastAsked.find(key); last != m_lastAsked.end() && !atLeastHoursApart(last->second, now, hours))
+        return false;
+    m_lastAsked[key] = now;
+    m_asked.ask(r.HostName, app.state.settings.LookAhead);
+    return true;
 }
 
 void FreshOnUse::visited(core::App& app, const std::string& name)
 {
-    core::ProgramState& s = app.state;
-    const int hours = s.settings.RefreshAfterHours;
-    if (hours <= 0 || !IsConnectionDetected(app))
+    if (!checking(app))
         return;
-    const int x = s.store.activeIndexOf(name);
-    if (x < 0 || static_cast<std::size_t>(x) >= s.store.hostsCount())
+    core::HostStore& store = app.state.store;
+    const int x = store.activeIndexOf(name);
+    if (x < 0 || static_cast<std::size_t>(x) >= store.hostsCount())
         return;
-    const core::TRecHost& r = s.store.active(static_cast<std::size_t>(x));
+    const core::TRecHost& r = store.active(static_cast<std::size_t>(x));
     const core::TDateTime now = core::now(app.clock);
-    if (!mayMove(r, s.ownHostName) || !atLeastHoursApart(r.Date, now, hours))
-        return;
-    const std::string key = core::toLowerAscii(name);
-    if (const auto last = m_lastAsked.find(key); last != m_lastAsked.end() && !atLeastHoursApart(last->second, now, hours))
-        return;
-    m_lastAsked[key] = now;
-    m_asked.ask(r.HostName, s.settings.LookAhead);
+    if (due(app, r, now))
+        ask(app, r, now);
 }
 
 void FreshOnUse::applyAnswers(core::App& app, const Say& say)
 {
     if (m_asked.empty())
         return;
-    m_asked.startWorkers(app.state.settings.LookAhead);
     if (!app.state.unlocked || app.state.ending)
         return;
     // Answers arrive in any order; they are applied in the order asked.

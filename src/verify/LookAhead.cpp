@@ -3,113 +3,77 @@
 #include "core/BackgroundWork.h"
 #include "core/Interface.h"
 
-#include <algorithm>
-#include <mutex>
 #include <unordered_map>
 
 namespace quillon::verify {
 
-// What the run and its workers share: the distinct names and a promise for
-// each. The run holds only the futures; a worker holds this, so a worker
-// that outlives the run sets an answer nobody reads.
-struct LookAhead::Shared {
-    std::mutex mutex;
-    std::vector<std::string> distinct;          // in order of first appearance
-    std::vector<std::promise<Lookup>> promises; // one per distinct name; never resized
-    std::size_t next = 0;                       // the next name a worker takes
-    bool closed = false;                        // the run ended: take nothing more
-    LookupFunction lookup;
-};
-
-LookAhead::LookAhead(std::vector<std::string> names, int workers, LookupFunction lookup)
+LookAhead::LookAhead(std::vector<std::string> names, int inFlight, AskFunction ask, LookupFunction lookup,
+                     const KnownFunction& known)
     : m_names(std::move(names))
     , m_lookup(std::move(lookup))
+    , m_slotOf(m_names.size(), NotAsked)
 {
-    if (workers <= 0)
+    if (inFlight <= 0 || !ask)
         return;
-    m_shared = std::make_shared<Shared>();
-    m_shared->lookup = m_lookup;
+    m_queue = std::make_unique<core::AnswerQueue<Lookup>>(std::move(ask));
     std::unordered_map<std::string, std::size_t> index;
-    std::vector<std::size_t> slotOf(m_names.size(), 0);
     for (std::size_t p = 0; p < m_names.size(); ++p) {
-        if (m_names[p].empty())
+        const std::string& name = m_names[p];
+        if (name.empty())
             continue;
-        const auto [it, added] = index.emplace(m_names[p], m_shared->distinct.size());
-        if (added)
-            m_shared->distinct.push_back(m_names[p]);
-        slotOf[p] = it->second;
+        const auto [it, added] = index.emplace(name, index.size());
+        m_slotOf[p] = it->second;
+        if (!added)
+            continue;
+        if (std::optional<Lookup> answer = known ? known(name) : std::nullopt)
+            m_queue->answerNow(name, *std::move(answer));
+        else
+            m_queue->ask(name, inFlight);
     }
-    m_shared->promises.resize(m_shared->distinct.size());
-    std::vector<std::shared_future<Lookup>> futures;
-    futures.reserve(m_shared->promises.size());
-    for (std::promise<Lookup>& promise : m_shared->promises)
-        futures.push_back(promise.get_future().share());
-    m_answers.resize(m_names.size());
-    for (std::size_t p = 0; p < m_names.size(); ++p) {
-        if (!m_names[p].empty())
-            m_answers[p] = futures[slotOf[p]];
-    }
-    startWorkers(static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(workers), futures.size())));
-}
-
-void LookAhead::startWorkers(int workers)
-{
-    int started = 0;
-    for (; started < workers; ++started) {
-        if (!core::runDetached([shared = m_shared] { answerNames(shared); }))
-            break;
-    }
-    if (started == 0 && workers > 0) {
-        // No thread to be had: every name is looked up when it is taken.
-        m_answers.clear();
-        m_shared->closed = true;
-    }
-}
-
-LookAhead::~LookAhead()
-{
-    if (!m_shared)
-        return;
-    std::lock_guard lock(m_shared->mutex);
-    m_shared->closed = true;
 }
 
 std::optional<Lookup> LookAhead::take(std::size_t position, const std::string& name,
                                       const std::function<void()>& handleEvents, const std::function<bool()>& giveUp)
 {
-    if (position >= m_answers.size() || !m_answers[position].valid() || m_names[position] != name)
+    if (!m_queue || position >= m_names.size() || m_names[position] != name || m_slotOf[position] == NotAsked)
         return m_lookup(name);
-    const std::shared_future<Lookup>& answer = m_answers[position];
-    if (!core::waitHandlingEvents(answer, handleEvents, giveUp))
-        return std::nullopt;
-    return answer.get();
+    const std::size_t slot = m_slotOf[position];
+    for (;;) {
+        for (auto& answered : m_queue->takeAnswered())
+            m_answers.push_back(std::move(answered.second));
+        if (slot < m_answers.size())
+            return m_answers[slot];
+        // Never longer than a slice without the window's events: it
+        // repaints, and a click on Cancel is seen while the answer is away.
+        if (m_queue->waitForNext(core::EventSlice))
+            continue;
+        handleEvents();
+        if (giveUp && giveUp())
+            return std::nullopt;
+    }
 }
 
-void LookAhead::answerNames(const std::shared_ptr<Shared>& shared)
+LookAhead::AskFunction LookAhead::onWorkerThreads(LookupFunction lookup)
 {
-    for (;;) {
-        std::size_t k = 0;
-        {
-            std::lock_guard lock(shared->mutex);
-            if (shared->closed || shared->next >= shared->distinct.size())
-                return;
-            k = shared->next++;
-        }
-        std::promise<Lookup>& promise = shared->promises[k];
-        try {
-            promise.set_value(shared->lookup(shared->distinct[k]));
-        } catch (...) {
-            promise.set_exception(std::current_exception());
-        }
-    }
+    return [lookup = std::move(lookup)](const std::string& name, core::AnswerQueue<Lookup>::Answered answered) {
+        if (!core::runDetached([lookup, name, answered] { answered(lookup(name)); }))
+            answered(lookup(name));
+    };
 }
 
 LookAhead lookAheadForNames(core::App& app, std::vector<std::string> names)
 {
     const int setting = app.state.settings.LookAhead;
     platform::Resolver& resolver = app.resolver;
-    return LookAhead(std::move(names), setting > 1 ? setting : 0,
-                     [&resolver](const std::string& name) { return HostToAddress(resolver, name); });
+    LookAhead::LookupFunction lookup = [&resolver](const std::string& name) { return HostToAddress(resolver, name); };
+    if (setting <= 1 || !app.lookups)
+        return LookAhead(std::move(names), 0, {}, std::move(lookup));
+    return LookAhead(
+        std::move(names), setting,
+        [lookups = app.lookups](const std::string& name, core::AnswerQueue<Lookup>::Answered answered) {
+            askHostToAddress(*lookups, name, std::move(answered));
+        },
+        std::move(lookup), [&resolver](const std::string& name) { return answeredAtOnce(resolver, name); });
 }
 
 std::string VerifyHost(core::App& app, LookAhead& ahead, std::size_t position, const std::string& name)

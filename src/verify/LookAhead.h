@@ -1,31 +1,29 @@
 #pragma once
 // Look-ahead resolution for a run that resolves names in order: while the
-// run handles one host, the lookups of the hosts after it are already on
+// run handles one host, the questions for the hosts after it are already on
 // their way.
 //
 // A run hands over its names in order (an empty name is never looked up).
-// Up to `workers` lookups are in flight at a time, on worker threads that
-// take the next name not yet asked and return its answer: they hold no
-// program state, only the names and the lookup function. Finished answers
-// wait, in any number, until the run takes them, strictly in its own order,
-// on its own thread; so every list change, prompt and progress text happens
-// as it would without look-ahead. A name that stands twice in a run is
-// looked up once. With no workers, take() looks the name up on the calling
-// thread, exactly as a run without look-ahead does.
+// Up to `inFlight` questions are on their way at once, through an ask
+// function that hands a name over and is answered later on any thread (an
+// asynchronous resolver: no thread waits for a question); each answer sends
+// the next name. Finished answers wait, in any number, until the run takes
+// them, strictly in its own order, on its own thread; so every list change,
+// prompt and progress text happens as it would without look-ahead. A name
+// that stands twice in a run is asked once. With no look-ahead, take() looks
+// the name up on the calling thread, exactly as a run without it does.
 //
 // Ending: the destructor (Cancel, Abort, the end of the run, the program
-// ending) discards every lookup not taken. Workers share the answers' state,
-// never the run: a lookup still running finishes on its own thread, and its
-// answer goes nowhere. The lookup function must therefore be safe to call
-// from any thread, and what it calls must outlive the lookups (see
-// core::runDetached).
+// ending) discards every answer not taken and asks nothing more. An answer
+// still on its way goes nowhere; what the ask function calls must outlive
+// it (shared, or living for the program).
 
+#include "core/AnswerQueue.h"
 #include "core/App.h"
 #include "verify/NameResolution.h"
 
 #include <cstddef>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,11 +34,14 @@ namespace quillon::verify {
 class LookAhead {
 public:
     using LookupFunction = std::function<Lookup(const std::string&)>;
+    using AskFunction = core::AnswerQueue<Lookup>::Ask;
+    // The answer of a name known without asking; nothing when it must be asked.
+    using KnownFunction = std::function<std::optional<Lookup>(const std::string&)>;
 
-    // workers: how many lookups may be in flight; 0 looks each name up on
-    // the calling thread when it is taken, with no worker at all.
-    LookAhead(std::vector<std::string> names, int workers, LookupFunction lookup);
-    ~LookAhead();
+    // inFlight: how many questions may be on their way through ask; 0 looks
+    // each name up with lookup on the calling thread when it is taken.
+    LookAhead(std::vector<std::string> names, int inFlight, AskFunction ask, LookupFunction lookup,
+              const KnownFunction& known = {});
     LookAhead(LookAhead&&) noexcept = default;
     LookAhead& operator=(LookAhead&&) = delete;
     LookAhead(const LookAhead&) = delete;
@@ -53,24 +54,28 @@ public:
     std::optional<Lookup> take(std::size_t position, const std::string& name,
                                const std::function<void()>& handleEvents, const std::function<bool()>& giveUp);
 
+    // An ask function for lookups that have no asynchronous form (the
+    // address tool's reverse lookups): each on a worker thread of its own
+    // (core::runDetached), or on the calling thread when none can be had.
+    static AskFunction onWorkerThreads(LookupFunction lookup);
+
 private:
-    struct Shared;
-    void startWorkers(int workers);
-    // A worker: takes the next name not yet asked until none is left or the
-    // run ended, and answers it. Taking k gives this worker alone promise k.
-    static void answerNames(const std::shared_ptr<Shared>& shared);
+    static constexpr std::size_t NotAsked = static_cast<std::size_t>(-1);
 
     std::vector<std::string> m_names;
     LookupFunction m_lookup;
-    // Per position, the distinct name's answer (positions of one name share
-    // it); empty without workers.
-    std::vector<std::shared_future<Lookup>> m_answers;
-    std::shared_ptr<Shared> m_shared;
+    // Per position, the distinct name's place in the order asked; NotAsked
+    // for empty names and without look-ahead.
+    std::vector<std::size_t> m_slotOf;
+    // The distinct names' answers taken from the queue so far, in order.
+    std::vector<Lookup> m_answers;
+    std::unique_ptr<core::AnswerQueue<Lookup>> m_queue;
 };
 
-// The run's forward look-ahead: HostToAddress for each name on up to the
-// LookAhead setting's number of workers, or on the calling thread when that
-// setting is 1.
+// The run's forward look-ahead: HostToAddress for each name, with up to the
+// LookAhead setting's number of questions on their way through app.lookups;
+// or one name at a time on the calling thread when that setting is 1 or
+// there is no app.lookups.
 LookAhead lookAheadForNames(core::App& app, std::vector<std::string> names);
 
 // VerifyHost for name, at position of a run: the activity indicator shows

@@ -18,16 +18,38 @@ platform::ForwardAnswer trustedAnswer(const std::string& name, platform::Forward
 
 Lookup HostToAddress(platform::Resolver& resolver, const std::string& name, AnswerRule rule)
 {
+    if (std::optional<Lookup> known = answeredAtOnce(resolver, name))
+        return *std::move(known);
+    return lookupOf(name, resolver.lookupName(name), rule);
+}
+
+std::optional<Lookup> answeredAtOnce(platform::Resolver& resolver, const std::string& name)
+{
     if (core::equalsIgnoreCase(name, "LOCALHOST"))
-        return { "127.0.0.1", 0 };
+        return Lookup { "127.0.0.1", 0 };
     if (resolver.numericAddress(name))
-        return { name, 0 };
-    platform::ForwardAnswer answer = resolver.lookupName(name);
+        return Lookup { name, 0 };
+    return std::nullopt;
+}
+
+Lookup lookupOf(const std::string& name, platform::ForwardAnswer answer, AnswerRule rule)
+{
     if (rule == AnswerRule::Trusted)
         answer = trustedAnswer(name, std::move(answer));
     if (answer.addresses.empty())
         return { {}, answer.error ? answer.error : platform::ErrorNoRecovery };
     return { formatAddress(answer.addresses.front()), 0 };
+}
+
+void askHostToAddress(platform::AsyncResolver& lookups, const std::string& name, std::function<void(Lookup)> answered)
+{
+    if (!core::isAdmissibleHostName(name)) {
+        answered({ {}, platform::ErrorHostNotFound });
+        return;
+    }
+    lookups.ask(name, [name, answered = std::move(answered)](platform::ForwardAnswer answer) {
+        answered(lookupOf(name, std::move(answer)));
+    });
 }
 
 Lookup AddressToHost(platform::Resolver& resolver, const std::string& address)

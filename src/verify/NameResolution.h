@@ -5,7 +5,10 @@
 // comes back exactly as given, which is how callers recognise it.
 
 #include "core/App.h"
+#include "platform/AsyncResolver.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace quillon::verify {
@@ -33,6 +36,17 @@ enum class AnswerRule {
 platform::ForwardAnswer trustedAnswer(const std::string& name, platform::ForwardAnswer answer);
 
 Lookup HostToAddress(platform::Resolver& resolver, const std::string& name, AnswerRule rule = AnswerRule::Trusted);
+// HostToAddress in its steps, for lookups through an asynchronous resolver:
+// what it answers without asking for addresses (LOCALHOST, numeric names;
+// nothing when the name must be looked up), and its answer from the
+// addresses the resolver gave.
+std::optional<Lookup> answeredAtOnce(platform::Resolver& resolver, const std::string& name);
+Lookup lookupOf(const std::string& name, platform::ForwardAnswer answer, AnswerRule rule = AnswerRule::Trusted);
+// Asks lookups for a name that answeredAtOnce leaves to be looked up, and
+// gives lookupOf's answer. A name the name rule refuses
+// (core::isAdmissibleHostName) is never sent to the network: not found.
+void askHostToAddress(platform::AsyncResolver& lookups, const std::string& name,
+                      std::function<void(Lookup)> answered);
 // An empty text (and no failure) when the address has no name record.
 Lookup AddressToHost(platform::Resolver& resolver, const std::string& address);
 

@@ -142,10 +142,12 @@ bool connectionOrConsent(core::App& app)
 void WinshoeIPWatch1StatusChanged(core::App& app, const TWinshoeIPWatch& watch)
 {
     if (watch.IsOnline()) {
+        // The address is known whatever the reverse lookup answers (most
+        // home and office addresses have no name record): the name shows
+        // only when the lookup gives one.
         const Lookup host = AddressToHost(app.resolver, watch.CurrentIP());
-        if (!host.ok())
-            return;
-        app.shell.setStatusPanelText(1, "Current Host: " + host.text);
+        const bool named = host.ok() && !host.text.empty();
+        app.shell.setStatusPanelText(1, named ? "Current Host: " + host.text : "Current Host: (not available)");
         app.shell.setStatusPanelText(2, "Current IP: " + watch.CurrentIP());
     } else {
         app.shell.setStatusPanelText(1, "Current Host: (not available)");

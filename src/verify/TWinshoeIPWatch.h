@@ -77,7 +77,9 @@ bool IsConnectionDetected(const core::App& app);
 // "WARNING!!! Connection not detected: continue anyway ?"; true to go on.
 bool connectionOrConsent(core::App& app);
 
-// OnStatusChanged of the main window: status panels 1 and 2.
+// OnStatusChanged of the main window: status panels 1 and 2. Online, the
+// current address, and the name its reverse lookup gives ("(not available)"
+// when it gives none or fails); offline, "(not available)" in both.
 void WinshoeIPWatch1StatusChanged(core::App& app, const TWinshoeIPWatch& watch);
 
 } // namespace quillon::verify

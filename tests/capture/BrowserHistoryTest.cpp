@@ -101,8 +101,8 @@ protected:
 
     TempDir homeDir;
     Lines logged;
-    CaptureLookups lookups { std::shared_ptr<platform::Resolver>(std::shared_ptr<void>(), &resolver),
-                             [](const std::function<void()>& work) { work(); } };
+    // The fixture's resolver answers each lookup at once.
+    CaptureLookups lookups { std::shared_ptr<platform::AsyncResolver>(std::shared_ptr<void>(), &resolver) };
 };
 
 TEST_F(BrowserHistoryTest, profilesOfBothFamiliesAreFoundWhereTheBrowsersKeepThem)

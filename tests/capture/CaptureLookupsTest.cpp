@@ -8,7 +8,6 @@
 #include "fakes/GateResolver.h"
 
 #include <optional>
-#include <thread>
 
 using namespace quillon;
 using namespace quillon::core;
@@ -25,32 +24,11 @@ void writeLists(TempDir& programDir, TempDir& hostsDir)
     programDir.write("Quillon.d03", "Ignored.Example\r\n");
 }
 
-// The workers' threads, started by the lookups and joined by the test, so
-// that a test knows when a worker has finished.
-struct Workers {
-    std::vector<std::thread> threads;
-    CaptureLookups::Starter starter()
-    {
-        return [this](std::function<void()> work) { threads.emplace_back(std::move(work)); };
-    }
-    void join()
-    {
-        for (std::thread& t : threads)
-            t.join();
-        threads.clear();
-    }
-    ~Workers() { join(); }
-};
-
-// Applies answers until none is pending. A bound on the tries, so that a
-// lookup never answered fails the test instead of hanging it.
+// Applies the answers, every one of which is there (the doubles answer on
+// the test's thread).
 void settle(CaptureLookups& lookups, App& app)
 {
-    for (int i = 0; i < 60'000 && lookups.pending(); ++i) {
-        lookups.applyAnswers(app);
-        if (lookups.pending())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    lookups.applyAnswers(app);
     ASSERT_FALSE(lookups.pending());
 }
 
@@ -76,8 +54,7 @@ protected:
 
     FakeBrowsers browsers;
     std::shared_ptr<GateResolver> gate = std::make_shared<GateResolver>();
-    Workers workers;
-    std::optional<CaptureLookups> lookupsHolder { std::in_place, gate, workers.starter() };
+    std::optional<CaptureLookups> lookupsHolder { std::in_place, gate };
     CaptureLookups& lookups = *lookupsHolder;
 };
 
@@ -96,8 +73,6 @@ TEST_F(CaptureLookupsTest, tickReturnsWhileTheLookupHangs_theSamePageAsksNoSecon
     tick();
     gate->open();
     settle(lookups, app);
-    workers.join();
-    EXPECT_FALSE(gate->gaveUp()); // no tick waited for the gate
     EXPECT_EQ(gate->asked(), Lines { "new.example" });
     ASSERT_EQ(names(ListPage::Hosts), (Lines { "new.example", "saved.example" }));
     const TRecHost& r = state.store.hosts().at(0);
@@ -118,8 +93,7 @@ TEST_F(CaptureLookupsTest, answersWaitWhileTheInterfaceIsLocked)
 {
     tick();
     setInterfaceLock(app, false); // a verification run starts
-    gate->open();
-    workers.join(); // the answer (not found) is there
+    gate->open(); // the answer (not found) is there
     tick();
     lookups.applyAnswers(app);
     EXPECT_TRUE(lookups.pending());
@@ -139,12 +113,11 @@ TEST_F(CaptureLookupsTest, endingWithALookupPending_itsAnswerIsNeverApplied)
     ASSERT_TRUE(gate->waitUntilAsked(1));
     state.ending = true;
     lookups.applyAnswers(app);
-    lookupsHolder.reset(); // the window goes while the worker still waits
-    gate->open();
-    workers.join(); // the worker ends after its owner: on shared state only
+    lookupsHolder.reset(); // the window goes while the question is on its way
+    gate->open();          // answered after its owner: on shared state only
     EXPECT_EQ(state.store.activeSize(), 2u);
     EXPECT_EQ(state.store.pendingChanges(), 0);
-    EXPECT_EQ(gate.use_count(), 1); // the worker let go of the resolver
+    EXPECT_EQ(gate.use_count(), 1); // the answer let go of the resolver
 }
 
 // The same capture, once through AdmitCapturedHost resolving at once and

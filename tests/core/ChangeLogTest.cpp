@@ -100,6 +100,23 @@ TEST(ChangeLogText, keepsTheLastLinesAndSkipsWhatIsNoEntry)
     EXPECT_EQ(changeLogText(mixed, {}), good);
 }
 
+// The date an entry is shown with: the one its line was written with, to
+// the second; none where a log edited by hand holds no real date.
+TEST(ChangeLogText, entryDateTime_isTheDateTheEntryWasWrittenWith)
+{
+    const TDateTime when = *encodeDateTime({ 2026, 12, 8, 9, 14, 5, 0 });
+    EXPECT_EQ(entryDateTime(restoreEntry(when, "hosts.orig")), when);
+    EXPECT_EQ(entryDateTime(parseChangeLog(When + "+\th\t1.1.1.1\r\n").at(0)),
+              encodeDateTime({ 2024, 6, 15, 12, 0, 0, 0 }));
+    const std::pair<const char*, const char*> notDates[] = {
+        { "2024/13/01", "10.00.00" }, { "2023/02/29", "10.00.00" }, { "2024/06/15", "24.00.00" },
+        { "2024/06/15", "10.60.00" }, { "+024/06/15", "10.00.00" }, { "2024/06/15", "-1.00.00" },
+        { "2024-06-15", "10.00.00" }, { "2024/06/15", "10:00:00" }, { "2024/6/15", "10.00.00" },
+    };
+    for (const auto& [date, time] : notDates)
+        EXPECT_EQ(entryDateTime({ date, time, '+', "h", "1.1.1.1", {} }), std::nullopt) << date << ' ' << time;
+}
+
 // Fewer lines than the limit that make more than ChangeLogMaxBytes: the
 // newest whole lines that fit are kept.
 TEST(ChangeLogText, keepsTheNewestLinesThatFitTheSize)

@@ -117,9 +117,11 @@ INSTANTIATE_TEST_SUITE_P(
                        [](const Settings& s) { return s.HostsFolder == "/etc"; } },
         EncodingCase { "lookAheadZeroIsOne", "LookAhead=0", [](const Settings& s) { return s.LookAhead == 1; } },
         EncodingCase { "lookAheadAboveTheMostIsTheMost", "LookAhead=100000",
-                       [](const Settings& s) { return s.LookAhead == MaxLookAhead; } },
+                       [](const Settings& s) { return s.LookAhead == 1024; } },
+        EncodingCase { "lookAheadTheMostIsKept", "LookAhead=1024",
+                       [](const Settings& s) { return s.LookAhead == 1024; } },
         EncodingCase { "lookAheadWordGivesDefault", "LookAhead=many",
-                       [](const Settings& s) { return s.LookAhead == 32; } }),
+                       [](const Settings& s) { return s.LookAhead == 256; } }),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsTest, writeOptions_writesItsKeysInOrder)

@@ -3,7 +3,9 @@
 #include "platform/linux/GlibcResolver.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <functional>
+#include <utility>
 
 namespace quillon::test {
 
@@ -11,6 +13,67 @@ DelayingResolver::DelayingResolver(unsigned seed, std::chrono::microseconds long
     : m_random(seed)
     , m_longest(longestDelay)
 {
+}
+
+DelayingResolver::~DelayingResolver()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_released.notify_all();
+    }
+    if (m_answering.joinable())
+        m_answering.join();
+    for (auto& question : std::exchange(m_questions, {}))
+        question.second({ {}, platform::ErrorInterrupted });
+}
+
+void DelayingResolver::ask(const std::string& name, Answered answered)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_stopping) {
+        lock.unlock();
+        answered({ {}, platform::ErrorInterrupted });
+        return;
+    }
+    m_questions.emplace_back(name, std::move(answered));
+    m_mostInFlight = std::max(m_mostInFlight, m_questions.size() + (m_answeringOne ? 1 : 0));
+    if (!m_answering.joinable())
+        m_answering = std::thread([this] { answerQuestions(); });
+    m_released.notify_all();
+}
+
+void DelayingResolver::answerQuestions()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        std::vector<std::size_t> ready;
+        m_released.wait(lock, [&] {
+            ready.clear();
+            for (std::size_t k = 0; k < m_questions.size(); ++k) {
+                if (mayAnswer(m_questions[k].first))
+                    ready.push_back(k);
+            }
+            return m_stopping || !ready.empty();
+        });
+        if (m_stopping)
+            return;
+        const std::size_t k = ready[m_random() % ready.size()];
+        auto [name, answered] = std::move(m_questions[k]);
+        m_questions.erase(m_questions.begin() + static_cast<std::ptrdiff_t>(k));
+        m_answeringOne = true;
+        lock.unlock();
+        platform::ForwardAnswer answer = lookupName(name);
+        lock.lock();
+        // Answered: no longer on its way when the answer asks the next name.
+        m_answeringOne = false;
+        m_delivering = true;
+        lock.unlock();
+        answered(std::move(answer));
+        lock.lock();
+        m_delivering = false;
+        m_released.notify_all();
+    }
 }
 
 std::string DelayingResolver::addressOf(const std::string& name)
@@ -29,6 +92,12 @@ void DelayingResolver::release()
     std::lock_guard lock(m_mutex);
     m_open = true;
     m_released.notify_all();
+}
+
+void DelayingResolver::settle()
+{
+    std::unique_lock lock(m_mutex);
+    m_released.wait(lock, [this] { return m_questions.empty() && !m_answeringOne && !m_delivering; });
 }
 
 void DelayingResolver::endOfRun()
@@ -53,6 +122,12 @@ int DelayingResolver::lookupsOn(std::thread::id thread) const
 {
     std::lock_guard lock(m_mutex);
     return static_cast<int>(std::count(m_threads.begin(), m_threads.end(), thread));
+}
+
+std::size_t DelayingResolver::mostInFlight() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_mostInFlight;
 }
 
 void DelayingResolver::arrive(const std::string& key)

@@ -4,9 +4,11 @@
 // to press Cancel meanwhile). Numeric names follow inet_addr's rule through
 // the real C library. Every lookup is recorded. Lookups may come from any
 // thread (a run's look-ahead): they are taken one at a time, the hook
-// included.
+// included. As an asynchronous resolver it answers each question at once,
+// before ask() returns, as lookupName would.
 
 #include "core/App.h"
+#include "platform/AsyncResolver.h"
 #include "platform/Resolver.h"
 
 #include <functional>
@@ -17,7 +19,7 @@
 
 namespace quillon::test {
 
-class FakeResolver final : public platform::Resolver {
+class FakeResolver final : public platform::Resolver, public platform::AsyncResolver {
 public:
     struct Answer {
         std::vector<platform::IPv4> addresses;
@@ -39,6 +41,7 @@ public:
     platform::ForwardAnswer lookupName(const std::string& name) override;
     platform::ReverseAnswer lookupAddress(const platform::IPv4& address) override;
     std::string localHostName() override { return hostName; }
+    void ask(const std::string& name, Answered answered) override { answered(lookupName(name)); }
 
 private:
     std::mutex m_mutex;

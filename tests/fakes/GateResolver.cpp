@@ -22,9 +22,46 @@ void GateResolver::answer(const std::string& name, const std::string& dotted)
 
 void GateResolver::open()
 {
-    const std::lock_guard lock(m_mutex);
-    m_open = true;
-    m_changed.notify_all();
+    std::vector<std::pair<std::string, Answered>> waiting;
+    std::vector<platform::ForwardAnswer> answers;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_open = true;
+        waiting.swap(m_waiting);
+        for (const auto& [name, answered] : waiting)
+            answers.push_back(scripted(name));
+        m_returned += waiting.size();
+        m_changed.notify_all();
+    }
+    for (std::size_t k = 0; k < waiting.size(); ++k)
+        waiting[k].second(answers[k]);
+}
+
+void GateResolver::ask(const std::string& name, Answered answered)
+{
+    platform::ForwardAnswer answer;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_asked.push_back(name);
+        m_changed.notify_all();
+        if (!m_open) {
+            m_waiting.emplace_back(name, std::move(answered));
+            return;
+        }
+        answer = scripted(name);
+        ++m_returned;
+    }
+    answered(std::move(answer));
+}
+
+platform::ForwardAnswer GateResolver::scripted(const std::string& name) const
+{
+    platform::ForwardAnswer result;
+    if (const auto it = m_answers.find(name); it != m_answers.end())
+        result.addresses = { it->second };
+    else
+        result.error = platform::ErrorHostNotFound;
+    return result;
 }
 
 bool GateResolver::waitUntilAsked(std::size_t count)
@@ -63,11 +100,7 @@ platform::ForwardAnswer GateResolver::lookupName(const std::string& name)
     m_changed.notify_all();
     if (!m_changed.wait_for(lock, SafetyWait, [&] { return m_open; }))
         m_gaveUp = true;
-    platform::ForwardAnswer result;
-    if (const auto it = m_answers.find(name); it != m_answers.end())
-        result.addresses = { it->second };
-    else
-        result.error = platform::ErrorHostNotFound;
+    const platform::ForwardAnswer result = scripted(name);
     ++m_returned;
     m_changed.notify_all();
     return result;

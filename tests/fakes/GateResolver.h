@@ -5,7 +5,12 @@
 // lookups made off the window's thread. A gate still shut after a minute
 // opens by itself and says so (gaveUp), so that a test that should not have
 // waited fails rather than hangs.
+//
+// As an asynchronous resolver, its questions wait without a thread: open()
+// answers those asked so far, on the test's thread; once it is open, every
+// question is answered at once.
 
+#include "platform/AsyncResolver.h"
 #include "platform/Resolver.h"
 
 #include <condition_variable>
@@ -16,7 +21,7 @@
 
 namespace quillon::test {
 
-class GateResolver final : public platform::Resolver {
+class GateResolver final : public platform::Resolver, public platform::AsyncResolver {
 public:
     // Scripted before the lookups start.
     void answer(const std::string& name, const std::string& dotted);
@@ -33,12 +38,16 @@ public:
     platform::ForwardAnswer lookupName(const std::string& name) override;
     platform::ReverseAnswer lookupAddress(const platform::IPv4& address) override;
     std::string localHostName() override { return "testhost"; }
+    void ask(const std::string& name, Answered answered) override;
 
 private:
+    platform::ForwardAnswer scripted(const std::string& name) const; // under m_mutex
+
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::map<std::string, platform::IPv4> m_answers;
     std::vector<std::string> m_asked;
+    std::vector<std::pair<std::string, Answered>> m_waiting; // asked, the gate shut
     std::size_t m_returned = 0;
     bool m_open = false;
     bool m_gaveUp = false;

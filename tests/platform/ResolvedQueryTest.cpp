@@ -1,7 +1,8 @@
+#include "platform/linux/CaresResolver.h"
 #include "platform/linux/FreshAnswerQuery.h"
-#include "platform/linux/NameServerQuery.h"
 #include "platform/linux/ResolvedQuery.h"
 
+#include "fakes/AnswersOf.h"
 #include "fakes/ChildProcess.h"
 #include "fakes/PrivateBus.h"
 #include "fakes/TempDir.h"
@@ -11,10 +12,11 @@
 #include <memory>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace quillon::platform;
+using quillon::test::answersOf;
+using quillon::test::answerText;
 using quillon::test::ChildProcess;
 using quillon::test::PrivateBus;
 using quillon::test::TempDir;
@@ -23,13 +25,10 @@ namespace {
 
 std::string error(int number) { return "error " + std::to_string(number); }
 
-std::string text(const ForwardAnswer& a)
+// One question's answer, waited for.
+std::string text(AsyncResolver& resolver, const std::string& name)
 {
-    std::string out;
-    for (const IPv4& x : a.addresses)
-        out += (out.empty() ? "" : " ") + std::to_string(x[0]) + "." + std::to_string(x[1]) + "."
-            + std::to_string(x[2]) + "." + std::to_string(x[3]);
-    return out.empty() ? error(a.error) : out;
+    return answerText(answersOf(resolver, { name }).front());
 }
 
 // What the tests run beside them: two private buses, the stand-in resolved
@@ -74,9 +73,13 @@ struct Services {
         dir.write("resolv.conf", "nameserver 127.0.0.1\n");
     }
 
-    std::unique_ptr<DnsQuery> nameServerQuery() const
+    std::shared_ptr<AsyncResolver> nameServers() const
     {
-        return std::make_unique<NameServerQuery>(dir.file("resolv.conf"), nameServerPort);
+        CaresSettings settings;
+        settings.source = CaresSettings::Source::NameServers;
+        settings.resolvConf = dir.file("resolv.conf");
+        settings.port = nameServerPort;
+        return std::make_shared<CaresResolver>(settings);
     }
     std::string noBus() const { return "unix:path=" + dir.file("no-bus.socket"); }
 };
@@ -112,41 +115,25 @@ using ResolvedQueryTest = OnPrivateBus;
 // question was asked as it must be.
 TEST_F(ResolvedQueryTest, takesResolvedsIPv4AnswersInItsOrder)
 {
-    ResolvedQuery query(services().bus.address());
-    EXPECT_EQ(text(query.ask("moved.example")), "192.0.2.7");
-    EXPECT_EQ(text(query.ask("many.example")), "192.0.2.3 192.0.2.1");
+    FreshAnswerQuery query(services().bus.address(), services().nameServers());
+    EXPECT_EQ(text(query, "moved.example"), "192.0.2.7");
+    EXPECT_EQ(text(query, "many.example"), "192.0.2.3 192.0.2.1");
 }
 
-TEST_F(ResolvedQueryTest, isRunningOnlyWhereItsNameHasAnOwner)
+// Every question on one connection at once: each reply goes to its own
+// question, however they interleave.
+TEST_F(ResolvedQueryTest, answersManyQuestionsAtOnce)
 {
-    EXPECT_TRUE(resolvedIsRunning(services().bus.address()));
-    EXPECT_FALSE(resolvedIsRunning(services().emptyBus.address()));
-    EXPECT_FALSE(resolvedIsRunning(services().noBus()));
-    EXPECT_EQ(text(ResolvedQuery(services().noBus()).ask("moved.example")), error(ErrorTryAgain));
-}
-
-// The program asks from several worker threads at once; a connection
-// shared between them would mix up or lose replies.
-TEST_F(ResolvedQueryTest, answersQuestionsFromManyThreadsAtOnce)
-{
-    ResolvedQuery query(services().bus.address());
-    constexpr int Threads = 4;
-    constexpr int Questions = 25;
-    std::vector<std::vector<std::string>> answers(Threads);
-    std::vector<std::thread> workers;
-    for (int t = 0; t < Threads; ++t) {
-        workers.emplace_back([&query, &mine = answers[t], t] {
-            for (int i = 0; i < Questions; ++i)
-                mine.push_back(text(query.ask((i + t) % 2 == 0 ? "moved.example" : "missing.example")));
-        });
-    }
-    for (std::thread& w : workers)
-        w.join();
-    for (int t = 0; t < Threads; ++t) {
-        for (int i = 0; i < Questions; ++i)
-            EXPECT_EQ(answers[t][i], (i + t) % 2 == 0 ? "192.0.2.7" : error(ErrorHostNotFound))
-                << "thread " << t << ", question " << i;
-    }
+    FreshAnswerQuery query(services().bus.address(), services().nameServers());
+    std::vector<std::string> names;
+    for (int i = 0; i < 100; ++i)
+        names.push_back(i % 3 == 0 ? "missing.example" : i % 3 == 1 ? "moved.example" : "many.example");
+    const std::vector<ForwardAnswer> answers = answersOf(query, names);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(answerText(answers[i]), i % 3 == 0 ? error(ErrorHostNotFound)
+                                              : i % 3 == 1 ? "192.0.2.7"
+                                                           : "192.0.2.3 192.0.2.1")
+            << "question " << i;
 }
 
 namespace {
@@ -165,7 +152,8 @@ class ResolvedQueryErrors : public OnPrivateBus, public ::testing::WithParamInte
 
 TEST_P(ResolvedQueryErrors, mapsResolvedsErrorToTheClassicNumber)
 {
-    EXPECT_EQ(text(ResolvedQuery(services().bus.address()).ask(GetParam().name)), error(GetParam().expected));
+    FreshAnswerQuery query(services().bus.address(), services().nameServers());
+    EXPECT_EQ(text(query, GetParam().name), error(GetParam().expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -184,15 +172,16 @@ using FreshAnswerQueryTest = OnPrivateBus;
 // never asked past it.
 TEST_F(FreshAnswerQueryTest, asksResolvedWhenItIsOnTheBus)
 {
-    FreshAnswerQuery query(services().bus.address(), services().nameServerQuery());
-    EXPECT_EQ(text(query.ask("both.example")), "192.0.2.50");
-    EXPECT_EQ(text(query.ask("dnsonly.example")), error(ErrorHostNotFound));
+    FreshAnswerQuery query(services().bus.address(), services().nameServers());
+    EXPECT_EQ(text(query, "both.example"), "192.0.2.50");
+    EXPECT_EQ(text(query, "dnsonly.example"), error(ErrorHostNotFound));
 }
 
+// Without resolved on the bus, or without a bus, the name servers answer.
 TEST_F(FreshAnswerQueryTest, asksTheNameServersWithoutResolved)
 {
-    FreshAnswerQuery withoutResolved(services().emptyBus.address(), services().nameServerQuery());
-    EXPECT_EQ(text(withoutResolved.ask("both.example")), "198.51.100.50");
-    FreshAnswerQuery withoutBus(services().noBus(), services().nameServerQuery());
-    EXPECT_EQ(text(withoutBus.ask("dnsonly.example")), "198.51.100.51");
+    FreshAnswerQuery withoutResolved(services().emptyBus.address(), services().nameServers());
+    EXPECT_EQ(text(withoutResolved, "both.example"), "198.51.100.50");
+    FreshAnswerQuery withoutBus(services().noBus(), services().nameServers());
+    EXPECT_EQ(text(withoutBus, "dnsonly.example"), "198.51.100.51");
 }

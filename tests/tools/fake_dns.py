@@ -2,10 +2,14 @@
 """A name server for tests: answers A queries from a table, over UDP and TCP.
 
     fake_dns.py ADDRESS PORT [NAME=IP ...] [--suffix SUFFIX=IP ...] [--log FILE]
+                [--delay MS]
 
 NAME=IP answers NAME (letter case ignored) with IP; SUFFIX=IP answers every
 name ending in .SUFFIX with IP. Other names get NXDOMAIN; other query types
-for a known name an empty answer. Hostile forms for the reader's tests:
+for a known name an empty answer. NAME=! (or SUFFIX=!) is never answered,
+as a name whose servers are down. --delay MS sends each reply MS
+milliseconds after its query came, as a server that far away would, without
+holding up the queries behind it. Hostile forms for the reader's tests:
 NAME=IP*N answers with N records of IP (long enough, a reply that does not
 fit UDP's 512 bytes is cut short with TC set, and sent whole over TCP);
 NAME=OWNER:IP answers with a record of another name, OWNER; NAME=>TARGET
@@ -16,11 +20,16 @@ test can move a host. Each query is logged as "NAME TYPE" to FILE. Prints
 only.
 """
 
+import heapq
 import signal
 import socket
 import struct
 import sys
 import threading
+import time
+
+# What records_of gives for a name that is never answered.
+SILENT = "silent"
 
 
 def parse_name(data, offset):
@@ -52,10 +61,14 @@ def records_of(name, table, suffixes, depth=0):
                 entry = ip
     if entry is None:
         return None
+    if entry == "!":
+        return SILENT
     owner = encode_name(name)
     if entry.startswith(">"):
         target = entry[1:]
         rest = records_of(target, table, suffixes, depth + 1) if depth < 8 else None
+        if rest == SILENT:
+            rest = None
         target_name = encode_name(target)
         cname = owner + struct.pack("!HHIH", 5, 1, 60, len(target_name)) + target_name
         return [cname] + (rest or [])
@@ -76,6 +89,8 @@ def answer(query, table, suffixes, limit):
     question = query[12:end + 4]
     rd = flags & 0x0100
     records = records_of(name, table, suffixes)
+    if records == SILENT:
+        return None
     if records is None:
         header = struct.pack("!HHHHHH", ident, 0x8180 | rd | 3, 1, 0, 0, 0)  # NXDOMAIN
         return header + question, name, qtype
@@ -95,13 +110,16 @@ def main():
         print(__doc__, file=sys.stderr)
         return 2
     address, port = args[0], int(args[1])
-    table, suffixes, log = {}, {}, None
+    table, suffixes, log, delay = {}, {}, None, 0.0
     rest = args[2:]
     i = 0
     while i < len(rest):
         if rest[i] == "--suffix":
             suffix, ip = rest[i + 1].split("=", 1)
             suffixes[suffix.lower()] = ip
+            i += 2
+        elif rest[i] == "--delay":
+            delay = float(rest[i + 1]) / 1000
             i += 2
         elif rest[i] == "--log":
             log = open(rest[i + 1], "a", buffering=1)
@@ -137,6 +155,8 @@ def main():
 
     family = socket.AF_INET6 if ":" in address else socket.AF_INET
     sock = socket.socket(family, socket.SOCK_DGRAM)
+    # A thousand questions may come in one burst.
+    sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4 << 20)
     sock.bind((address, port))
     port = sock.getsockname()[1]
     stream = socket.socket(family, socket.SOCK_STREAM)
@@ -163,6 +183,7 @@ def main():
                         reply = reply_to(read_exactly(conn, size), 65535)
                         if reply is None:
                             break
+                        time.sleep(delay)
                         conn.sendall(struct.pack("!H", len(reply)) + reply)
                 except (ConnectionError, OSError):
                     pass
@@ -176,11 +197,30 @@ def main():
         sys.stdout.flush()
     except OSError:
         pass
+    # Replies wait in order of their time to go, on one thread of their own.
+    due, due_changed, order = [], threading.Condition(), [0]
+
+    def send_when_due():
+        while True:
+            with due_changed:
+                while not due or due[0][0] > time.monotonic():
+                    due_changed.wait(due[0][0] - time.monotonic() if due else None)
+                _, _, reply, peer = heapq.heappop(due)
+            sock.sendto(reply, peer)
+    threading.Thread(target=send_when_due, daemon=True).start()
+
     while True:
         query, peer = sock.recvfrom(4096)
         reply = reply_to(query, 512)
-        if reply is not None:
+        if reply is None:
+            continue
+        if delay <= 0:
             sock.sendto(reply, peer)
+            continue
+        with due_changed:
+            order[0] += 1
+            heapq.heappush(due, (time.monotonic() + delay, order[0], reply, peer))
+            due_changed.notify()
 
 
 if __name__ == "__main__":

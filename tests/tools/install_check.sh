@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Installs a build into a temporary DESTDIR and checks what lands there:
+# Installs a build into a temporary DESTDIR as make install does, under a
+# umask of 0, and checks what lands there:
 #   install_check.sh <build-dir> <prefix> <with-helper: 0|1>
-# the exact list of files, a desktop entry that desktop-file-validate accepts
-# and that names an installed program and icon, a polkit action that names
+# the exact list of files, folders 0755 and files 0644 (programs 0755), a
+# desktop entry that desktop-file-validate accepts and that names an
+# installed program and icon, AppStream metadata that appstreamcli accepts,
+# a manual page that man reads without a warning, a polkit action that names
 # the installed helper, and icons that parse (SVG) or have the size their
-# folder names (PNG). Nothing is written outside the temporary folder,
-# except that the build's install_manifest.txt, which `cmake --install`
-# rewrites, is put back as it was so that `make uninstall` still removes a
-# real installation.
+# folder names (PNG). Then make uninstall's removal must leave the DESTDIR
+# empty: no file, no folder. Nothing is written outside the temporary
+# folder, except that the build's install_manifest.txt and
+# install_folders.txt, which install rewrites, are put back as they were so
+# that `make uninstall` still removes a real installation.
 set -euo pipefail
 
 build=$1
@@ -26,6 +30,10 @@ expected=(
   share/icons/hicolor/128x128/apps/quillon.png
   share/icons/hicolor/256x256/apps/quillon.png
   share/icons/hicolor/scalable/apps/quillon.svg
+  share/doc/quillon/changelog.gz
+  share/doc/quillon/copyright
+  share/man/man1/quillon.1.gz
+  share/metainfo/org.quillon.Quillon.metainfo.xml
   share/quillon/Help00.htm
   share/quillon/Help90.htm
   share/quillon/Help91.htm
@@ -41,17 +49,23 @@ fi
 work=$(mktemp -d)
 [[ $work == /* && -d $work ]] || { echo "no temporary folder" >&2; exit 2; }
 dest=$work/root
-manifest=$build/install_manifest.txt
+lists=(install_manifest.txt install_folders.txt)
 cleanup() {
-  if [[ -f $work/manifest ]]; then mv -f "$work/manifest" "$manifest"; else rm -f "$manifest"; fi
+  for list in "${lists[@]}"; do
+    if [[ -f $work/$list ]]; then mv -f "$work/$list" "$build/$list"; else rm -f "${build:?}/$list"; fi
+  done
   rm -rf "${work:?}"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
-if [[ -f $manifest ]]; then cp -p "$manifest" "$work/manifest"; fi
+for list in "${lists[@]}"; do
+  if [[ -f $build/$list ]]; then cp -p "$build/$list" "$work/$list"; fi
+done
+rm -f "$build/install_folders.txt"
 mkdir "$dest"
 
-if ! DESTDIR=$dest cmake --install "$build" --prefix "$prefix" >"$work/log" 2>&1; then
+install_script=$(dirname "$0")/../../scripts/install.sh
+if ! (umask 0 && DESTDIR=$dest bash "$install_script" install "$build" "$prefix") >"$work/log" 2>&1; then
   cat "$work/log"; exit 1
 fi
 
@@ -67,7 +81,33 @@ if [[ $want != "$got" ]]; then
   diff -u <(echo "$want") <(echo "$got") | tail -n +3 || true
 fi
 
+# Every folder and file with its fixed mode, whatever the umask.
+while IFS= read -r -d '' path; do
+  mode=$(stat -c %a "$path")
+  if [[ -d $path ]]; then want=755
+  elif [[ $path == */bin/quillon || $path == */libexec/quillon/quillon-hosts-helper ]]; then want=755
+  else want=644
+  fi
+  [[ $mode == "$want" ]] || fail "${path#"$dest"} has mode $mode, not $want"
+done < <(find "$dest" -mindepth 1 -print0)
+
 root=$dest$prefix
+metainfo=$root/share/metainfo/org.quillon.Quillon.metainfo.xml
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$metainfo" >"$work/appstream" 2>&1 \
+    || { cat "$work/appstream"; fail "appstreamcli rejects the AppStream metadata"; }
+else
+  echo "appstreamcli not found (appstream): metadata not validated"
+fi
+if command -v man >/dev/null; then
+  warnings=$(MANWIDTH=80 man --warnings -l "$root/share/man/man1/quillon.1.gz" 2>&1 >/dev/null || echo "man failed")
+  [[ -z $warnings ]] || fail "man warns about quillon.1: $warnings"
+  grep -q "$prefix/libexec/quillon/quillon-hosts-helper" <(zcat "$root/share/man/man1/quillon.1.gz") \
+    || fail "quillon.1 does not name the installed helper"
+else
+  echo "man not found (man-db): manual page not checked"
+fi
+
 entry=$root/share/applications/quillon.desktop
 if [[ -f $entry ]]; then
   if command -v desktop-file-validate >/dev/null; then
@@ -127,5 +167,15 @@ for png in sorted((root / "share/icons/hicolor").glob("*x*/apps/quillon.png")):
 
 sys.exit(0 if ok else 1)
 EOF
+
+# make uninstall: it says how to have the first hosts file back, and leaves
+# nothing of the install behind.
+if ! DESTDIR=$dest bash "$install_script" uninstall "$build" >"$work/log" 2>&1; then
+  cat "$work/log"; exit 1
+fi
+grep -q "Tools > Hosts File Changes > Restore Original Hosts File" "$work/log" \
+  || fail "make uninstall does not say how to put back the original hosts file"
+left=$(cd "$dest" && find . -mindepth 1 | sort)
+[[ -z $left ]] || fail "make uninstall left behind:"$'\n'"$left"
 
 exit $failed

@@ -4,6 +4,7 @@
 
 #include "fakes/FakeBrowsers.h"
 #include "fakes/FakeClock.h"
+#include "fakes/FakeDnsQuery.h"
 #include "fakes/FakeResolver.h"
 #include "fakes/FakeRouteAddress.h"
 #include "fakes/FaultyFileSystem.h"
@@ -41,7 +42,8 @@ public:
         env.opener = &opener;
         env.routeAddress = &routeAddress;
         env.autostart = &autostart;
-        env.lookupResolver = lookupResolver ? lookupResolver : sharedResolver;
+        env.dns = dns;
+        env.lookups = lookups ? lookups : std::shared_ptr<platform::AsyncResolver>(sharedResolver);
         window = std::make_unique<ui::TFormMain>(env);
         window->tray()->setAvailableForTesting(trayAvailable);
         window->start();
@@ -52,11 +54,15 @@ public:
     TempDir hostsDir;
     FaultyFileSystem fs;
     FakeClock clock;
-    // Shared with the captures' lookups, which may outlive the window.
+    // Also the window's resolver of many names at once (answering each at
+    // once), shared with answers that may outlive the window.
     std::shared_ptr<FakeResolver> sharedResolver = std::make_shared<FakeResolver>();
     FakeResolver& resolver = *sharedResolver;
-    // The captures' lookups ask this one instead, when set.
-    std::shared_ptr<platform::Resolver> lookupResolver;
+    // Runs and the captures' lookups ask this one instead, when set.
+    std::shared_ptr<platform::AsyncResolver> lookups;
+    // The name servers of fresh answers: no answer unless a test sets one;
+    // never the real ones (the window checks aged entries by itself).
+    std::shared_ptr<FakeDnsQuery> dns = std::make_shared<FakeDnsQuery>();
     FakeBrowsers browsers;
     // The computer's address: offline unless a test connects it.
     FakeRouteAddress routeAddress;

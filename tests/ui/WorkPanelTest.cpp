@@ -1,8 +1,11 @@
 // The work panel: its controls, the progress text, Esc as the window's cancel
-// key while the panel is visible, and the clip (playing while shown, resting
-// on its stop frame, and harmless when missing).
+// key while the panel is visible, the clip (playing while shown, resting on
+// its stop frame, and harmless when missing), and its paints at the window's
+// pace.
 
 #include "ui/WorkPanel.h"
+
+#include "ui/PaintPacer.h"
 
 #include <QFile>
 #include <QLabel>
@@ -55,6 +58,21 @@ QMovie* clip(WorkPanel& panel)
     return child<QLabel>(panel, "WorkAnimation")->movie();
 }
 
+// Counts the paints of a widget.
+class PaintCounter final : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
 } // namespace
 
 class WorkPanelTest : public QObject {
@@ -70,6 +88,7 @@ private slots:
     void clip_playsWhileShown_restsOnStopFrame_data();
     void clip_playsWhileShown_restsOnStopFrame();
     void clip_missing_isHarmless();
+    void paints_atOnceWhenShown_thenAtTheWindowsPace();
 };
 
 void WorkPanelTest::design_data()
@@ -238,11 +257,46 @@ void WorkPanelTest::clip_missing_isHarmless()
     window.show();
     panel.setClipFile(dir.filePath(QStringLiteral("Quillon.a01")));
     panel.showPanel({});
-    panel.repaintNow();
+    panel.paintChanges();
     QVERIFY(panel.isVisible());
     QVERIFY(clip(panel)->state() != QMovie::Running);
     panel.hidePanel();
     QVERIFY(!panel.isVisible());
+}
+
+// A run's hosts ask for hundreds of paints a second; the window paints once
+// per interval (here one that ends only when the test says), in one pass,
+// and Qt keeps asking after a held-back paint.
+void WorkPanelTest::paints_atOnceWhenShown_thenAtTheWindowsPace()
+{
+    QWidget window;
+    window.resize(400, 200);
+    WorkPanel panel(&window);
+    quillon::ui::PaintPacer pacer(&window, std::chrono::hours(1));
+    PaintCounter painted(&panel);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    panel.showPanel({});
+    panel.paintChanges(); // before a step that may block: painted now
+    const int shown = painted.count;
+    QVERIFY(shown > 0);
+    for (int i = 1; i <= 100; ++i) {
+        panel.setProgress(i);
+        panel.paintChanges();
+        panel.repaint();
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(painted.count, shown);
+    pacer.intervalEnded();
+    QCOMPARE(painted.count, shown + 1);
+    pacer.intervalEnded(); // nothing waited
+    QCOMPARE(painted.count, shown + 1);
+    panel.setProgress(7);
+    panel.paintChanges();
+    QCoreApplication::processEvents();
+    pacer.intervalEnded();
+    QCOMPARE(painted.count, shown + 2);
 }
 
 QTEST_MAIN(WorkPanelTest)

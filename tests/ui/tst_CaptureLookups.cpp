@@ -34,7 +34,7 @@ private:
         f.browsers.dde.servers["iexplore"].reply = [](const std::string& topic, const std::string&) {
             return topic == "WWW_GetWindowInfo" ? std::string("\"http://new.example/\",\"Page\"") : std::string();
         };
-        f.lookupResolver = gate;
+        f.lookups = gate;
         return f.start();
     }
     static QTimer* poll(ui::TFormMain& w) { return w.findChild<QTimer*>(QStringLiteral("TimerCaptureLookups")); }
@@ -101,9 +101,9 @@ void TestCaptureLookups::windowGoesWithALookupPending()
     startCapturing(f, gate);
     QTRY_COMPARE(gate->asked().size(), std::size_t(1));
     f.window.reset();
-    f.lookupResolver.reset();
+    f.lookups.reset();
     gate->open();
-    // The worker finishes on what it shares, and lets go of the resolver.
+    // The answer goes to what it shares, which lets go of the resolver.
     QTRY_COMPARE(gate.use_count(), 1L);
 }
 

@@ -191,7 +191,7 @@ void tst_Icons::menuIcon_prefersThemeAndFallsBackToDrawn()
         QCOMPARE(image(menuIcon(which), 16), image(drawnMenuIcon(which), 16));
     }
 
-    // A theme that has "document-save" only.
+    // A theme with the freedesktop names of the actions that have one.
     QTemporaryDir root;
     QVERIFY(root.isValid());
     const QString themeDir = root.filePath(QStringLiteral("quillon-test"));
@@ -203,19 +203,40 @@ void tst_Icons::menuIcon_prefersThemeAndFallsBackToDrawn()
     index.close();
     QImage magenta(16, 16, QImage::Format_ARGB32);
     magenta.fill(Qt::magenta);
-    QVERIFY(magenta.save(themeDir + QStringLiteral("/16x16/actions/document-save.png")));
+    const std::pair<MenuIcon, const char*> standard[] = {
+        { MenuIcon::ImportHosts, "document-open" },     { MenuIcon::Save, "document-save" },
+        { MenuIcon::Exit, "application-exit" },         { MenuIcon::Delete, "edit-delete" },
+        { MenuIcon::Find, "edit-find" },                { MenuIcon::SortAscending, "view-sort-ascending" },
+        { MenuIcon::SortDescending, "view-sort-descending" }, { MenuIcon::Help, "help-contents" },
+        { MenuIcon::About, "help-about" },              { MenuIcon::Options, "preferences-system" },
+    };
+    for (const auto& [which, name] : standard)
+        QVERIFY(magenta.save(themeDir + QStringLiteral("/16x16/actions/%1.png").arg(QLatin1String(name))));
+    // The theme's pictures of names the program's own pictures could be
+    // mistaken for: the lists' and the tray's stay the program's.
+    for (const char* name : { "user-trash", "appointment-soon", "emblem-default" })
+        QVERIFY(magenta.save(themeDir + QStringLiteral("/16x16/actions/%1.png").arg(QLatin1String(name))));
 
     const QStringList oldPaths = QIcon::themeSearchPaths();
     const QString oldTheme = QIcon::themeName();
     QIcon::setThemeSearchPaths({root.path()});
     QIcon::setThemeName(QStringLiteral("quillon-test"));
-    const QImage save = image(menuIcon(MenuIcon::Save), 16);
-    const QImage open = image(menuIcon(MenuIcon::ImportHosts), 16);
+    std::vector<QImage> themed;
+    for (const auto& entry : standard)
+        themed.push_back(image(menuIcon(entry.first), 16));
+    const QImage legend = image(menuIcon(MenuIcon::Legend), 16);
+    const QImage tab = image(tabIcon(2), 16);
+    const QImage waiting = image(statusIcon(0), 16);
+    const QImage tray = image(trayIcon(1), 16);
     QIcon::setThemeName(oldTheme);
     QIcon::setThemeSearchPaths(oldPaths);
 
-    QCOMPARE(save.pixel(8, 8), QColor(Qt::magenta).rgba());
-    QCOMPARE(open, image(drawnMenuIcon(MenuIcon::ImportHosts), 16));
+    for (std::size_t i = 0; i < themed.size(); ++i)
+        QVERIFY2(themed[i].pixel(8, 8) == QColor(Qt::magenta).rgba(), standard[i].second);
+    QCOMPARE(legend, image(drawnMenuIcon(MenuIcon::Legend), 16));
+    QCOMPARE(tab, image(tabIcon(2), 16));
+    QCOMPARE(waiting, image(statusIcon(0), 16));
+    QCOMPARE(tray, image(trayIcon(1), 16));
 }
 
 void tst_Icons::logoAndSplash_sizesFollowRatio()

@@ -80,6 +80,8 @@ private slots:
     void saveFailure_keepsCountAndUnlocks();
     void models_passTheModelTester();
     void activity_trayFollowsOnlyWithWorkTNA();
+    void activity_lightShowsWhatWasShownBetweenTwoPaints();
+    void agedEntry_checkedAndSavedWithoutAVisit();
     void menus_openedForRealApplyTheRules();
     void testMenu_isHiddenAndReportsWhatEachBrowserShows();
     void terminationSignal_savesLikeTheExit();
@@ -116,7 +118,7 @@ void TestMainWindow::menuTree_captionsNamesAndSeparators()
         if (a->isVisible())
             top << a->text();
     }
-    QCOMPARE(top, (QStringList { "&File", "&Edit", "&Verify", "&Tools", "&Import", "&?" }));
+    QCOMPARE(top, (QStringList { "&File", "&Edit", "&Verify", "&Tools", "&Import", "&Help" }));
 
     auto shape = [&](const char* menu) {
         QStringList items;
@@ -146,6 +148,7 @@ void TestMainWindow::menuTree_captionsNamesAndSeparators()
     QCOMPARE(act(w, "MenuEditSortDate")->text(), QStringLiteral("Last &Verification"));
     QCOMPARE(act(w, "MenuEditAddHost")->text(), QStringLiteral("Add to &Hosts List with verification..."));
     QCOMPARE(act(w, "MenuVerifyVerifyHostsQQD")->text(), QStringLiteral("Complete Verification &Wait List"));
+    QCOMPARE(act(w, "MenuHelpHomePageAuthor")->text(), QStringLiteral("&Veltrano Home Page (the maker's web site)"));
 
     QStringList popup;
     for (QAction* a : w.mainMenu()->popup()->actions())
@@ -547,6 +550,39 @@ void TestMainWindow::activity_trayFollowsOnlyWithWorkTNA()
     core::setActivityIndicator(w.app(), core::ActivitySaving);
     QCOMPARE(image(), idle);
     QCOMPARE(w.state().activity, int(core::ActivitySaving));
+}
+
+// A run turns the light on and off for every host, many times between two
+// paints: the next paint shows that it was on, the one after shows the state.
+void TestMainWindow::activity_lightShowsWhatWasShownBetweenTwoPaints()
+{
+    MainWindowFixture f;
+    f.writeSettings();
+    ui::TFormMain& w = f.start();
+    QWidget* light = w.statusPanels()->light();
+    const QImage idle = light->grab().toImage();
+    core::setActivityIndicator(w.app(), core::ActivityVerifying);
+    const QImage verifying = light->grab().toImage();
+    QVERIFY(verifying != idle);
+    core::setActivityIndicator(w.app(), core::ActivityVerifying);
+    core::setActivityIndicator(w.app(), core::ActivityNone);
+    QCOMPARE(light->grab().toImage(), verifying);
+    QCOMPARE(light->grab().toImage(), idle);
+}
+
+// Nobody visits the host: the window's own sweep asks for it, takes its new
+// address and AutoSave writes it.
+void TestMainWindow::agedEntry_checkedAndSavedWithoutAVisit()
+{
+    MainWindowFixture f;
+    f.writeSettings("StartSplash=0\r\nCheckOnLine=0\r\nFilesTimerInterval=50\r\n");
+    f.hostsDir.write("hosts", "5.5.5.5 moved.example  #Quillon|2024/06/13|12.00.00|1|4#\r\n"
+                              "6.6.6.6 recent.example  #Quillon|2024/06/15|11.00.00|1|4#\r\n");
+    f.dns->table["moved.example"] = { { 9, 9, 9, 9 } };
+    ui::TFormMain& w = f.start();
+    w.findChild<QTimer*>(QStringLiteral("TimerRefresh"))->start(0); // not the start's wait
+    QTRY_VERIFY_WITH_TIMEOUT(f.hostsDir.read("hosts").find("9.9.9.9 moved.example ") != std::string::npos, 60000);
+    QCOMPARE(f.dns->asked, std::vector<std::string> { "moved.example" });
 }
 
 void TestMainWindow::menus_openedForRealApplyTheRules()

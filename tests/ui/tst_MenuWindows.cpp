@@ -1,6 +1,8 @@
 #include "MainWindowFixture.h"
 
 #include "core/ProductInfo.h"
+#include "ui/HostListModel.h"
+#include "ui/HostListView.h"
 #include "ui/MainMenu.h"
 #include "ui/TFormAbout.h"
 
@@ -168,14 +170,15 @@ void TestMenuWindows::addressTool_importsVerifiedHosts()
     QCOMPARE(added.Status, std::int32_t(core::StatusVerified));
 }
 
-// The log newest first, filtered by name; Restore Original is off without
-// hosts.orig; Restore Previous puts hosts.bak back and the log shows it.
+// The log newest first, its dates in the lists' form, filtered by name;
+// Restore Original is off without hosts.orig; Restore Previous puts
+// hosts.bak back and the log shows it.
 void TestMenuWindows::hostsChanges_listsNewestFirstAndPutsBackACopy()
 {
     MainWindowFixture f;
     f.writeSettings();
     const std::string previous = "10.0.0.1 before\n";
-    f.hostsDir.write("hosts", "10.0.0.2 after\n");
+    f.hostsDir.write("hosts", "10.0.0.2 after  #Quillon|2024/06/15|11.00.00|1|0#\n");
     f.hostsDir.write("hosts.bak", previous);
     f.programDir.write("Quillon.d04", "2024/06/14\t10.00.00\t+\tbefore\t10.0.0.1\r\n"
                                       "2024/06/15\t11.00.00\t~\tafter\t10.0.0.2\t10.0.0.3\r\n");
@@ -184,7 +187,9 @@ void TestMenuWindows::hostsChanges_listsNewestFirstAndPutsBackACopy()
         QCOMPARE(window.windowTitle(), QStringLiteral("Hosts File Changes"));
         QAbstractItemModel* rows = window.findChild<QTableView*>(QStringLiteral("GridChanges"))->model();
         QCOMPARE(rows->rowCount(), 2);
-        QCOMPARE(rows->index(0, 0).data().toString(), QStringLiteral("2024/06/15 11:00:00"));
+        const QString listed = w.listView(0)->model()->index(0, ui::HostListModel::ColumnDate).data().toString();
+        QCOMPARE(listed, QStringLiteral("06/15/2024 11:00:00"));
+        QCOMPARE(rows->index(0, 0).data().toString(), listed);
         QCOMPARE(rows->index(0, 4).data().toString(), QStringLiteral("10.0.0.3"));
         QCOMPARE(labelText(window, "LabelCount"), QStringLiteral("2 changes"));
         QVERIFY(!window.findChild<QLabel*>(QStringLiteral("LabelLogError"))->isVisible());

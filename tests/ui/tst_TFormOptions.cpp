@@ -102,6 +102,9 @@ void TestOptions::ok_writesEveryKeyInPlaceAndInOrder()
     withOptions(w, [&](ui::TFormOptions& d) {
         QCOMPARE(d.windowTitle(), QStringLiteral("Options"));
         QCOMPARE(control<QTabWidget>(d, "PageControl1")->currentIndex(), 0);
+        // The Linux desktop's words for the log-in entry and the tray.
+        QCOMPARE(control<QCheckBox>(d, "chkAutoStart")->text(), QStringLiteral("Run at log-in"));
+        QCOMPARE(control<QCheckBox>(d, "chkStartTNA")->text(), QStringLiteral("Start minimized in the system tray"));
         QCOMPARE(control<QLabel>(d, "LabelFirefoxProfiles")->text(), QStringLiteral("Found: Firefox (default-esr)"));
         QCOMPARE(control<QLabel>(d, "LabelChromiumProfiles")->text(), QStringLiteral("Found: Brave (Default)"));
         QCOMPARE(control<QLineEdit>(d, "mskAutoSaveCount")->displayText(), QStringLiteral("10_"));

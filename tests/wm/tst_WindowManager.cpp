@@ -4,6 +4,7 @@
 // the windows' properties as the window manager does, with xprop.
 
 #include "ui/ApplicationSetup.h"
+#include "ui/MessageBoxes.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/ModalAnswer.h"
 #include "ui/TrayIcon.h"
@@ -63,6 +64,12 @@ TitleButtons titleButtons(const QWidget* window)
     b.maximize = (allFunctions || (functions & 16)) && (allDecorations || (decorations & 64));
     b.close = allFunctions || (functions & 32);
     return b;
+}
+
+// What the window manager lets a person do with the window.
+QString allowedActions(const QWidget* window)
+{
+    return property(window, "_NET_WM_ALLOWED_ACTIONS");
 }
 
 QAction* action(ui::TFormMain& w, const char* name)
@@ -133,9 +140,26 @@ void TestWindowManager::captionsAndTitleButtons_asTheProgramGivesThem()
         QCOMPARE(shownTitle(box), QStringLiteral("Quillon"));
         const TitleButtons b = titleButtons(box);
         QVERIFY(!b.minimize && !b.maximize && !b.close);
+        // Of one size: the window manager itself offers no maximizing.
+        QTRY_VERIFY(allowedActions(box).contains(QLatin1String("MOVE")));
+        QVERIFY(!allowedActions(box).contains(QLatin1String("MAXIMIZE")));
         qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
     });
     w.MenuTNAExitClick();
+
+    // The other message boxes: a close box, nothing to minimize or maximize.
+    for (const core::MessageKind kind :
+         { core::MessageKind::Information, core::MessageKind::Warning, core::MessageKind::ThreeWayDefaultNo }) {
+        whenModal([](QWidget* box) {
+            QCOMPARE(shownTitle(box), QStringLiteral("Quillon"));
+            const TitleButtons b = titleButtons(box);
+            QVERIFY(!b.minimize && !b.maximize && b.close);
+            QTRY_VERIFY(allowedActions(box).contains(QLatin1String("MOVE")));
+            QVERIFY(!allowedActions(box).contains(QLatin1String("MAXIMIZE")));
+            qobject_cast<QMessageBox*>(box)->buttons().constFirst()->click();
+        });
+        ui::showMessage(&w, QStringLiteral("A message"), kind);
+    }
 
     // The unverifiable-host prompt: no title-bar buttons at all.
     whenModal([](QWidget* prompt) {

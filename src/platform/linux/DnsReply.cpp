@@ -81,4 +81,14 @@ ForwardAnswer addressesInReply(const unsigned char* reply, std::size_t size, std
     return answer;
 }
 
+ForwardAnswer addressesForQuestion(const unsigned char* reply, std::size_t size)
+{
+    ns_msg message;
+    ns_rr question;
+    if (size > NS_MAXMSG || ns_initparse(reply, static_cast<int>(size), &message) != 0
+        || ns_msg_count(message, ns_s_qd) < 1 || ns_parserr(&message, ns_s_qd, 0, &question) != 0)
+        return { {}, ErrorNoData };
+    return addressesInReply(reply, size, ns_rr_name(question));
+}
+
 } // namespace quillon::platform

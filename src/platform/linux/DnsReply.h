@@ -17,5 +17,9 @@ namespace quillon::platform {
 // The addresses in the reply's order; none, with ErrorNoData, when the
 // reply holds no address of the name.
 ForwardAnswer addressesInReply(const unsigned char* reply, std::size_t size, std::string_view name);
+// The same for the name of the reply's own question: where the resolver
+// that matched the reply to its query added a search domain, that is the
+// name it asked.
+ForwardAnswer addressesForQuestion(const unsigned char* reply, std::size_t size);
 
 } // namespace quillon::platform

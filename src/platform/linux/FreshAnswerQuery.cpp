@@ -1,20 +1,30 @@
 #include "platform/linux/FreshAnswerQuery.h"
 
-#include "platform/linux/NameServerQuery.h"
+#include "platform/linux/CaresResolver.h"
+#include "platform/linux/ResolvedQuery.h"
 
 namespace quillon::platform {
 
-FreshAnswerQuery::FreshAnswerQuery(std::string busAddress, std::unique_ptr<DnsQuery> withoutResolved)
-    : m_resolved(std::move(busAddress))
-    , m_withoutResolved(withoutResolved ? std::move(withoutResolved) : std::make_unique<NameServerQuery>())
+namespace {
+
+std::shared_ptr<AsyncResolver> nameServersOfResolvConf()
+{
+    CaresSettings settings;
+    settings.source = CaresSettings::Source::NameServers;
+    return std::make_shared<CaresResolver>(std::move(settings));
+}
+
+} // namespace
+
+FreshAnswerQuery::FreshAnswerQuery(std::string busAddress, std::shared_ptr<AsyncResolver> withoutResolved)
+    : m_loop(std::make_unique<ResolvedQuery>(std::move(busAddress),
+                                             withoutResolved ? std::move(withoutResolved) : nameServersOfResolvConf()))
 {
 }
 
-ForwardAnswer FreshAnswerQuery::ask(const std::string& name)
+void FreshAnswerQuery::ask(const std::string& name, Answered answered)
 {
-    if (std::optional<ForwardAnswer> answer = m_resolved.askIfRunning(name))
-        return *std::move(answer);
-    return m_withoutResolved->ask(name);
+    m_loop.post({ name, std::move(answered) });
 }
 
 } // namespace quillon::platform

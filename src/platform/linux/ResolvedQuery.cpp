@@ -1,13 +1,11 @@
 #include "platform/linux/ResolvedQuery.h"
 
-#include <systemd/sd-bus.h>
-
 #include <sys/socket.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
-#include <memory>
-#include <string_view>
+#include <ctime>
 
 namespace quillon::platform {
 
@@ -15,119 +13,45 @@ namespace {
 
 constexpr const char* ResolvedName = "org.freedesktop.resolve1";
 
-struct BusClose {
-    void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
-};
-using Bus = std::unique_ptr<sd_bus, BusClose>;
-
 struct MessageUnref {
     void operator()(sd_bus_message* message) const { sd_bus_message_unref(message); }
 };
 using Message = std::unique_ptr<sd_bus_message, MessageUnref>;
 
-class BusError {
-public:
-    BusError() = default;
-    ~BusError() { sd_bus_error_free(&m_error); }
-    BusError(const BusError&) = delete;
-    BusError& operator=(const BusError&) = delete;
-
-    sd_bus_error* get() { return &m_error; }
-    std::string_view name() const { return m_error.name ? m_error.name : ""; }
-
-private:
-    sd_bus_error m_error {}; // SD_BUS_ERROR_NULL: all empty
-};
-
-Bus openBus(const std::string& address)
+sd_bus* openBus(const std::string& address)
 {
-    sd_bus* raw = nullptr;
+    sd_bus* bus = nullptr;
     if (address.empty())
-        return Bus(sd_bus_open_system(&raw) >= 0 ? raw : nullptr);
-    if (sd_bus_new(&raw) < 0)
-        return {};
-    Bus bus(raw);
-    if (sd_bus_set_address(raw, address.c_str()) < 0 || sd_bus_set_bus_client(raw, 1) < 0 || sd_bus_start(raw) < 0)
-        return {};
+        return sd_bus_open_system(&bus) >= 0 ? bus : nullptr;
+    if (sd_bus_new(&bus) < 0)
+        return nullptr;
+    if (sd_bus_set_address(bus, address.c_str()) < 0 || sd_bus_set_bus_client(bus, 1) < 0 || sd_bus_start(bus) < 0) {
+        sd_bus_close_unref(bus);
+        return nullptr;
+    }
     return bus;
 }
 
-bool nameHasOwner(sd_bus* bus)
+// Whether the bus said that resolved is not on it: with bus activation off,
+// it says so at once.
+bool notOnTheBus(std::string_view name)
 {
-    BusError error;
-    sd_bus_message* raw = nullptr;
-    if (sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                           "NameHasOwner", error.get(), &raw, "s", ResolvedName)
-        < 0)
-        return false;
-    Message reply(raw);
-    int owned = 0;
-    return sd_bus_message_read(raw, "b", &owned) >= 0 && owned != 0;
+    return name == "org.freedesktop.DBus.Error.ServiceUnknown" || name == "org.freedesktop.DBus.Error.NameHasNoOwner";
 }
 
-// The classic number for a failed call: resolved's own errors, and the
-// bus's when resolved did not answer at all.
-int errorNumber(std::string_view name, int result)
+ForwardAnswer addressesOf(sd_bus_message* reply)
 {
-    constexpr std::string_view TryAgain[] = {
-        "org.freedesktop.resolve1.DnsError.SERVFAIL",
-        "org.freedesktop.resolve1.NoNameServers",
-        "org.freedesktop.resolve1.NetworkDown",
-        "org.freedesktop.resolve1.Aborted",
-        "org.freedesktop.DBus.Error.Timeout",
-        "org.freedesktop.DBus.Error.NoReply",
-        "org.freedesktop.DBus.Error.Disconnected",
-        // Resolved stopped between the check and the question.
-        "org.freedesktop.DBus.Error.ServiceUnknown",
-        "org.freedesktop.DBus.Error.NameHasNoOwner",
-    };
-    if (name == "org.freedesktop.resolve1.DnsError.NXDOMAIN")
-        return ErrorHostNotFound;
-    if (name == "org.freedesktop.resolve1.NoSuchRR")
-        return ErrorNoData;
-    for (std::string_view transient : TryAgain) {
-        if (name == transient)
-            return ErrorTryAgain;
-    }
-    if (name.empty() && (result == -ETIMEDOUT || result == -ECONNRESET || result == -ENOTCONN))
-        return ErrorTryAgain;
-    return ErrorNoRecovery;
-}
-
-ForwardAnswer resolveHostname(sd_bus* bus, const std::string& name)
-{
-    sd_bus_message* raw = nullptr;
-    if (sd_bus_message_new_method_call(bus, &raw, ResolvedName, "/org/freedesktop/resolve1",
-                                       "org.freedesktop.resolve1.Manager", "ResolveHostname")
-        < 0)
-        return { {}, ErrorNoRecovery };
-    Message call(raw);
-    // Only a running resolved answers: a question must not start it.
-    if (sd_bus_message_set_auto_start(raw, 0) < 0
-        || sd_bus_message_append(raw, "isit", 0, name.c_str(), AF_INET, ResolvedNoSynthesize | ResolvedNoSearch) < 0)
-        return { {}, ErrorNoRecovery };
-
-    BusError error;
-    sd_bus_message* rawReply = nullptr;
-    // The default time-out (25 s) outlasts resolved's own attempts, which
-    // end in an answer of their own.
-    const int called = sd_bus_call(bus, raw, 0, error.get(), &rawReply);
-    if (called < 0)
-        return { {}, errorNumber(error.name(), called) };
-    Message reply(rawReply);
-
     ForwardAnswer answer;
-    if (sd_bus_message_enter_container(rawReply, 'a', "(iiay)") < 0)
+    if (sd_bus_message_enter_container(reply, 'a', "(iiay)") < 0)
         return { {}, ErrorNoRecovery };
     int entered = 0;
-    while ((entered = sd_bus_message_enter_container(rawReply, 'r', "iiay")) > 0) {
+    while ((entered = sd_bus_message_enter_container(reply, 'r', "iiay")) > 0) {
         std::int32_t ifindex = 0;
         std::int32_t family = 0;
         const void* bytes = nullptr;
         std::size_t size = 0;
-        if (sd_bus_message_read(rawReply, "ii", &ifindex, &family) < 0
-            || sd_bus_message_read_array(rawReply, 'y', &bytes, &size) < 0
-            || sd_bus_message_exit_container(rawReply) < 0)
+        if (sd_bus_message_read(reply, "ii", &ifindex, &family) < 0
+            || sd_bus_message_read_array(reply, 'y', &bytes, &size) < 0 || sd_bus_message_exit_container(reply) < 0)
             return { {}, ErrorNoRecovery };
         if (family == AF_INET && size == 4) {
             IPv4 address;
@@ -144,28 +68,145 @@ ForwardAnswer resolveHostname(sd_bus* bus, const std::string& name)
 
 } // namespace
 
-bool resolvedIsRunning(const std::string& busAddress)
+int resolvedErrorNumber(std::string_view name)
 {
-    const Bus bus = openBus(busAddress);
-    return bus && nameHasOwner(bus.get());
+    constexpr std::string_view TryAgain[] = {
+        "org.freedesktop.resolve1.DnsError.SERVFAIL",
+        "org.freedesktop.resolve1.NoNameServers",
+        "org.freedesktop.resolve1.NetworkDown",
+        "org.freedesktop.resolve1.Aborted",
+        "org.freedesktop.DBus.Error.Timeout",
+        "org.freedesktop.DBus.Error.NoReply",
+        "org.freedesktop.DBus.Error.Disconnected",
+    };
+    if (name == "org.freedesktop.resolve1.DnsError.NXDOMAIN")
+        return ErrorHostNotFound;
+    if (name == "org.freedesktop.resolve1.NoSuchRR")
+        return ErrorNoData;
+    for (std::string_view transient : TryAgain) {
+        if (name == transient)
+            return ErrorTryAgain;
+    }
+    return ErrorNoRecovery;
 }
 
-ResolvedQuery::ResolvedQuery(std::string busAddress) : m_busAddress(std::move(busAddress)) { }
-
-ForwardAnswer ResolvedQuery::ask(const std::string& name)
+ResolvedQuery::ResolvedQuery(std::string busAddress, std::shared_ptr<AsyncResolver> withoutResolved)
+    : m_busAddress(std::move(busAddress))
+    , m_withoutResolved(std::move(withoutResolved))
 {
-    const Bus bus = openBus(m_busAddress);
-    if (!bus)
-        return { {}, ErrorTryAgain };
-    return resolveHostname(bus.get(), name);
 }
 
-std::optional<ForwardAnswer> ResolvedQuery::askIfRunning(const std::string& name)
+ResolvedQuery::~ResolvedQuery()
 {
-    const Bus bus = openBus(m_busAddress);
-    if (!bus || !nameHasOwner(bus.get()))
-        return std::nullopt;
-    return resolveHostname(bus.get(), name);
+    closeBus(ErrorInterrupted);
+}
+
+void ResolvedQuery::start(PollLoop::Question question)
+{
+    if (!m_bus)
+        m_bus = openBus(m_busAddress);
+    if (!m_bus) {
+        m_withoutResolved->ask(question.name, std::move(question.answered));
+        return;
+    }
+    sd_bus_message* raw = nullptr;
+    if (sd_bus_message_new_method_call(m_bus, &raw, ResolvedName, "/org/freedesktop/resolve1",
+                                       "org.freedesktop.resolve1.Manager", "ResolveHostname")
+        < 0) {
+        question.answered({ {}, ErrorNoRecovery });
+        return;
+    }
+    const Message call(raw);
+    // Only a running resolved answers: a question must not start it.
+    if (sd_bus_message_set_auto_start(raw, 0) < 0
+        || sd_bus_message_append(raw, "isit", 0, question.name.c_str(), AF_INET,
+                                 ResolvedNoSynthesize | ResolvedNoSearch)
+            < 0) {
+        question.answered({ {}, ErrorNoRecovery });
+        return;
+    }
+    auto pending = std::make_unique<Pending>(Pending { this, std::move(question) });
+    // The default time-out (25 s) outlasts resolved's own attempts, which
+    // end in an answer of their own.
+    if (sd_bus_call_async(m_bus, nullptr, raw, &ResolvedQuery::replied, pending.get(), 0) < 0) {
+        pending->question.answered({ {}, ErrorTryAgain });
+        closeBus(ErrorTryAgain); // a connection that cannot send is gone
+        return;
+    }
+    m_pending.insert(pending.release());
+}
+
+int ResolvedQuery::replied(sd_bus_message* reply, void* userdata, sd_bus_error*)
+{
+    std::unique_ptr<Pending> pending(static_cast<Pending*>(userdata));
+    ResolvedQuery& self = *pending->owner;
+    self.m_pending.erase(pending.get());
+    PollLoop::Question& question = pending->question;
+    if (sd_bus_message_is_method_error(reply, nullptr)) {
+        const sd_bus_error* error = sd_bus_message_get_error(reply);
+        const std::string_view name = error && error->name ? error->name : "";
+        if (notOnTheBus(name))
+            self.m_withoutResolved->ask(question.name, std::move(question.answered));
+        else
+            question.answered({ {}, resolvedErrorNumber(name) });
+        return 0;
+    }
+    question.answered(addressesOf(reply));
+    return 0;
+}
+
+int ResolvedQuery::watch(std::vector<pollfd>& fds)
+{
+    if (!m_bus)
+        return -1;
+    const int fd = sd_bus_get_fd(m_bus);
+    const int events = sd_bus_get_events(m_bus);
+    if (fd < 0 || events < 0)
+        return 0; // broken: handle() finds out and closes it
+    fds.push_back({ fd, static_cast<short>(events), 0 });
+    std::uint64_t until = 0;
+    if (sd_bus_get_timeout(m_bus, &until) < 0 || until == UINT64_MAX)
+        return -1;
+    timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::uint64_t nowUs = static_cast<std::uint64_t>(now.tv_sec) * 1'000'000 + static_cast<std::uint64_t>(now.tv_nsec) / 1000;
+    if (until <= nowUs)
+        return 0;
+    const std::uint64_t ms = (until - nowUs + 999) / 1000;
+    return ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
+}
+
+void ResolvedQuery::handle(const pollfd*, std::size_t)
+{
+    // Processed whatever the descriptor said: the calls' time-outs are due
+    // on the clock, not on the socket.
+    while (m_bus) {
+        const int processed = sd_bus_process(m_bus, nullptr);
+        if (processed < 0) {
+            closeBus(ErrorTryAgain);
+            return;
+        }
+        if (processed == 0)
+            return;
+    }
+}
+
+void ResolvedQuery::stop()
+{
+    closeBus(ErrorInterrupted);
+}
+
+void ResolvedQuery::closeBus(int error)
+{
+    // Answered first: closing the bus drops the calls' callbacks unrun.
+    for (Pending* raw : std::set<Pending*>(std::move(m_pending))) {
+        std::unique_ptr<Pending> pending(raw);
+        pending->question.answered({ {}, error });
+    }
+    m_pending.clear();
+    if (m_bus)
+        sd_bus_close_unref(m_bus);
+    m_bus = nullptr;
 }
 
 } // namespace quillon::platform
