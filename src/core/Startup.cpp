@@ -52,8 +52,11 @@ void loadActiveLists(App& app)
 void removeStaleTemporaries(App& app)
 {
     const ProgramState& s = app.state;
-    const std::vector<std::string> stale { s.paths.d01 + ".tmp", s.paths.d02 + ".tmp", s.paths.d03 + ".tmp",
-                                           s.paths.d04 + ".tmp", s.paths.ini + ".tmp", s.paths.ipHistory + ".tmp" };
+    // A journal killed before it was renamed into place named nothing yet.
+    const std::vector<std::string> stale { s.paths.d01 + ".tmp",         s.paths.d02 + ".tmp",
+                                           s.paths.d03 + ".tmp",         s.paths.d04 + ".tmp",
+                                           s.paths.d05 + ".tmp",         s.paths.ini + ".tmp",
+                                           s.paths.ipHistory + ".tmp",   s.paths.saveJournal + ".tmp" };
     // The hosts folder only where this user writes it, and not while a
     // rewrite still needs its copy (its failure was reported already).
     if (s.hostsFolderUnsafe.empty() && !s.hostsThroughHelper)
