@@ -353,18 +353,28 @@ Outcome putBackKeptCopy(platform::FileSystem& fs, const HostsFilePaths& p, KeptH
     // hosts.bak may be the copy a rewrite cut short still needs.
     if (Outcome o = finishInterruptedRewrite(fs, p); !o)
         return o;
+    std::string text;
+    if (Outcome o = keptCopyText(fs, p, copy, ownName, text); !o)
+        return o;
+    return replaceHostsFile(fs, p, text, ownStamp, newStamp);
+}
+
+Outcome keptCopyText(platform::FileSystem& fs, const HostsFilePaths& p, KeptHostsCopy copy, std::string_view ownName,
+                     std::string& text)
+{
     const std::string& kept = keptCopyPath(p, copy);
     if (!fs.fileExists(kept))
         return Outcome::failure(cannotOpenFile(kept, platform::Status::fromErrno(ENOENT)));
     if (!fs.isOwnFile(kept))
         return Outcome::failure(ignoredForeignFile(kept, p.hosts));
-    std::string text;
-    if (platform::Status s = fs.readFile(kept, text); !s)
+    std::string copied;
+    if (platform::Status s = fs.readFile(kept, copied); !s)
         return Outcome::failure(cannotOpenFile(kept, s));
     CurrentHostsLines current;
     if (Outcome o = readCurrentHostsLines(fs, p.hosts, ownName, current); !o)
         return o;
-    return replaceHostsFile(fs, p, current.withSystemLines(text), ownStamp, newStamp);
+    text = current.withSystemLines(copied);
+    return Outcome::success();
 }
 
 } // namespace quillon::core

@@ -90,6 +90,10 @@ const std::string& keptCopyPath(const HostsFilePaths& paths, KeptHostsCopy copy)
 // not make is refused.
 Outcome putBackKeptCopy(platform::FileSystem& fs, const HostsFilePaths& paths, KeptHostsCopy copy,
                         std::string_view ownName, const platform::FileStamp& ownStamp, platform::FileStamp& newStamp);
+// The text putBackKeptCopy gives the hosts file, as the hosts file stands
+// now.
+Outcome keptCopyText(platform::FileSystem& fs, const HostsFilePaths& paths, KeptHostsCopy copy,
+                     std::string_view ownName, std::string& text);
 
 // True while an in-place rewrite waits to be finished from hosts.tmp.
 bool rewriteLeftUnfinished(platform::FileSystem& fs, const HostsFilePaths& paths);

@@ -5,6 +5,7 @@
 #include "core/HostsFrame.h"
 #include "core/SystemHostLines.h"
 #include "core/Paths.h"
+#include "platform/HostsHelperProtocol.h"
 
 #include <algorithm>
 #include <optional>
@@ -58,6 +59,23 @@ bool readSome(const HelperInput& input, char* buffer, std::size_t size, std::siz
 HostsHelperAnswer unreadable(int error)
 {
     return { HelperInputUnreadable, oneLine("Cannot read the new hosts file. " + platform::Status::fromErrno(error).reason()) };
+}
+
+// A restore reads no text, only the program's go-ahead, which it sends once
+// the helper holds the lock: a program ended before then (killed while the
+// person was asked) sends none, and a start of it that has already looked at
+// the hosts file is not overtaken by a restore nobody waits for.
+HostsHelperAnswer readGoAhead(const HelperInput& input)
+{
+    const std::string_view expected = platform::HostsHelperGoAhead;
+    std::string got(expected.size() + 1, '\0');
+    std::size_t size = 0;
+    int error = 0;
+    if (!readSome(input, got.data(), got.size(), size, error))
+        return unreadable(error);
+    if (std::string_view(got.data(), size) != expected)
+        return { HelperFrameRefused, "The kept hosts file was not put back: Quillon did not confirm it." };
+    return {};
 }
 
 } // namespace
@@ -131,6 +149,8 @@ HostsHelperAnswer runHostsHelper(const std::vector<std::string>& args, const Hel
         return {};
     }
     if (original || previous) {
+        if (HostsHelperAnswer a = readGoAhead(input); a.status != HelperReplaced)
+            return a;
         const platform::FileStamp noOwnStamp;
         platform::FileStamp written;
         if (Outcome o = putBackKeptCopy(fs, paths, original ? KeptHostsCopy::Original : KeptHostsCopy::Previous,

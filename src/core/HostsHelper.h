@@ -55,7 +55,8 @@ enum HostsHelperStatus : int {
     HelperInputTooLarge = 4,   // the frame announces more than HostsHelperMaxInput bytes
     HelperReplaceFailed = 5,   // the replace failed; the message has the system's reason
     HelperInputUnreadable = 6, // standard input could not be read
-    HelperFrameRefused = 7,    // no frame header, fewer or more bytes than it announces, or another checksum
+    HelperFrameRefused = 7,    // no frame header, fewer or more bytes than it announces, another checksum, or a
+                               // restore without the program's go-ahead
     HelperNameRefused = 8,     // a name that is not admissible, on a line the current file does not hold
     HelperLockUnavailable = 9, // another process held the writers' lock for 10 s, or its file is not root's alone
 };

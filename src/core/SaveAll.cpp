@@ -43,6 +43,22 @@ std::string stagedName(const std::string& path)
     return path + ".tmp";
 }
 
+// The first line of a restore's journal, then the frame header of the text
+// the hosts file is to hold, then the change-log entry that notes it.
+constexpr std::string_view RestoreJournalWord = "QUILLON-RESTORE";
+
+// And the stamp the change log had then, which tells the next start whether
+// the entry was written.
+constexpr std::string_view LogStampWord = "QUILLON-LOG ";
+
+std::string stampLine(const platform::FileStamp& stamp)
+{
+    if (!stamp.exists)
+        return std::string(LogStampWord) + "none";
+    return std::string(LogStampWord) + std::to_string(stamp.size) + " " + std::to_string(stamp.mtimeNs) + " "
+        + std::to_string(stamp.device) + " " + std::to_string(stamp.inode);
+}
+
 // The journal's line for a hosts text given to the helper is its frame
 // header (see core/HostsFrame.h): the size and SHA-256 that tell the next
 // start whether /etc/hosts holds it.
@@ -269,17 +285,10 @@ Outcome stage(App& app, SaveReport& report, Staged& staged)
 // The journal names every file the save replaces. It is written beside its
 // place and renamed there, so that a journal written again (setAside) is
 // never found half written.
-Outcome writeJournal(App& app, const Staged& staged)
+Outcome writeJournalText(App& app, const std::string& text)
 {
     const std::string& journal = app.state.paths.saveJournal;
     const std::string staging = stagedName(journal);
-    std::string text;
-    if (!staged.hostsPath.empty())
-        text += staged.hostsPath + "\r\n";
-    if (staged.helperFrame)
-        text += staged.helperFrame->header() + "\r\n";
-    for (const std::string& list : staged.lists)
-        text += list + "\r\n";
     platform::Status s = app.fs.writeFile(staging, text);
     if (s)
         s = app.fs.renameFile(staging, journal);
@@ -289,6 +298,18 @@ Outcome writeJournal(App& app, const Staged& staged)
     }
     app.fs.syncDirectory(platform::folderOf(journal));
     return Outcome::success();
+}
+
+Outcome writeJournal(App& app, const Staged& staged)
+{
+    std::string text;
+    if (!staged.hostsPath.empty())
+        text += staged.hostsPath + "\r\n";
+    if (staged.helperFrame)
+        text += staged.helperFrame->header() + "\r\n";
+    for (const std::string& list : staged.lists)
+        text += list + "\r\n";
+    return writeJournalText(app, text);
 }
 
 // The hosts file could not be written (no authorisation, a refused text, a
@@ -322,13 +343,6 @@ bool setAside(App& app, Staged& staged)
         return false;
     }
     return true;
-}
-
-void removeJournal(App& app)
-{
-    const std::string& journal = app.state.paths.saveJournal;
-    app.fs.removeFile(journal);
-    app.fs.syncDirectory(platform::folderOf(journal));
 }
 
 Outcome commitList(App& app, const std::string& path)
@@ -557,15 +571,56 @@ bool saveAndRefresh(App& app)
     return saved;
 }
 
-namespace {
-
-// The frame of what the hosts file holds now; nullopt when it cannot be read.
-std::optional<HostsFrame> currentHostsFrame(App& app)
+std::optional<HostsFrame> hostsFileFrame(App& app)
 {
     HostsFrameMaker frame;
     if (!app.fs.readPieces(app.state.paths.hostsFile.hosts, [&](std::string_view piece) { frame.add(piece); }))
         return std::nullopt;
     return frame.finish();
+}
+
+Outcome writeRestoreJournal(App& app, const HostsFrame& text, const ChangeEntry& entry)
+{
+    return writeJournalText(app, std::string(RestoreJournalWord) + "\r\n" + text.header() + "\r\n"
+                                + formatChangeEntry(entry) + "\r\n" + stampLine(app.fs.stamp(app.state.paths.d04))
+                                + "\r\n");
+}
+
+void removeJournal(App& app)
+{
+    const std::string& journal = app.state.paths.saveJournal;
+    app.fs.removeFile(journal);
+    app.fs.syncDirectory(platform::folderOf(journal));
+}
+
+namespace {
+
+// A restore cut short after its journal was written: when the hosts file
+// holds the text put back, the change log gets the entry the restore did not
+// live to write.
+Outcome finishInterruptedRestore(App& app, const std::string& journal)
+{
+    ProgramState& s = app.state;
+    std::optional<HostsFrame> restored;
+    std::optional<std::string> logStamp;
+    forEachLine(journal, [&](std::string_view line) {
+        if (line.starts_with(HelperJournalWord))
+            restored = HostsFrame::parse(line);
+        else if (line.starts_with(LogStampWord))
+            logStamp = std::string(line);
+    });
+    const std::vector<ChangeEntry> entry = parseChangeLog(journal);
+    if (!restored || entry.size() != 1)
+        return Outcome::success();
+    if (s.hostsThroughHelper)
+        app.fs.waitForFolderWriters(s.paths.hostsFile.folder, HelperWaitMs);
+    if (hostsFileFrame(app) != restored)
+        return Outcome::success();
+    // A log changed since the journal was written has the entry already:
+    // the restore was killed after writing it, before removing the journal.
+    if (!logStamp || *logStamp != stampLine(app.fs.stamp(s.paths.d04)))
+        return Outcome::success();
+    return appendChangeLog(app.fs, s.paths.d04, entry);
 }
 
 std::string helperSaveUnfinished(const Paths& paths)
@@ -588,6 +643,14 @@ Outcome finishInterruptedSave(App& app)
     std::string journal;
     if (!app.fs.readFile(s.paths.saveJournal, journal))
         return result;
+    if (journal.starts_with(RestoreJournalWord)) {
+        if (hostsFolderUsable) {
+            if (Outcome o = finishInterruptedRestore(app, journal); !o && result)
+                result = o;
+        }
+        removeJournal(app);
+        return result;
+    }
     // A save through the helper: the lists go into place only if the helper
     // wrote the hosts text (see writeThroughHelper). A helper still at work
     // is waited for, so that its file is read whole. A hosts folder that is
@@ -602,7 +665,7 @@ Outcome finishInterruptedSave(App& app)
             return;
         app.fs.waitForFolderWriters(s.paths.hostsFile.folder, HelperWaitMs);
         const std::optional<HostsFrame> sent = HostsFrame::parse(line);
-        if (!sent || currentHostsFrame(app) != sent) {
+        if (!sent || hostsFileFrame(app) != sent) {
             keepOld = true;
             if (result)
                 result = Outcome::failure(helperSaveUnfinished(s.paths));

@@ -34,7 +34,10 @@
 // the exit) looks at its report and stops when the save did not do its part.
 
 #include "core/App.h"
+#include "core/ChangeLog.h"
+#include "core/HostsFrame.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +88,18 @@ void autoSaveAndRefresh(App& app);
 // A save through the helper whose hosts text /etc/hosts does not hold is
 // reported (which files were kept), its lists dropped.
 Outcome finishInterruptedSave(App& app);
+
+// A restore of a kept copy writes this journal before the hosts file is
+// replaced: the frame of the text the file is to hold and the change-log
+// entry that notes the restore. A start that finds it, and the hosts file
+// holding that text, writes the entry (see finishInterruptedSave). The
+// restore removes it once done, whatever the outcome.
+Outcome writeRestoreJournal(App& app, const HostsFrame& text, const ChangeEntry& entry);
+void removeJournal(App& app);
+
+// The frame of what the hosts file holds now; nothing when it cannot be
+// read.
+std::optional<HostsFrame> hostsFileFrame(App& app);
 
 // Remembers what the list files hold as just read (see KnownText): the
 // hosts file and Quillon.d01, Quillon.d02, or both groups.

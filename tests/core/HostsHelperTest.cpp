@@ -6,6 +6,7 @@
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/StockHosts.h"
 #include "fakes/TempDir.h"
+#include "platform/HostsHelperProtocol.h"
 
 #include <gtest/gtest.h>
 
@@ -117,21 +118,27 @@ TEST_F(HostsHelperTest, finish_completesARewriteCutShortAndReadsNothing)
     EXPECT_FALSE(dir.exists("hosts.redo"));
 }
 
-// The kept copies go back through the same replace, byte for byte, and read
-// no input; a missing copy changes nothing.
+// The kept copies go back through the same replace, byte for byte, on the
+// program's go-ahead alone; without it (the program ended while the person
+// was asked) or with a missing copy nothing changes.
 TEST_F(HostsHelperTest, restore_putsTheKeptCopyBack)
 {
+    const std::string go = quillon::platform::HostsHelperGoAhead;
     ASSERT_EQ(run(EtcHosts, Good).status, HelperReplaced);
-    HostsHelperAnswer a = runOn(dir, fs, { "--restore-original", "/etc/hosts" }, "never read");
+    for (const std::string& input : { std::string(), go.substr(0, go.size() - 1), go + "more" }) {
+        EXPECT_EQ(runOn(dir, fs, { "--restore-original", "/etc/hosts" }, input).status, HelperFrameRefused);
+        EXPECT_EQ(dir.read("hosts"), Good);
+    }
+    HostsHelperAnswer a = runOn(dir, fs, { "--restore-original", "/etc/hosts" }, go);
     EXPECT_EQ(a.status, HelperReplaced) << a.message;
     EXPECT_EQ(dir.read("hosts"), Foreign);
     EXPECT_EQ(dir.read("hosts.bak"), Good);
-    a = runOn(dir, fs, { "--restore-previous", "/etc/hosts" }, "never read");
+    a = runOn(dir, fs, { "--restore-previous", "/etc/hosts" }, go);
     EXPECT_EQ(a.status, HelperReplaced) << a.message;
     EXPECT_EQ(dir.read("hosts"), Good);
 
     std::filesystem::remove(dir.file("hosts.orig"));
-    a = runOn(dir, fs, { "--restore-original", "/etc/hosts" }, "");
+    a = runOn(dir, fs, { "--restore-original", "/etc/hosts" }, go);
     EXPECT_EQ(a.status, HelperReplaceFailed);
     EXPECT_EQ(a.message, "Cannot open file \"" + dir.file("hosts.orig") + "\". No such file or directory");
     EXPECT_EQ(dir.read("hosts"), Good);

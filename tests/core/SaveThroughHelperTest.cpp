@@ -2,6 +2,8 @@
 // processes: a script stands in for pkexec, and one for the helper where the
 // real one would need /etc (tests/tools/hosts_helper_namespace.sh runs it).
 
+#include "core/ChangeLog.h"
+#include "core/HostsRestore.h"
 #include "core/ListFile.h"
 #include "core/Interface.h"
 #include "core/SaveAll.h"
@@ -37,11 +39,14 @@ protected:
     }
     // Loads the lists and routes the hosts file through a writer whose pkexec
     // notes each run, then does `pkexecBody`; the helper writes the text it
-    // is given, after its frame header, into the hosts folder.
+    // is given, after its frame header, into the hosts folder, or puts
+    // hosts.bak back.
     void startWith(const std::string& pkexecBody)
     {
-        const std::string helper = script(
-            "helper", "echo 'QUILLON-HOSTS-HELPER READY'\n{ IFS= read -r header; cat; } > '" + hostsDir.file("hosts") + "'");
+        const std::string hosts = "'" + hostsDir.file("hosts") + "'";
+        const std::string helper = script("helper", "echo 'QUILLON-HOSTS-HELPER READY'\ncase \"$1\" in\n"
+                                                    "--restore-previous) cp " + hosts + ".bak " + hosts + " ;;\n"
+                                                    "*) { IFS= read -r header; cat; } > " + hosts + " ;;\nesac");
         const std::string pkexec = script("pkexec", "echo run >> '" + tools.file("runs") + "'\n" + pkexecBody);
         writer = std::make_unique<quillon::platform::PkexecHostsWriter>(pkexec, helper);
         startAndLoad();
@@ -319,4 +324,39 @@ TEST_F(SaveThroughHelperTest, manyPieces_reachTheHelperWholeAndMatchTheJournal)
     ASSERT_TRUE(finishInterruptedSave(app));
     EXPECT_FALSE(movingIsInWaitFile()); // the helper's text was recognised: the lists went into place
     expectNothingStaged();
+}
+
+// A restore whose helper was ended after its put-back, before its answer,
+// put the copy back all the same: it counts, lists and change log included.
+// Had the program been killed there instead, the next start writes the
+// entry from the restore's journal, once.
+TEST_F(SaveThroughHelperTest, restoreHelperKilledAfterItsPutBack_countsAndIsLogged)
+{
+    const std::string previous = "10.0.0.9 previous  #Quillon|1899/12/30|00.00.00|1|0#\r\n";
+    hostsDir.write("hosts.bak", previous);
+    TempDir moment;
+    // pkexec's stand-in keeps the journal and the change log (a link: the
+    // same file, stamp and all) as they were while the helper ran.
+    const std::string journal = programDir.file("Quillon.sav");
+    const std::string log = programDir.file("Quillon.d04");
+    startWith("cp '" + journal + "' '" + moment.path() + "/'\nrm -f '" + moment.file("log") + "'\nln '" + log + "' '"
+              + moment.file("log") + "'\n\"$@\"\nkill -9 $$");
+    dialogs.answers = { Answer::Yes };
+    ASSERT_TRUE(restoreHostsFile(app, KeptHostsCopy::Previous));
+    EXPECT_EQ(hostsDir.read("hosts"), previous);
+    ASSERT_EQ(state.store.hosts().size(), 1u);
+    EXPECT_EQ(state.store.hosts().at(0).HostName, "previous");
+    const std::vector<ChangeEntry> logged = parseChangeLog(programDir.read("Quillon.d04"));
+    ASSERT_FALSE(logged.empty());
+    EXPECT_EQ(logged.back().op, '=');
+    EXPECT_EQ(logged.back().name, "hosts.bak");
+    EXPECT_FALSE(programDir.exists("Quillon.sav"));
+
+    std::filesystem::rename(moment.file("log"), log);
+    for (int start = 0; start < 2; ++start) {
+        std::filesystem::copy_file(moment.file("Quillon.sav"), journal);
+        ASSERT_TRUE(finishInterruptedSave(app));
+        EXPECT_EQ(parseChangeLog(programDir.read("Quillon.d04")), logged);
+    }
+    EXPECT_FALSE(programDir.exists("Quillon.sav"));
 }

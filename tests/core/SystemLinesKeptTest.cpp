@@ -12,6 +12,7 @@
 
 #include "fakes/AppFixture.h"
 #include "fakes/StockHosts.h"
+#include "platform/HostsHelperProtocol.h"
 #include "platform/PrivilegedHostsWriter.h"
 
 using namespace quillon::core;
@@ -47,7 +48,7 @@ public:
     {
         return run({ std::string(original ? HostsHelperRestoreOriginal : HostsHelperRestorePrevious),
                      std::string(HostsHelperTarget) },
-                   "");
+                   quillon::platform::HostsHelperGoAhead);
     }
     int runs = 0;
 

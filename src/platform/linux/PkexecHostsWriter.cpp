@@ -215,8 +215,10 @@ HostsWriteResult PkexecHostsWriter::finishRewrite()
 
 HostsWriteResult PkexecHostsWriter::putBackKeptCopy(bool original)
 {
-    return run({ original ? "--restore-original" : "--restore-previous", "/etc/hosts" },
-               [](std::string&) { return false; });
+    return run({ original ? "--restore-original" : "--restore-previous", "/etc/hosts" }, [](std::string& piece) {
+        piece = HostsHelperGoAhead;
+        return false;
+    });
 }
 
 HostsWriteResult PkexecHostsWriter::run(std::vector<std::string> helperArgs,
