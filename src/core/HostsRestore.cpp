@@ -27,8 +27,7 @@ Outcome putBack(App& app, KeptHostsCopy copy, const std::optional<HostsFrame>& r
         // the file is whole again. One ended after its replace but before
         // its answer has put the copy back all the same: what /etc/hosts
         // holds decides, not what it said.
-        if (rewriteLeftUnfinished(app.fs, s.paths.hostsFile))
-            app.hostsWriter->finishRewrite();
+        (void)finishHelperRewrite(app);
         if (restored && hostsFileFrame(app) == restored)
             return Outcome::success();
         return Outcome::failure(r.message);

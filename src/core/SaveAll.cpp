@@ -399,8 +399,8 @@ Outcome writeThroughHelper(App& app, const HostsFrame& frame, SaveReport& report
     // A helper ended in the middle of an in-place rewrite leaves it for the
     // next run of the helper to finish from the whole new text; finished
     // now, the save is whole now, change log included.
-    if (!written.ok() && rewriteLeftUnfinished(app.fs, s.paths.hostsFile))
-        app.hostsWriter->finishRewrite();
+    if (!written.ok())
+        (void)finishHelperRewrite(app);
     // A helper ended after its replace but before its answer has written the
     // text all the same: what /etc/hosts holds decides, not what it said.
     if (written.ok() || fileHolds(app, s.paths.hostsFile.hosts, frame)) {
